@@ -1,0 +1,14 @@
+// OrnDanceChamber: the whole public interface of the Chamber module and its widget toolkit.
+#pragma once
+
+#include "OrnDanceChamberExport.h"
+#include "gui/GuiCreate.h"
+#include "gui/GuiRuntime.h"
+#include "gui/GuiValueTypes.h"
+#include "gui/GuiWidgets.h"
+#include "gui/GuiWindow.h"
+#include "gui/UserExtraData.h"
+#include "param/CKParam.h"
+#include "text/CString.h"
+#include "text/Decimal.h"
+#include "text/GuiFormat.h"

@@ -1,0 +1,1 @@
+#include "param/CKParam.h"

@@ -1,0 +1,115 @@
+// CKParam: the typed parameter packet that carries every request and response of the Chamber.
+//
+// Byte image (all numbers little-endian):
+//   offset 0  u32  total length in bytes, header included
+//          4  u32  number of field records
+//          8  u32  allocated size of the writer's buffer
+//         12  ...  field records back to back: u32 value length n, i16 field id, i16 type tag,
+//                  then n value bytes; no padding, no terminator
+// Type tags: 10 short (2 bytes), 20 int (4), 30 raw bytes (any length), 40 UTF-16LE text
+// (2 bytes a unit, no terminator), 50 boolean (1 byte, 0 or 1), 60 long (4 bytes, 32-bit).
+// Field ids need not be unique: readers find the first record with an id.
+// Operations return 0 on success and -1 on failure.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "OrnDanceChamberExport.h"
+#include "text/CString.h"
+
+class ODC_API CKParam {
+public:
+    enum TypeTag : short { kShort = 10, kInt = 20, kChar = 30, kCString = 40, kBoolean = 50, kLong = 60 };
+
+    // A packet with no fields in a fresh 4096-byte buffer (header words 0, 0, 4096; length 12).
+    CKParam();
+    // Copies hold their own buffer; a moved-from packet is released (no buffer).
+    CKParam(const CKParam& other);
+    CKParam& operator=(const CKParam& other);
+    CKParam(CKParam&& other) noexcept;
+    CKParam& operator=(CKParam&& other) noexcept;
+    virtual ~CKParam();
+
+    // Frees the buffer held (if any) and sets up a fresh one exactly as the constructor does.
+    void Create();
+    // Frees the buffer; length, count and size become 0. The next write sets up a fresh buffer.
+    void Release();
+
+    int GetLength() const { return m_nLength; }
+    int GetPacketNum() const { return m_nPacketNum; }
+    // The image (GetLength() bytes); valid until a write that grows the buffer, SetBufferPtr,
+    // Release or destruction. Null after Release.
+    char* GetBufferPtr() { return m_pBuffer.get(); }
+    const char* GetBufferPtr() const { return m_pBuffer.get(); }
+
+    // Replaces the packet by a copy of `image` (`length` bytes). Fails when length is below 12,
+    // when the image's length word differs from `length`, or when its buffer-size word is outside
+    // 1 ... 10,485,759. The buffer grows to max(size word, length) if it is smaller.
+    int SetBufferPtr(const char* image, int length);
+
+    // CRC-16/ARC of a sample of the image: 11 bytes of every 22 within the first 500 bytes.
+    short GetPacketCrc() const;
+
+    // Writers append one record. A value of 5,242,880 bytes or more that needs the buffer to grow
+    // fails and changes nothing.
+    int SetShortInt(short id, short value);
+    int SetInt(short id, int value);
+    // Stored in 4 bytes; a value outside the 32-bit range fails and writes nothing.
+    int SetLong(short id, long value);
+    int SetBoolean(short id, bool value);
+    int SetChar(short id, const char* data, unsigned int length);
+    // Stores the text's UTF-16 units; a text of more than 65535 units fails and writes nothing.
+    int SetCString(short id, const CString& text);
+
+    // Overwrite the value of the first record with `id`, which must carry the matching tag.
+    int UpdateShortInt(short id, short value);
+    int UpdateInt(short id, int value);
+
+    // Fixed-width readers: the first record with `id` must carry the reader's tag and exactly its
+    // width; otherwise -1 and `out` is unchanged.
+    int GetShortInt(short id, short& out) const;
+    int GetInt(short id, int& out) const;
+    int GetLong(short id, long& out) const;
+    int GetBoolean(short id, bool& out) const;
+    // The stored text up to its first zero unit; unchanged on failure.
+    int GetCString(short id, CString& out) const;
+
+    // Raw-byte readers (tag 30). Lengths are 16-bit: a value longer than 65535 bytes fails.
+    // A new array of exactly n bytes that the caller frees with delete[] (null when n is 0);
+    // null on failure.
+    int GetChar(short id, char*& out) const;
+    // Copies the n bytes to `dest` when it is not null (it must hold n bytes); length = n.
+    // length = 0 on failure.
+    int GetChar(short id, char* dest, unsigned short& length) const;
+    // As GetChar(id, out), with length = n; out = null and length = 0 on failure.
+    int GetChar2(short id, char*& out, unsigned short& length) const;
+    // Points `out` at the value inside the packet (no copy). On failure length = 0, and `out` is
+    // unchanged when the id is absent but points at the stored value when the tag differs.
+    int GetCharNF(short id, char*& out, unsigned short& length);
+
+private:
+    struct Record {
+        std::uint32_t offset;  // of the value, from the start of the image
+        std::uint32_t length;
+        short type;
+    };
+    class Index;
+
+    void SetUp();
+    int PutBuffer(short id, short type, const void* value, std::uint32_t length);
+    // Finds the first record with `id` by the packet's lookup rules; -1 when there is none or its
+    // value runs past the length.
+    int GetBuffer(short id, Record& record) const;
+    int GetFixed(short id, short type, void* out, std::uint32_t width) const;
+    int UpdateFixed(short id, short type, const void* value, std::uint32_t width);
+    int GetRawChar(short id, char* dest, unsigned short& length) const;
+    void InvalidateIndex();
+
+    std::unique_ptr<char[]> m_pBuffer;
+    std::int32_t m_nLength = 0;
+    std::int32_t m_nPacketNum = 0;
+    std::int32_t m_nBufferSize = 0;
+    // Built by the first lookup of a packet with many records, dropped by the next write.
+    mutable std::unique_ptr<Index> m_index;
+};
