@@ -7,6 +7,12 @@ if(ODC_SANITIZE)
     add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
     add_link_options(-fsanitize=address,undefined)
 endif()
+if(ODC_BUILD_FUZZERS)
+    # Every part a fuzzer links carries the coverage that guides it and the sanitizers' checks.
+    add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer
+        -fno-sanitize-recover=undefined)
+    add_link_options(-fsanitize=address,undefined)
+endif()
 if(ODC_COVERAGE)
     add_compile_options(--coverage -O0 -fno-inline)
     add_link_options(--coverage)

@@ -32,7 +32,9 @@ void AppendUtf16(std::u16string& out, char32_t cp) {
     }
 }
 
-bool IsContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
+bool IsContinuation(unsigned char byte) {
+    return (byte & 0xC0) == 0x80;
+}
 
 }  // namespace
 
@@ -73,7 +75,8 @@ std::u16string Utf8ToUtf16(std::string_view utf8) {
         for (; taken < length && i + taken < size; ++taken) {
             const unsigned char next = bytes[i + taken];
             const bool ok = taken == 1 ? (next >= low && next <= high) : IsContinuation(next);
-            if (!ok) break;
+            if (!ok)
+                break;
             cp = (cp << 6) | (next & 0x3F);
         }
         if (taken == length) {
@@ -104,6 +107,10 @@ std::string Utf16ToUtf8(std::u16string_view utf16) {
     return out;
 }
 
-CString CString::FromUtf8(std::string_view utf8) { return CString(Utf8ToUtf16(utf8)); }
+CString CString::FromUtf8(std::string_view utf8) {
+    return CString(Utf8ToUtf16(utf8));
+}
 
-std::string CString::ToUtf8() const { return Utf16ToUtf8(m_units); }
+std::string CString::ToUtf8() const {
+    return Utf16ToUtf8(m_units);
+}

@@ -7,51 +7,59 @@
 
 namespace {
 
-// One parsed conversion specification: %[flags][width][.precision]verb.
-struct Spec {
+// One parsed conversion: %[flags][width][.precision]verb.
+struct Conversion {
     bool left = false, plus = false, space = false, zero = false, alternate = false;
     int width = 0;
     int precision = -1;
     char16_t verb = 0;
 };
 
-bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
+bool IsDigit(char16_t c) {
+    return c >= u'0' && c <= u'9';
+}
 
 int ReadNumber(std::u16string_view format, std::size_t& i) {
     int value = 0;
     for (; i < format.size() && IsDigit(format[i]); ++i) {
-        if (value < 100000) value = value * 10 + (format[i] - u'0');
+        if (value < 100000)
+            value = value * 10 + (format[i] - u'0');
     }
     return value;
 }
 
-std::u16string Widen(std::string_view ascii) { return {ascii.begin(), ascii.end()}; }
+std::u16string Widen(std::string_view ascii) {
+    return {ascii.begin(), ascii.end()};
+}
 
-// Pads `body` (with an optional sign or prefix kept in front of zero padding) to the spec's width.
-void Pad(std::u16string& out, const Spec& spec, std::u16string_view prefix, std::u16string_view body,
-         bool zeroAllowed) {
+// Pads `body` (with an optional sign or prefix kept in front of zero padding) to the conversion's width.
+void Pad(std::u16string& out, const Conversion& conversion, std::u16string_view prefix,
+         std::u16string_view body, bool zeroAllowed) {
     const std::size_t length = prefix.size() + body.size();
-    const std::size_t fill = spec.width > 0 && static_cast<std::size_t>(spec.width) > length
-                                 ? static_cast<std::size_t>(spec.width) - length
+    const std::size_t fill = conversion.width > 0 && static_cast<std::size_t>(conversion.width) > length
+                                 ? static_cast<std::size_t>(conversion.width) - length
                                  : 0;
-    if (spec.left) {
+    if (conversion.left) {
         out.append(prefix).append(body).append(fill, u' ');
-    } else if (spec.zero && zeroAllowed) {
+    } else if (conversion.zero && zeroAllowed) {
         out.append(prefix).append(fill, u'0').append(body);
     } else {
         out.append(fill, u' ').append(prefix).append(body);
     }
 }
 
-std::u16string SignPrefix(const Spec& spec, bool negative) {
-    if (negative) return u"-";
-    if (spec.plus) return u"+";
-    if (spec.space) return u" ";
+std::u16string SignPrefix(const Conversion& conversion, bool negative) {
+    if (negative)
+        return u"-";
+    if (conversion.plus)
+        return u"+";
+    if (conversion.space)
+        return u" ";
     return {};
 }
 
-void FormatInteger(std::u16string& out, const Spec& spec, std::int64_t value) {
-    const bool isSigned = spec.verb == u'd' || spec.verb == u'i';
+void FormatInteger(std::u16string& out, const Conversion& conversion, std::int64_t value) {
+    const bool isSigned = conversion.verb == u'd' || conversion.verb == u'i';
     const bool negative = isSigned && value < 0;
     std::uint64_t magnitude = static_cast<std::uint64_t>(value);
     if (negative) {
@@ -60,44 +68,50 @@ void FormatInteger(std::u16string& out, const Spec& spec, std::int64_t value) {
         // %u and %x of a negative int print its 32-bit two's-complement pattern, as printf does.
         magnitude = static_cast<std::uint32_t>(value);
     }
-    const int base = (spec.verb == u'x' || spec.verb == u'X') ? 16 : 10;
+    const int base = (conversion.verb == u'x' || conversion.verb == u'X') ? 16 : 10;
     char digits[32];
     auto end = std::to_chars(digits, digits + sizeof digits, magnitude, base).ptr;
     std::string text(digits, end);
-    if (spec.verb == u'X') {
-        for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    if (conversion.verb == u'X') {
+        for (char& c : text)
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     }
-    if (spec.precision >= 0) {
-        if (static_cast<std::size_t>(spec.precision) > text.size()) text.insert(0, spec.precision - text.size(), '0');
-        if (spec.precision == 0 && magnitude == 0) text.clear();
+    if (conversion.precision >= 0) {
+        if (static_cast<std::size_t>(conversion.precision) > text.size())
+            text.insert(0, conversion.precision - text.size(), '0');
+        if (conversion.precision == 0 && magnitude == 0)
+            text.clear();
     }
-    std::u16string prefix = isSigned ? SignPrefix(spec, negative) : std::u16string();
-    if (spec.alternate && base == 16 && magnitude != 0) prefix += spec.verb == u'X' ? u"0X" : u"0x";
-    Pad(out, spec, prefix, Widen(text), spec.precision < 0);
+    std::u16string prefix = isSigned ? SignPrefix(conversion, negative) : std::u16string();
+    if (conversion.alternate && base == 16 && magnitude != 0)
+        prefix += conversion.verb == u'X' ? u"0X" : u"0x";
+    Pad(out, conversion, prefix, Widen(text), conversion.precision < 0);
 }
 
-void FormatFloating(std::u16string& out, const Spec& spec, double value) {
-    const char16_t lower = spec.verb | 0x20;
-    const bool upper = spec.verb != lower;
+void FormatFloating(std::u16string& out, const Conversion& conversion, double value) {
+    const char16_t lower = conversion.verb | 0x20;
+    const bool upper = conversion.verb != lower;
     if (!std::isfinite(value)) {
         std::u16string body = std::isnan(value) ? u"nan" : u"inf";
-        if (upper) body = std::isnan(value) ? u"NAN" : u"INF";
-        Pad(out, spec, SignPrefix(spec, std::signbit(value)), body, false);
+        if (upper)
+            body = std::isnan(value) ? u"NAN" : u"INF";
+        Pad(out, conversion, SignPrefix(conversion, std::signbit(value)), body, false);
         return;
     }
-    const auto format = lower == u'f' ? std::chars_format::fixed
+    const auto format = lower == u'f'   ? std::chars_format::fixed
                         : lower == u'e' ? std::chars_format::scientific
                                         : std::chars_format::general;
-    const int precision = spec.precision < 0 ? 6 : spec.precision;
+    const int precision = conversion.precision < 0 ? 6 : conversion.precision;
     char digits[400];
     const double magnitude = std::fabs(value);
     auto result = std::to_chars(digits, digits + sizeof digits, magnitude, format,
                                 lower == u'g' && precision == 0 ? 1 : precision);
     std::string text(digits, result.ec == std::errc() ? result.ptr : digits);
     if (upper) {
-        for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        for (char& c : text)
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     }
-    Pad(out, spec, SignPrefix(spec, std::signbit(value)), Widen(text), true);
+    Pad(out, conversion, SignPrefix(conversion, std::signbit(value)), Widen(text), true);
 }
 
 std::u16string Describe(const GuiFormatArg& arg) {
@@ -130,64 +144,72 @@ CString GuiFormatArgs(std::u16string_view format, std::span<const GuiFormatArg> 
             out += format[i];
             continue;
         }
-        Spec spec;
+        Conversion conversion;
         for (++i; i < format.size(); ++i) {
             const char16_t c = format[i];
-            if (c == u'-') spec.left = true;
-            else if (c == u'+') spec.plus = true;
-            else if (c == u' ') spec.space = true;
-            else if (c == u'0') spec.zero = true;
-            else if (c == u'#') spec.alternate = true;
-            else break;
+            if (c == u'-')
+                conversion.left = true;
+            else if (c == u'+')
+                conversion.plus = true;
+            else if (c == u' ')
+                conversion.space = true;
+            else if (c == u'0')
+                conversion.zero = true;
+            else if (c == u'#')
+                conversion.alternate = true;
+            else
+                break;
         }
-        spec.width = ReadNumber(format, i);
+        conversion.width = ReadNumber(format, i);
         if (i < format.size() && format[i] == u'.') {
             ++i;
-            spec.precision = ReadNumber(format, i);
+            conversion.precision = ReadNumber(format, i);
         }
         if (i >= format.size()) {
             out += u"%!(NOVERB)";
             break;
         }
-        spec.verb = format[i];
-        if (spec.verb == u'%') {
+        conversion.verb = format[i];
+        if (conversion.verb == u'%') {
             out += u'%';
             continue;
         }
-        const bool integerVerb = spec.verb == u'd' || spec.verb == u'i' || spec.verb == u'u' ||
-                                 spec.verb == u'x' || spec.verb == u'X' || spec.verb == u'c';
-        const char16_t lower = spec.verb | 0x20;
+        const bool integerVerb = conversion.verb == u'd' || conversion.verb == u'i' ||
+                                 conversion.verb == u'u' || conversion.verb == u'x' ||
+                                 conversion.verb == u'X' || conversion.verb == u'c';
+        const char16_t lower = conversion.verb | 0x20;
         const bool floatVerb = lower == u'f' || lower == u'e' || lower == u'g';
-        if (!integerVerb && !floatVerb && spec.verb != u's') {
-            out.append(u"%!").append(1, spec.verb).append(u"(BADVERB)");
+        if (!integerVerb && !floatVerb && conversion.verb != u's') {
+            out.append(u"%!").append(1, conversion.verb).append(u"(BADVERB)");
             continue;
         }
         if (next >= args.size()) {
-            out.append(u"%!").append(1, spec.verb).append(u"(MISSING)");
+            out.append(u"%!").append(1, conversion.verb).append(u"(MISSING)");
             continue;
         }
         const GuiFormatArg& arg = args[next++];
-        if (spec.verb == u's' && arg.kind() == GuiFormatArg::Kind::Text) {
+        if (conversion.verb == u's' && arg.kind() == GuiFormatArg::Kind::Text) {
             std::u16string_view text = arg.asText();
-            if (spec.precision >= 0 && static_cast<std::size_t>(spec.precision) < text.size()) {
-                text = text.substr(0, spec.precision);
+            if (conversion.precision >= 0 && static_cast<std::size_t>(conversion.precision) < text.size()) {
+                text = text.substr(0, conversion.precision);
             }
-            Pad(out, spec, {}, text, false);
-        } else if (spec.verb == u'c' && arg.kind() == GuiFormatArg::Kind::Int) {
+            Pad(out, conversion, {}, text, false);
+        } else if (conversion.verb == u'c' && arg.kind() == GuiFormatArg::Kind::Int) {
             const char16_t unit = static_cast<char16_t>(arg.asInt());
-            Pad(out, spec, {}, std::u16string_view(&unit, 1), false);
+            Pad(out, conversion, {}, std::u16string_view(&unit, 1), false);
         } else if (integerVerb && arg.kind() == GuiFormatArg::Kind::Int) {
-            FormatInteger(out, spec, arg.asInt());
+            FormatInteger(out, conversion, arg.asInt());
         } else if (floatVerb && arg.kind() == GuiFormatArg::Kind::Double) {
-            FormatFloating(out, spec, arg.asDouble());
+            FormatFloating(out, conversion, arg.asDouble());
         } else {
-            Mismatch(out, spec.verb, arg);
+            Mismatch(out, conversion.verb, arg);
         }
     }
     if (next < args.size()) {
         out += u"%!(EXTRA ";
         for (std::size_t k = next; k < args.size(); ++k) {
-            if (k > next) out += u", ";
+            if (k > next)
+                out += u", ";
             out += Describe(args[k]);
         }
         out += u")";

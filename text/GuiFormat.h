@@ -26,13 +26,13 @@ public:
     enum class Kind { Int, Double, Text };
 
     template <std::integral T>
-        requires(!std::same_as<T, bool> && !std::same_as<T, char>)
-    GuiFormatArg(T value) : m_kind(Kind::Int), m_int(static_cast<std::int64_t>(value)) {}  // NOLINT
+    requires(!std::same_as<T, bool> && !std::same_as<T, char>) GuiFormatArg(T value)
+        : m_kind(Kind::Int), m_int(static_cast<std::int64_t>(value)) {}  // NOLINT
     template <std::floating_point T>
     GuiFormatArg(T value) : m_kind(Kind::Double), m_double(static_cast<double>(value)) {}  // NOLINT
-    GuiFormatArg(const CString& text) : m_kind(Kind::Text), m_text(text.View()) {}        // NOLINT
-    GuiFormatArg(const std::u16string& text) : m_kind(Kind::Text), m_text(text) {}        // NOLINT
-    GuiFormatArg(std::u16string_view text) : m_kind(Kind::Text), m_text(text) {}          // NOLINT
+    GuiFormatArg(const CString& text) : m_kind(Kind::Text), m_text(text.View()) {}         // NOLINT
+    GuiFormatArg(const std::u16string& text) : m_kind(Kind::Text), m_text(text) {}         // NOLINT
+    GuiFormatArg(std::u16string_view text) : m_kind(Kind::Text), m_text(text) {}           // NOLINT
     GuiFormatArg(const char16_t* text) : m_kind(Kind::Text), m_text(text ? text : u"") {}  // NOLINT
 
     Kind kind() const { return m_kind; }

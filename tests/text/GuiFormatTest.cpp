@@ -5,19 +5,25 @@
 namespace {
 
 TEST(GuiFormatTest, FormatsTheScreensFormats) {
-    EXPECT_EQ(GuiFormat(u"申请当前职位需要 %d M币，是否申请？", 15), CString(u"申请当前职位需要 15 M币，是否申请？"));
-    EXPECT_EQ(GuiFormat(u"【YEL】%s\n【WHI】%s", CString(u"东方王国"), u"小舞"), CString(u"【YEL】东方王国\n【WHI】小舞"));
-    EXPECT_EQ(GuiFormat(u"该王国的所有国民每盘经验增加%3.0f%%", 20.0), CString(u"该王国的所有国民每盘经验增加 20%"));
+    EXPECT_EQ(GuiFormat(u"申请当前职位需要 %d M币，是否申请？", 15),
+              CString(u"申请当前职位需要 15 M币，是否申请？"));
+    EXPECT_EQ(GuiFormat(u"【YEL】%s\n【WHI】%s", CString(u"东方王国"), u"小舞"),
+              CString(u"【YEL】东方王国\n【WHI】小舞"));
+    EXPECT_EQ(GuiFormat(u"该王国的所有国民每盘经验增加%3.0f%%", 20.0),
+              CString(u"该王国的所有国民每盘经验增加 20%"));
     EXPECT_EQ(GuiFormat(u"%3.0f", 100.0), CString(u"100"));
     EXPECT_EQ(GuiFormat(u"%3.0f", 2.5), CString(u"  2"));  // round half to even, as printf
-    EXPECT_EQ(GuiFormat(u"Chamber/m_GuiJobVotes.SIArryMain%d", 3), CString(u"Chamber/m_GuiJobVotes.SIArryMain3"));
+    EXPECT_EQ(GuiFormat(u"Chamber/m_GuiJobVotes.SIArryMain%d", 3),
+              CString(u"Chamber/m_GuiJobVotes.SIArryMain3"));
     EXPECT_EQ(GuiFormat(u"100%%"), CString(u"100%"));
 }
 
 TEST(GuiFormatTest, HonoursFlagsWidthAndPrecision) {
-    EXPECT_EQ(GuiFormat(u"[%5d|%-5d|%05d|%+d|% d]", 42, 42, -42, 7, 7), CString(u"[   42|42   |-0042|+7| 7]"));
+    EXPECT_EQ(GuiFormat(u"[%5d|%-5d|%05d|%+d|% d]", 42, 42, -42, 7, 7),
+              CString(u"[   42|42   |-0042|+7| 7]"));
     EXPECT_EQ(GuiFormat(u"[%.3d|%x|%#X|%u]", 5, 255, 255, -1), CString(u"[005|ff|0XFF|4294967295]"));
-    EXPECT_EQ(GuiFormat(u"[%6.2f|%-6.1f|%e]", 3.14159, 2.0, 1234.5), CString(u"[  3.14|2.0   |1.234500e+03]"));
+    EXPECT_EQ(GuiFormat(u"[%6.2f|%-6.1f|%e]", 3.14159, 2.0, 1234.5),
+              CString(u"[  3.14|2.0   |1.234500e+03]"));
     EXPECT_EQ(GuiFormat(u"[%4s|%-4s|%.2s]", u"ab", u"ab", u"abcdef"), CString(u"[  ab|ab  |ab]"));
     EXPECT_EQ(GuiFormat(u"%c%c", 0x56FD, 0x738B), CString(u"国王"));
     EXPECT_EQ(GuiFormat(u"%d", INT64_MIN), CString(u"-9223372036854775808"));

@@ -35,13 +35,18 @@ TEST(Utf8Test, MalformedInputBecomesReplacementCharacters) {
     EXPECT_EQ(Utf8ToUtf16("\x80"), u"\uFFFD");
     EXPECT_EQ(Utf8ToUtf16("\xC0\xAF"), u"\uFFFD\uFFFD");
     EXPECT_EQ(Utf8ToUtf16("\xE5\x9B"), u"\uFFFD");
-    EXPECT_EQ(Utf8ToUtf16("\xE5\x9B" "a"), u"\uFFFDa");
+    EXPECT_EQ(Utf8ToUtf16("\xE5\x9B"
+                          "a"),
+              u"\uFFFDa");
     EXPECT_EQ(Utf8ToUtf16("\xED\xA0\x80"), u"\uFFFD\uFFFD\uFFFD");
     EXPECT_EQ(Utf8ToUtf16("\xF4\x90\x80\x80"), u"\uFFFD\uFFFD\uFFFD\uFFFD");
 }
 
 TEST(Utf8Test, UnpairedSurrogatesBecomeReplacementCharacters) {
-    EXPECT_EQ(Utf16ToUtf8(u"\xD800" "a"), "\xEF\xBF\xBD" "a");
+    EXPECT_EQ(Utf16ToUtf8(u"\xD800"
+                          "a"),
+              "\xEF\xBF\xBD"
+              "a");
     EXPECT_EQ(Utf16ToUtf8(std::u16string(1, char16_t(0xDC00))), "\xEF\xBF\xBD");
     EXPECT_EQ(Utf16ToUtf8(std::u16string(1, char16_t(0xD83D))), "\xEF\xBF\xBD");
 }
