@@ -1,1 +1,398 @@
 #include "param/CKParam.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+#include <string>
+#include <utility>
+
+#include "param/ByteOrder.h"
+#include "param/CKParamIndex.h"
+#include "param/Crc16Arc.h"
+#include "param/RecordWalk.h"
+
+using odc::param::kHeaderSize;
+using odc::param::kRecordHeaderSize;
+using odc::param::LoadLE;
+using odc::param::StoreLE;
+
+namespace {
+
+constexpr std::int32_t kInitialSize = 4096;
+constexpr std::uint64_t kGrowthStep = 4096;
+// A value this long may only go into a buffer that already has room for it.
+constexpr std::uint32_t kMaxGrowingValue = 0x500000;
+constexpr std::uint32_t kMaxRestoredSize = 0x9FFFFF;
+constexpr std::uint32_t kMaxCharLength = 0xFFFF;
+constexpr std::size_t kMaxTextUnits = 0xFFFF;
+// Up to this many records a plain walk is cheaper than building an index.
+constexpr std::int32_t kIndexedRecords = 16;
+// The checksum samples kCrcBlock bytes of every kCrcStride within the first kCrcSampled bytes.
+constexpr std::int32_t kCrcSampled = 500;
+constexpr std::int32_t kCrcStride = 22;
+constexpr std::int32_t kCrcBlock = 11;
+
+}  // namespace
+
+CKParam::CKParam() {
+    SetUp();
+}
+
+CKParam::CKParam(const CKParam& other)
+    : m_nLength(other.m_nLength), m_nPacketNum(other.m_nPacketNum), m_nBufferSize(other.m_nBufferSize) {
+    if (other.m_pBuffer) {
+        m_pBuffer = std::make_unique_for_overwrite<char[]>(static_cast<std::size_t>(m_nBufferSize));
+        std::memcpy(m_pBuffer.get(), other.m_pBuffer.get(), static_cast<std::size_t>(m_nLength));
+    }
+}
+
+CKParam& CKParam::operator=(const CKParam& other) {
+    if (this != &other) {
+        *this = CKParam(other);
+    }
+    return *this;
+}
+
+CKParam::CKParam(CKParam&& other) noexcept
+    : m_pBuffer(std::move(other.m_pBuffer)),
+      m_nLength(std::exchange(other.m_nLength, 0)),
+      m_nPacketNum(std::exchange(other.m_nPacketNum, 0)),
+      m_nBufferSize(std::exchange(other.m_nBufferSize, 0)),
+      m_index(std::move(other.m_index)) {}
+
+CKParam& CKParam::operator=(CKParam&& other) noexcept {
+    if (this != &other) {
+        m_pBuffer = std::move(other.m_pBuffer);
+        m_nLength = std::exchange(other.m_nLength, 0);
+        m_nPacketNum = std::exchange(other.m_nPacketNum, 0);
+        m_nBufferSize = std::exchange(other.m_nBufferSize, 0);
+        m_index = std::move(other.m_index);
+    }
+    return *this;
+}
+
+CKParam::~CKParam() = default;
+
+void CKParam::Create() {
+    SetUp();
+}
+
+void CKParam::SetUp() {
+    m_pBuffer = std::make_unique<char[]>(kInitialSize);
+    StoreLE<std::uint32_t>(m_pBuffer.get() + 8, kInitialSize);
+    m_nLength = static_cast<std::int32_t>(kHeaderSize);
+    m_nPacketNum = 0;
+    m_nBufferSize = kInitialSize;
+    InvalidateIndex();
+}
+
+void CKParam::Release() {
+    if (!m_pBuffer) {
+        return;
+    }
+    m_pBuffer.reset();
+    m_nLength = 0;
+    m_nPacketNum = 0;
+    m_nBufferSize = 0;
+    InvalidateIndex();
+}
+
+void CKParam::InvalidateIndex() {
+    m_index.reset();
+}
+
+int CKParam::SetBufferPtr(const char* image, int length) {
+    if (image == nullptr || length < static_cast<int>(kHeaderSize) ||
+        LoadLE<std::uint32_t>(image) != static_cast<std::uint32_t>(length)) {
+        return -1;
+    }
+    const std::uint32_t sizeWord = LoadLE<std::uint32_t>(image + 8);
+    if (sizeWord < 1 || sizeWord > kMaxRestoredSize) {
+        return -1;
+    }
+    const std::int32_t needed = std::max(static_cast<std::int32_t>(sizeWord), length);
+    if (needed > m_nBufferSize) {
+        auto buffer = std::make_unique_for_overwrite<char[]>(static_cast<std::size_t>(needed));
+        std::memcpy(buffer.get(), image, static_cast<std::size_t>(length));
+        m_pBuffer = std::move(buffer);
+        m_nBufferSize = needed;
+    } else {
+        // The image may be this packet's own.
+        std::memmove(m_pBuffer.get(), image, static_cast<std::size_t>(length));
+    }
+    m_nLength = length;
+    m_nPacketNum = static_cast<std::int32_t>(LoadLE<std::uint32_t>(image + 4));
+    InvalidateIndex();
+    return 0;
+}
+
+short CKParam::GetPacketCrc() const {
+    const std::int32_t sampled = std::min(m_nLength, kCrcSampled);
+    std::uint16_t crc = 0;
+    for (std::int32_t block = 0; block < (sampled + kCrcBlock) / kCrcStride; ++block) {
+        crc = odc::param::Crc16Arc(m_pBuffer.get() + block * kCrcStride, kCrcBlock, crc);
+    }
+    return static_cast<short>(crc);
+}
+
+char* CKParam::PutBuffer(short id, short type, std::uint32_t length) {
+    if (m_nLength == 0) {
+        SetUp();
+    }
+    const std::uint64_t need =
+        std::uint64_t{static_cast<std::uint32_t>(m_nLength)} + kRecordHeaderSize + length;
+    if (need > static_cast<std::uint64_t>(m_nBufferSize)) {
+        const std::uint64_t size = need / kGrowthStep * kGrowthStep + kGrowthStep;
+        if (length >= kMaxGrowingValue || size > std::numeric_limits<std::int32_t>::max()) {
+            return nullptr;
+        }
+        auto grown = std::make_unique_for_overwrite<char[]>(size);
+        std::memcpy(grown.get(), m_pBuffer.get(), static_cast<std::size_t>(m_nLength));
+        m_pBuffer = std::move(grown);
+        m_nBufferSize = static_cast<std::int32_t>(size);
+    }
+    char* record = m_pBuffer.get() + m_nLength;
+    StoreLE<std::uint32_t>(record, length);
+    StoreLE<std::uint16_t>(record + 4, static_cast<std::uint16_t>(id));
+    StoreLE<std::uint16_t>(record + 6, static_cast<std::uint16_t>(type));
+    // A restored image may carry any count word; it wraps rather than overflows.
+    m_nPacketNum = static_cast<std::int32_t>(static_cast<std::uint32_t>(m_nPacketNum) + 1);
+    m_nLength = static_cast<std::int32_t>(need);
+    StoreLE<std::uint32_t>(m_pBuffer.get(), static_cast<std::uint32_t>(m_nLength));
+    StoreLE<std::uint32_t>(m_pBuffer.get() + 4, static_cast<std::uint32_t>(m_nPacketNum));
+    StoreLE<std::uint32_t>(m_pBuffer.get() + 8, static_cast<std::uint32_t>(m_nBufferSize));
+    InvalidateIndex();
+    return record + kRecordHeaderSize;
+}
+
+template <typename Unsigned>
+int CKParam::PutFixed(short id, short type, Unsigned value) {
+    char* stored = PutBuffer(id, type, sizeof(Unsigned));
+    if (stored == nullptr) {
+        return -1;
+    }
+    StoreLE(stored, value);
+    return 0;
+}
+
+int CKParam::SetShortInt(short id, short value) {
+    return PutFixed(id, kShort, static_cast<std::uint16_t>(value));
+}
+
+int CKParam::SetInt(short id, int value) {
+    return PutFixed(id, kInt, static_cast<std::uint32_t>(value));
+}
+
+int CKParam::SetLong(short id, long value) {
+    if (!std::in_range<std::int32_t>(value)) {
+        return -1;
+    }
+    return PutFixed(id, kLong, static_cast<std::uint32_t>(value));
+}
+
+int CKParam::SetBoolean(short id, bool value) {
+    return PutFixed(id, kBoolean, static_cast<std::uint8_t>(value ? 1 : 0));
+}
+
+int CKParam::SetChar(short id, const char* data, unsigned int length) {
+    if (data == nullptr && length > 0) {
+        return -1;
+    }
+    char* stored = PutBuffer(id, kChar, length);
+    if (stored == nullptr) {
+        return -1;
+    }
+    if (length > 0) {
+        std::memcpy(stored, data, length);
+    }
+    return 0;
+}
+
+int CKParam::SetCString(short id, const CString& text) {
+    const std::u16string& units = text.Units();
+    if (units.size() > kMaxTextUnits) {
+        return -1;
+    }
+    char* stored = PutBuffer(id, kCString, static_cast<std::uint32_t>(2 * units.size()));
+    if (stored == nullptr) {
+        return -1;
+    }
+    for (const char16_t unit : units) {
+        StoreLE<std::uint16_t>(stored, unit);
+        stored += 2;
+    }
+    return 0;
+}
+
+int CKParam::GetBuffer(short id, Record& record) const {
+    if (!m_pBuffer || m_nPacketNum <= 0) {
+        return -1;
+    }
+    const char* image = m_pBuffer.get();
+    const auto length = static_cast<std::uint32_t>(m_nLength);
+    std::uint32_t offset = 0;
+    if (m_nPacketNum > kIndexedRecords) {
+        if (!m_index) {
+            m_index = std::make_unique<Index>(image, length, m_nPacketNum);
+        }
+        offset = m_index->Find(id);
+    } else {
+        odc::param::WalkRecords(image, length, m_nPacketNum,
+                                [&](std::uint32_t at, const odc::param::RecordHeader& header) {
+                                    if (header.id != id) {
+                                        return false;
+                                    }
+                                    offset = at;
+                                    return true;
+                                });
+    }
+    if (offset == 0) {
+        return -1;
+    }
+    const odc::param::RecordHeader header = odc::param::ReadRecordHeader(image + offset);
+    if (std::uint64_t{offset} + kRecordHeaderSize + header.length > length) {
+        return -1;
+    }
+    record = {offset + kRecordHeaderSize, header.length, header.type};
+    return 0;
+}
+
+template <typename Unsigned>
+int CKParam::GetFixed(short id, short type, Unsigned& value) const {
+    Record record;
+    if (GetBuffer(id, record) != 0 || record.type != type || record.length != sizeof(Unsigned)) {
+        return -1;
+    }
+    value = LoadLE<Unsigned>(m_pBuffer.get() + record.offset);
+    return 0;
+}
+
+template <typename Unsigned>
+int CKParam::UpdateFixed(short id, short type, Unsigned value) {
+    Record record;
+    if (GetBuffer(id, record) != 0 || record.type != type || record.length != sizeof(Unsigned)) {
+        return -1;
+    }
+    StoreLE(m_pBuffer.get() + record.offset, value);
+    // In a crafted image a value may overlap the header of a record met before it.
+    InvalidateIndex();
+    return 0;
+}
+
+int CKParam::UpdateShortInt(short id, short value) {
+    return UpdateFixed(id, kShort, static_cast<std::uint16_t>(value));
+}
+
+int CKParam::UpdateInt(short id, int value) {
+    return UpdateFixed(id, kInt, static_cast<std::uint32_t>(value));
+}
+
+int CKParam::GetShortInt(short id, short& out) const {
+    std::uint16_t value = 0;
+    if (GetFixed(id, kShort, value) != 0) {
+        return -1;
+    }
+    out = static_cast<short>(value);
+    return 0;
+}
+
+int CKParam::GetInt(short id, int& out) const {
+    std::uint32_t value = 0;
+    if (GetFixed(id, kInt, value) != 0) {
+        return -1;
+    }
+    out = static_cast<int>(value);
+    return 0;
+}
+
+int CKParam::GetLong(short id, long& out) const {
+    std::uint32_t value = 0;
+    if (GetFixed(id, kLong, value) != 0) {
+        return -1;
+    }
+    out = static_cast<std::int32_t>(value);
+    return 0;
+}
+
+int CKParam::GetBoolean(short id, bool& out) const {
+    std::uint8_t value = 0;
+    if (GetFixed(id, kBoolean, value) != 0) {
+        return -1;
+    }
+    out = value != 0;
+    return 0;
+}
+
+int CKParam::GetCString(short id, CString& out) const {
+    Record record;
+    if (GetBuffer(id, record) != 0 || record.type != kCString) {
+        return -1;
+    }
+    // An odd last byte is no whole unit and is ignored.
+    std::u16string units;
+    units.reserve(record.length / 2);
+    for (const char* unit = m_pBuffer.get() + record.offset; units.size() < record.length / 2; unit += 2) {
+        const auto value = static_cast<char16_t>(LoadLE<std::uint16_t>(unit));
+        if (value == u'\0') {
+            break;
+        }
+        units += value;
+    }
+    out = CString(std::move(units));
+    return 0;
+}
+
+int CKParam::GetCharRecord(short id, Record& record) const {
+    if (GetBuffer(id, record) != 0 || record.type != kChar || record.length > kMaxCharLength) {
+        return -1;
+    }
+    return 0;
+}
+
+int CKParam::GetChar(short id, char*& out) const {
+    unsigned short length = 0;
+    return GetChar2(id, out, length);
+}
+
+int CKParam::GetChar(short id, char* dest, unsigned short& length) const {
+    Record record;
+    if (GetCharRecord(id, record) != 0) {
+        length = 0;
+        return -1;
+    }
+    if (dest != nullptr) {
+        std::memcpy(dest, m_pBuffer.get() + record.offset, record.length);
+    }
+    length = static_cast<unsigned short>(record.length);
+    return 0;
+}
+
+int CKParam::GetChar2(short id, char*& out, unsigned short& length) const {
+    out = nullptr;
+    length = 0;
+    Record record;
+    if (GetCharRecord(id, record) != 0) {
+        return -1;
+    }
+    if (record.length > 0) {
+        // The caller owns the copy and frees it with delete[].
+        out = std::make_unique_for_overwrite<char[]>(record.length).release();
+        std::memcpy(out, m_pBuffer.get() + record.offset, record.length);
+    }
+    length = static_cast<unsigned short>(record.length);
+    return 0;
+}
+
+int CKParam::GetCharNF(short id, char*& out, unsigned short& length) {
+    length = 0;
+    Record record;
+    if (GetBuffer(id, record) != 0) {
+        return -1;
+    }
+    out = m_pBuffer.get() + record.offset;
+    if (record.type != kChar || record.length > kMaxCharLength) {
+        return -1;
+    }
+    length = static_cast<unsigned short>(record.length);
+    return 0;
+}
