@@ -41,9 +41,10 @@ public:
 
     // Registers image set `set` from the ini file `iniFile` (resolved against the asset folder;
     // "\" and "/" both separate folders). `texture` names the section of the ini file that lists
-    // the atlas and its images; `filtering` 1 draws stretched images smoothly, 0 by nearest pixel.
-    // The ini format is described in assets/README.md. Returns 0, or -1 when the file or the
-    // section is missing. Registering a set that exists already returns 0 and changes nothing.
+    // the atlas and its images; `filtering` is passed through (CEGUI 0.8 always filters linearly).
+    // The ini format is described in assets/README.md. Returns 0, or -1 when the file, the section,
+    // its File entry or the atlas is missing. Registering a set that exists already returns 0 and
+    // changes nothing.
     int CreateImagesetGui(const CString& set, const CString& texture, const CString& iniFile, int filtering);
 
     // Creation: full name, x and y as fractions of the parent's size, width and height in pixels.
@@ -55,8 +56,9 @@ public:
     GUI::Editbox* AddEditboxGui(const CString& name, float x, float y, float width, float height);
     GUI::Msgbox* AddMsgBoxGui(const CString& name, float x, float y, float width, float height);
     // A Unicode edit box whose size comes from `key` in section `section` of the ini file
-    // ("width,height" in pixels); at most `maxLength` code units; `password` masks the text;
-    // `lines` is the number of text lines (1). x and y as above.
+    // ("width,height" in pixels; 150 x 24 when the entry is missing or malformed); at most
+    // `maxLength` characters (code points, as CEGUI counts; 0 or less: no limit); `password` masks
+    // the text; `lines` is the number of text lines (1, passed through). x and y as above.
     GuiEditBox* AddChineseEditboxGui(const CString& name, const CString& section, const CString& key,
                                      const CString& iniFile, int lines, int maxLength, bool password, float x,
                                      float y);
@@ -65,7 +67,8 @@ public:
     GUI::WindowCommon* FindWidget(const CString& name) const;
 
     // Listening: while `listen` is true, mouse events over the named widget arrive at the creator's
-    // OnGuiListenMouse and OnGuiMousePosition. Keys reach every tree that exists, listened or not.
+    // OnGuiListenMouse and OnGuiMousePosition. Keys reach every tree that exists, listened or not,
+    // except the keys a focused edit box uses up (Backspace, Delete, arrows, Home, End, Enter, Tab).
     void CreateListener(void* root, const CString& name, bool listen);
     // Shows (or hides) the toolkit's default mouse cursor; the second argument is passed through.
     void ShowMouseDefaultCursor(bool show, bool);
@@ -86,6 +89,12 @@ protected:
 private:
     friend class GUI::WindowCommon;
     struct Tree;
+
+    // Creates a widget of CEGUI window type `type` under the tree's root; null if the name is taken.
+    template <class Widget>
+    Widget* AddWidget(GUI::WidgetKind kind, const char* type, const CString& name, float x, float y,
+                      float width, float height);
+
     std::unique_ptr<Tree> m_tree;
 };
 

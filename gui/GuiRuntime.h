@@ -16,10 +16,11 @@ class Window;
 namespace GUI::Runtime {
 
 struct Options {
-    int width = 800;   // display size in pixels (headless only; a renderer brings its own)
+    int width = 800;  // display size in pixels (headless only; a renderer brings its own)
     int height = 600;
-    // Folder of ChamberIni.ini, the atlases and the skin; empty: $ODC_ASSET_DIR, else the
-    // installed (or, in a build tree, the built) asset folder.
+    // Folder of ChamberIni.ini and its atlases, against which relative file names are resolved
+    // (CEGUI's resource groups point there too). Empty: the environment variable ODC_ASSET_DIR if
+    // it is set and not empty, else the assets folder of the build tree the library was built in.
     std::string assetDir;
     // CEGUI's log file; empty: no log file is written.
     std::string logFile;
@@ -41,6 +42,8 @@ ODC_API void Render();
 
 // The root window of the GUI context: the default parent of trees (see GUICreate::SetRootPointer).
 ODC_API CEGUI::Window* RootWindow();
+// The runtime's GUI context (starting the runtime headless if none runs); hosts inject their input
+// into it.
 ODC_API CEGUI::GUIContext& Context();
 ODC_API const std::string& AssetDir();
 

@@ -71,6 +71,7 @@ public:
     void SetImageFromImageSet(const CString& set, const CString& image);
     void SetImageFromImageSet(const CString& set, const CString& normal, const CString& hover,
                               const CString& pushed);
+    // Clears what the widget draws: its images and its text (font and text mode stay).
     void SetImageHide();
 
     // Gives the widget a text font: size in points, text and shadow colours as 0xRRGGBB, a face
@@ -94,16 +95,21 @@ public:
 protected:
     WindowCommon(GUICreate& owner, WidgetKind kind, const CString& name, CEGUI::Window* window);
 
+    struct State;
+    // Shows the stored text, colour and mode on the CEGUI window.
+    void ApplyText();
+
+    std::unique_ptr<State> m_state;  // images, text, font and click groups, as Inspect reports them
+
 private:
     friend class ::GUICreate;
-    struct State;
+    void SubscribeClicks();
 
     GUICreate& m_owner;
     WidgetKind m_kind;
     CString m_name;
     CEGUI::Window* m_window;
     int m_id = 0;
-    std::unique_ptr<State> m_state;  // images, text, font and click groups, as Inspect reports them
 };
 
 class ODC_API StaticImage : public WindowCommon {
@@ -116,11 +122,13 @@ class ODC_API ButtonBase : public WindowCommon {
     friend class ::GUICreate;
 };
 
-// A modal question box with two buttons, 确定 (answer "1") and 取消 (answer "0").
+// A modal question box with two buttons, 确定 (answer "1") and 取消 (answer "0"). Until a question
+// is asked the box draws nothing and lets clicks through, whatever its visibility flag says.
 class ODC_API Msgbox : public WindowCommon {
 public:
     // Shows the box above everything with `text`; the answer comes back to the creator as
-    // OnSystemClickEvent(box name, boxId, 100, answer). The third argument is passed through.
+    // OnSystemClickEvent(box name, boxId, 100, answer), and the question disappears. A question
+    // asked while another is shown replaces its text and id. The third argument is passed through.
     void SetText(const CString& text, int boxId, int);
 
 private:

@@ -18,9 +18,9 @@ namespace GUI::Testing {
 struct WidgetInfo {
     WidgetKind kind;
     CString name;
-    CString parent;               // full name of the parent widget; empty when attached to no widget
-    bool visible;                 // its own flag
-    bool visibleOnScreen;         // it and every ancestor visible
+    CString parent;        // full name of the parent widget; empty when attached to no widget
+    bool visible;          // its own flag
+    bool visibleOnScreen;  // it and every ancestor visible (a message box: and asking)
     bool enabled;
     bool alwaysOnTop;
     int id;
@@ -32,7 +32,7 @@ struct WidgetInfo {
     bool fontCreated;             // FontCreate was called on it
     std::optional<int> clickGroup;
     std::optional<int> rightHandClickGroup;
-    std::optional<int> boxId;     // a message box: the id of the question shown
+    std::optional<int> boxId;  // a message box: the id of the question shown
 };
 
 // A click at the widget's centre (left button, or right with rightHand). False when the widget does

@@ -1,0 +1,83 @@
+// Trees own their widgets: unloading or destroying a tree removes them, names can be used again,
+// and a callback may unload the tree whose widget it reports.
+#include <CEGUI/Window.h>
+
+#include <gtest/gtest.h>
+
+#include "GuiTestSupport.h"
+#include "OrnDanceChamberTesting.h"
+#include "gui/GuiRuntime.h"
+
+namespace GUI {
+namespace {
+
+TEST(LifecycleTest, UnloadRemovesEveryWidgetAndTheTreeCanBeRebuilt) {
+    TestSupport::RecordingScreen screen;
+    TestSupport::BuildSample(screen);
+    const std::size_t rootChildren = Runtime::RootWindow()->getChildCount();
+    screen.CreateListener(nullptr, TestSupport::kContain, true);
+    screen.UnloadGui();
+    EXPECT_EQ(screen.FindWidget(TestSupport::kButton), nullptr);
+    EXPECT_FALSE(Testing::Inspect(TestSupport::kButton).has_value());
+    EXPECT_FALSE(Testing::Click(TestSupport::kButton));
+    EXPECT_TRUE(Testing::Listeners().empty());
+    EXPECT_EQ(Testing::DumpTree(), "[]");
+    EXPECT_EQ(Runtime::RootWindow()->getChildCount(), rootChildren - 1);
+
+    TestSupport::BuildSample(screen);
+    EXPECT_TRUE(Testing::Click(TestSupport::kButton));
+    EXPECT_EQ(screen.events.size(), 1u);
+}
+
+TEST(LifecycleTest, DestroyingTheTreeDestroysItsWidgets) {
+    {
+        TestSupport::RecordingScreen screen;
+        TestSupport::BuildSample(screen);
+        EXPECT_TRUE(Testing::Inspect(TestSupport::kButton).has_value());
+    }
+    EXPECT_FALSE(Testing::Inspect(TestSupport::kButton).has_value());
+    EXPECT_EQ(Testing::DumpTree(), "[]");
+}
+
+TEST(LifecycleTest, ANameIsTakenOncePerTreeAndTheNewestTreeWinsInTheDriver) {
+    TestSupport::RecordingScreen first;
+    TestSupport::RecordingScreen second;
+    first.SetRootPointer(nullptr);
+    second.SetRootPointer(nullptr);
+    StaticImage* older = first.AddStaticImageGui(u"Same", 0, 0, 10, 10);
+    ASSERT_NE(older, nullptr);
+    EXPECT_EQ(first.AddStaticImageGui(u"Same", 0, 0, 10, 10), nullptr);
+    older->SetID(1);
+    second.AddStaticImageGui(u"Same", 0, 0, 10, 10)->SetID(2);
+    EXPECT_EQ(Testing::Inspect(u"Same")->id, 2);
+    second.UnloadGui();
+    EXPECT_EQ(Testing::Inspect(u"Same")->id, 1);
+}
+
+TEST(LifecycleTest, AClickCallbackMayUnloadItsOwnTree) {
+    TestSupport::RecordingScreen screen;
+    TestSupport::BuildSample(screen);
+    screen.onEvent = [](TestSupport::RecordingScreen& self) { self.UnloadGui(); };
+    ASSERT_TRUE(Testing::Click(TestSupport::kButton));
+    EXPECT_EQ(screen.events.size(), 1u);
+    EXPECT_FALSE(Testing::Inspect(TestSupport::kButton).has_value());
+    Runtime::Render();  // CEGUI frees the destroyed windows here
+    screen.onEvent = nullptr;
+    TestSupport::BuildSample(screen);
+    EXPECT_TRUE(Testing::Click(TestSupport::kButton));
+    EXPECT_EQ(screen.events.size(), 2u);
+}
+
+TEST(LifecycleTest, WidgetsHangUnderTheRootGivenToTheTree) {
+    TestSupport::RecordingScreen host;
+    host.SetRootPointer(nullptr);
+    StaticImage* hostRoot = host.AddStaticImageGui(u"Host.Root", 0.5f, 0.5f, 400, 300);
+    TestSupport::RecordingScreen screen;
+    screen.SetRootPointer(hostRoot->GetWindow());
+    StaticImage* child = screen.AddStaticImageGui(u"Screen.Child", 0, 0, 10, 10);
+    EXPECT_EQ(child->GetWindow()->getParent(), hostRoot->GetWindow());
+    EXPECT_EQ(Testing::Inspect(u"Screen.Child")->parent, CString(u"Host.Root"));
+}
+
+}  // namespace
+}  // namespace GUI

@@ -1,0 +1,122 @@
+// What a widget reports of itself: state, geometry, parent, and the driver's dump of every tree.
+#include <CEGUI/Window.h>
+
+#include <gtest/gtest.h>
+
+#include "GuiTestSupport.h"
+#include "OrnDanceChamberTesting.h"
+
+namespace GUI {
+namespace {
+
+class WidgetStateTest : public ::testing::Test {
+protected:
+    void SetUp() override { TestSupport::BuildSample(screen); }
+    WindowCommon& Widget(const CString& name) { return *screen.FindWidget(name); }
+
+    TestSupport::RecordingScreen screen;
+};
+
+TEST_F(WidgetStateTest, ANewWidgetIsVisibleEnabledAndUntagged) {
+    const auto info = Testing::Inspect(TestSupport::kButton);
+    ASSERT_TRUE(info.has_value());
+    EXPECT_EQ(info->kind, WidgetKind::ImageButton);
+    EXPECT_EQ(info->name, TestSupport::kButton);
+    EXPECT_EQ(info->parent, TestSupport::kContain);
+    EXPECT_TRUE(info->visible);
+    EXPECT_TRUE(info->visibleOnScreen);
+    EXPECT_TRUE(info->enabled);
+    EXPECT_FALSE(info->alwaysOnTop);
+    EXPECT_EQ(info->id, 0);
+    EXPECT_FLOAT_EQ(info->x, 0.1f);
+    EXPECT_FLOAT_EQ(info->y, 0.1f);
+    EXPECT_FLOAT_EQ(info->width, 100);
+    EXPECT_FLOAT_EQ(info->height, 40);
+    EXPECT_EQ(info->clickGroup, 4);
+    EXPECT_EQ(info->rightHandClickGroup, 3);
+    EXPECT_TRUE(info->images.empty());
+    EXPECT_FALSE(info->fontCreated);
+    EXPECT_EQ(Testing::Inspect(TestSupport::kContain)->parent, CString());
+    EXPECT_EQ(Testing::Inspect(TestSupport::kChinese)->width, 180);  // from the ini file
+    EXPECT_EQ(Testing::Inspect(TestSupport::kChinese)->height, 22);
+}
+
+TEST_F(WidgetStateTest, StateChangesShowInInspect) {
+    WindowCommon& button = Widget(TestSupport::kButton);
+    button.SetID(-1);
+    button.SetID(7);
+    button.Enable(false);
+    button.SetAlwaysOnTop(true);
+    Widget(TestSupport::kContain).Hide();
+    const auto info = Testing::Inspect(TestSupport::kButton);
+    EXPECT_EQ(button.GetID(), 7);
+    EXPECT_EQ(info->id, 7);
+    EXPECT_FALSE(info->enabled);
+    EXPECT_TRUE(info->alwaysOnTop);
+    EXPECT_TRUE(info->visible);
+    EXPECT_FALSE(info->visibleOnScreen);
+    EXPECT_FALSE(Widget(TestSupport::kContain).IsVisible());
+}
+
+TEST_F(WidgetStateTest, PositionsAreFractionsOfTheParent) {
+    WindowCommon& image = Widget(TestSupport::kImage);
+    image.SetPosition(0.46f, 0.28f);
+    const UDim x = image.GetXPosition();
+    EXPECT_EQ(x.d_scale, 0.46f);
+    EXPECT_EQ(x.d_offset, 0.0f);
+    image.SetXPosition(static_cast<float>(static_cast<double>(x.d_scale) - 0.025), 0);
+    EXPECT_EQ(image.GetXPosition().d_scale, static_cast<float>(0.46f - 0.025));
+    EXPECT_FLOAT_EQ(Testing::Inspect(TestSupport::kImage)->y, 0.28f);
+
+    // A child of a 400 x 100 parent at (0.5, 0.5) starts 200 and 50 pixels into it.
+    WindowCommon& cover = Widget(TestSupport::kCover);
+    cover.AddChildWindow(image.IsChild());
+    image.SetPosition(0.5f, 0.5f);
+    const CEGUI::Rectf area = image.GetWindow()->getUnclippedOuterRect().get();
+    EXPECT_FLOAT_EQ(area.left(), 40 + 200);
+    EXPECT_FLOAT_EQ(area.top(), 30 + 50);
+    EXPECT_EQ(Testing::Inspect(TestSupport::kImage)->parent, TestSupport::kCover);
+}
+
+TEST_F(WidgetStateTest, ReparentingMovesTheWidget) {
+    WindowCommon& cover = Widget(TestSupport::kCover);
+    cover.AddChildWindow(Widget(TestSupport::kButton).IsChild());
+    EXPECT_EQ(Testing::Inspect(TestSupport::kButton)->parent, TestSupport::kCover);
+    EXPECT_FALSE(
+        Widget(TestSupport::kContain).GetWindow()->isChild(Widget(TestSupport::kButton).GetWindow()));
+    cover.AddChildWindow(Widget(TestSupport::kContain).IsChild());  // an ancestor: refused
+    EXPECT_EQ(Testing::Inspect(TestSupport::kContain)->parent, CString());
+}
+
+TEST_F(WidgetStateTest, TheDumpListsEveryWidgetInCreationOrder) {
+    Widget(TestSupport::kImage).FontSetText(u"say \"hi\"\n\\", 6);
+    const std::string dump = Testing::DumpTree();
+    const std::size_t contain = dump.find("\"name\":\"Test/m_Panel.SIContain\"");
+    const std::size_t button = dump.find("\"name\":\"Test/m_Panel.IBButton\"");
+    const std::size_t box = dump.find("\"name\":\"Test/m_Common.m_pMsgbox\"");
+    ASSERT_NE(contain, std::string::npos);
+    EXPECT_LT(contain, button);
+    EXPECT_LT(button, box);
+    EXPECT_EQ(dump.front(), '[');
+    EXPECT_EQ(dump.back(), ']');
+    std::size_t objects = 0;
+    for (std::size_t at = dump.find("{\"kind\""); at != std::string::npos;
+         at = dump.find("{\"kind\"", at + 1)) {
+        ++objects;
+    }
+    EXPECT_EQ(objects, 9u);
+    EXPECT_NE(
+        dump.find("\"kind\":\"image button\",\"name\":\"Test/m_Panel.IBButton\",\"parent\":"
+                  "\"Test/m_Panel.SIContain\",\"visible\":true,\"visibleOnScreen\":true,\"enabled\":true,"
+                  "\"alwaysOnTop\":false,\"id\":0,\"x\":0.1,\"y\":0.1,\"width\":100,\"height\":40,"
+                  "\"images\":[],\"text\":\"\",\"textMode\":0,\"fontCreated\":false,\"clickGroup\":4,"
+                  "\"rightHandClickGroup\":3,\"boxId\":null}"),
+        std::string::npos);
+    EXPECT_NE(dump.find("\"text\":\"say \\\"hi\\\"\\n\\\\\",\"textMode\":6"), std::string::npos);
+    for (const char* kind : {"static image", "button", "edit box", "Chinese edit box", "message box"}) {
+        EXPECT_NE(dump.find("\"kind\":\"" + std::string(kind) + "\""), std::string::npos) << kind;
+    }
+}
+
+}  // namespace
+}  // namespace GUI
