@@ -1,0 +1,174 @@
+// The widget tree after Create: what is shown and hidden, names, parents, geometry, images, fonts
+// and click groups.
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include <map>
+#include <set>
+
+#include "ChamberFixture.h"
+
+namespace ChamberTest {
+namespace {
+
+using GUI::WidgetKind;
+using GUI::Testing::Inspect;
+using GUI::Testing::WidgetInfo;
+
+class LayoutTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_EQ(host.Create(nullptr), 0); }
+    void TearDown() override { host.Release(); }
+
+    // Every widget of the tree, in creation order, as DumpTree lists them.
+    std::vector<WidgetInfo> AllWidgets() const {
+        std::vector<WidgetInfo> all;
+        for (const auto& widget : nlohmann::json::parse(GUI::Testing::DumpTree())) {
+            all.push_back(*Inspect(CString::FromUtf8(widget.at("name").get<std::string>())));
+        }
+        return all;
+    }
+
+    RecordingHost host;
+};
+
+TEST_F(LayoutTest, ShowsOnlyTheHallAfterCreate) {
+    std::set<std::string> visible;
+    const auto widgets = AllWidgets();
+    EXPECT_EQ(widgets.size(), 147u);
+    for (const WidgetInfo& widget : widgets) {
+        if (widget.visible)
+            visible.insert(widget.name.ToUtf8());
+    }
+    std::set<std::string> expected = {"Chamber/m_GuiCommon.SIContain", "Chamber/m_GuiCommon.SIBackground",
+                                      "Chamber/m_GuiCommon.IBSystemExit",
+                                      "Chamber/m_GuiUserHelp.SIHelpClick"};
+    for (int i = 0; i < 15; ++i) {
+        for (const char* field : {"ArryIBNations[", "ArryIBNationsInco[", "ArryIBNationsButton["}) {
+            expected.insert("Chamber/m_GuiCommon." + std::string(field) + std::to_string(i) + "]");
+        }
+    }
+    // Inside hidden frames every widget keeps its own flag; count only those on screen.
+    std::set<std::string> onScreen;
+    for (const WidgetInfo& widget : widgets) {
+        if (widget.visibleOnScreen)
+            onScreen.insert(widget.name.ToUtf8());
+    }
+    EXPECT_EQ(onScreen, expected);
+    // The message box is not hidden, but shows nothing until it asks something.
+    EXPECT_TRUE(Inspect(u"Chamber/m_GuiCommon.m_pMsgbox")->visible);
+    EXPECT_FALSE(Inspect(u"Chamber/m_GuiCommon.m_pMsgbox")->boxId);
+    EXPECT_FALSE(Inspect(u"Chamber/m_GuiCommon.SIServerTimer")->visible);
+    for (const char16_t* frame : {u"Chamber/m_GuiJobDetail.SIContain", u"Chamber/m_GuiJobDetailHas.SIContain",
+                                  u"Chamber/m_GuiJobVotes.SIContain", u"Chamber/m_GuiExitJobVotes.SIContain",
+                                  u"Chamber/m_GuiToolsChangeName.SIContain",
+                                  u"Chamber/m_GuiManyVotes.SIContain", u"Chamber/m_GuiUserHelp.SIHelpMain"}) {
+        const WidgetInfo info = *Inspect(frame);
+        EXPECT_FALSE(info.visible) << info.name.ToUtf8();
+        EXPECT_TRUE(info.alwaysOnTop) << info.name.ToUtf8();
+        EXPECT_EQ(info.parent, CString(u"Chamber/m_GuiCommon.SIBackground"));
+    }
+}
+
+TEST_F(LayoutTest, NationSlotsCarryTheirJobIdsImagesAndShiftedCaptions) {
+    for (int i = 0; i < 15; ++i) {
+        const CString index = CString::FromUtf8(std::to_string(i));
+        const WidgetInfo button = *Inspect(u"Chamber/m_GuiCommon.ArryIBNations[" + index + u"]");
+        EXPECT_EQ(button.id, i + 1);
+        EXPECT_EQ(button.images, (std::vector<CString>{u"JobUser", u"JobUser", u"JobUser"}));
+        EXPECT_EQ(button.kind, WidgetKind::ImageButton);
+        const WidgetInfo icon = *Inspect(u"Chamber/m_GuiCommon.ArryIBNationsInco[" + index + u"]");
+        EXPECT_EQ(icon.parent, button.name);
+        EXPECT_EQ(icon.images, std::vector<CString>{u"JobIncoNULL"});
+        const WidgetInfo caption = *Inspect(u"Chamber/m_GuiCommon.ArryIBNationsButton[" + index + u"]");
+        EXPECT_TRUE(caption.fontCreated);
+        EXPECT_TRUE(caption.text.IsEmpty());
+        EXPECT_EQ(caption.parent, CString(u"Chamber/m_GuiCommon.SIBackground"));
+    }
+    const WidgetInfo first = *Inspect(u"Chamber/m_GuiCommon.ArryIBNationsButton[0]");
+    EXPECT_EQ(first.x, static_cast<float>(static_cast<double>(0.46f) - 0.025));
+    EXPECT_FLOAT_EQ(first.x, 0.435f);
+    EXPECT_FLOAT_EQ(first.y, 0.28f);
+    EXPECT_FLOAT_EQ(Inspect(u"Chamber/m_GuiCommon.ArryIBNationsButton[14]")->x, 0.8087f);
+    EXPECT_EQ(Inspect(u"Chamber/m_GuiCommon.ArryIBNations[6]")->id, 7);
+}
+
+TEST_F(LayoutTest, OnlyTheThirtyThreePanelFieldsAndCaptionsHaveTheFont) {
+    int fonts = 0;
+    for (const WidgetInfo& widget : AllWidgets())
+        fonts += widget.fontCreated ? 1 : 0;
+    EXPECT_EQ(fonts, 33 + 15);
+    for (const char16_t* plain :
+         {u"Chamber/m_GuiJobVotes.SIJlinVotes0", u"Chamber/m_GuiJobVotes.SIOpposeVotes3",
+          u"Chamber/m_GuiJobVotes.SIStartTime", u"Chamber/m_GuiExitJobVotes.SIJlinVotes"}) {
+        EXPECT_FALSE(Inspect(plain)->fontCreated);
+    }
+}
+
+TEST_F(LayoutTest, VoteCardsAreMovedIntoPlaceAndParentTheirWidgets) {
+    const float expected[4][2] = {{0.056f, 0.1561f}, {0.5021f, 0.1561f}, {0.056f, 0.504f}, {0.5021f, 0.504f}};
+    for (int r = 0; r < 4; ++r) {
+        const CString index = CString::FromUtf8(std::to_string(r));
+        const WidgetInfo card = *Inspect(u"Chamber/m_GuiJobVotes.SIArryMain" + index);
+        EXPECT_EQ(card.x, expected[r][0]);
+        EXPECT_EQ(card.y, expected[r][1]);
+        EXPECT_EQ(card.parent, CString(u"Chamber/m_GuiJobVotes.SIContain"));
+        const WidgetInfo all = *Inspect(u"Chamber/m_GuiJobVotes.SIExitJobOpposeALL" + index);
+        EXPECT_EQ(all.parent, card.name);
+        EXPECT_EQ(all.images, (std::vector<CString>{u"UserOppose", u"UserOppose", u"UserOppose"}));
+        EXPECT_EQ(all.clickGroup, 5);
+    }
+}
+
+TEST_F(LayoutTest, TheManyVotesEditBoxHasNoPrefix) {
+    EXPECT_TRUE(Inspect(u"m_GuiManyVotes.SICurName"));
+    EXPECT_FALSE(Inspect(u"Chamber/m_GuiManyVotes.SICurName"));
+    EXPECT_EQ(Inspect(u"m_GuiManyVotes.SICurName")->kind, WidgetKind::EditBox);
+    EXPECT_EQ(Inspect(u"Chamber/m_GuiToolsChangeName.SICurName")->kind, WidgetKind::ChineseEditBox);
+    EXPECT_EQ(Inspect(u"Chamber/m_GuiToolsChangeName.SICurName")->parent,
+              CString(u"Chamber/m_GuiToolsChangeName.SIMain"));
+}
+
+TEST_F(LayoutTest, ButtonsAreRegisteredInTheirClickGroups) {
+    std::map<int, int> perGroup;
+    int rightHand = 0;
+    for (const WidgetInfo& widget : AllWidgets()) {
+        if (widget.clickGroup)
+            ++perGroup[*widget.clickGroup];
+        if (widget.rightHandClickGroup) {
+            EXPECT_EQ(widget.rightHandClickGroup, 3);
+            ++rightHand;
+        }
+    }
+    EXPECT_EQ(perGroup, (std::map<int, int>{{3, 15}, {4, 14}, {5, 16}, {6, 3}, {7, 3}, {8, 3}}));
+    EXPECT_EQ(rightHand, 15);
+    EXPECT_EQ(Inspect(u"Chamber/m_GuiJobDetail.SIRequest")->clickGroup, 4);
+    EXPECT_EQ(Inspect(u"Chamber/m_GuiUserHelp.SIHelpClick")->clickGroup, 7);
+    EXPECT_FALSE(Inspect(u"Chamber/m_GuiCommon.m_pMsgbox")->clickGroup);
+}
+
+TEST_F(LayoutTest, TreeIsCreatedInLayoutOrder) {
+    const auto widgets = AllWidgets();
+    std::vector<std::string> names;
+    for (const WidgetInfo& widget : widgets)
+        names.push_back(widget.name.ToUtf8());
+    const std::vector<std::string> head(names.begin(), names.begin() + 7);
+    EXPECT_EQ(head, (std::vector<std::string>{
+                        "Chamber/m_GuiCommon.SIContain", "Chamber/m_GuiCommon.m_pMsgbox",
+                        "Chamber/m_GuiCommon.SIBackground", "Chamber/m_GuiCommon.SIServerTimer",
+                        "Chamber/m_GuiCommon.IBSystemExit", "Chamber/m_GuiCommon.ArryIBNations[0]",
+                        "Chamber/m_GuiCommon.ArryIBNations[1]"}));
+    const auto at = [&](const std::string& name) {
+        return std::find(names.begin(), names.end(), name) - names.begin();
+    };
+    EXPECT_LT(at("Chamber/m_GuiJobVotes.SIStartTime"), at("Chamber/m_GuiJobVotes.SIArryMain0"));
+    EXPECT_LT(at("Chamber/m_GuiJobVotes.SIArryKingdom0"), at("Chamber/m_GuiJobVotes.SIArryMain1"));
+    EXPECT_LT(at("Chamber/m_GuiJobVotes.SIArryKingdom3"), at("Chamber/m_GuiJobVotes.SIExit"));
+    EXPECT_LT(at("Chamber/m_GuiToolsChangeName.IBConfirm"), at("Chamber/m_GuiToolsChangeName.IBCancel"));
+    EXPECT_LT(at("Chamber/m_GuiUserHelp.SIHelpClick"), at("Chamber/m_GuiUserHelp.SIHelpMain"));
+    EXPECT_EQ(names.back(), "Chamber/m_GuiUserHelp.SIHelpClose");
+}
+
+}  // namespace
+}  // namespace ChamberTest

@@ -1,0 +1,188 @@
+// The screen's states (Bare, Built, Open) under every facade call, the message box, the player's
+// identity and the response id range.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "ChamberFixture.h"
+#include "chamber/ChamberClock.h"
+
+namespace ChamberTest {
+namespace {
+
+using GUI::Testing::Inspect;
+
+constexpr const char16_t* kContainer = u"Chamber/m_GuiCommon.SIContain";
+
+int ListenerCount() {
+    const auto listeners = GUI::Testing::Listeners();
+    return static_cast<int>(std::count(listeners.begin(), listeners.end(), CString(kContainer)));
+}
+
+int ClockTimerStarts() {
+    for (const auto& timer : GUI::Testing::Timers()) {
+        if (timer.id == 2000) {
+            EXPECT_EQ(timer.periodMs, 1000);
+            return timer.starts;
+        }
+    }
+    return 0;
+}
+
+class LifecycleTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SetLocalClockSource([] { return kNow; });
+    }
+    void TearDown() override {
+        host.Release();
+        SetLocalClockSource({});
+    }
+    RecordingHost host;
+};
+
+TEST_F(LifecycleTest, BareScreenRefusesShowAndMsgBoxAndBuildsNothing) {
+    EXPECT_EQ(host.Show(true), -1);
+    EXPECT_EQ(host.Show(false), -1);
+    EXPECT_EQ(host.MsgBox(u"你好", 7, 0), -1);
+    EXPECT_FALSE(Inspect(kContainer));
+    EXPECT_EQ(host.Release(), 0);
+    GUI::Testing::PressKey(0x58);  // F12 without a tree: no exit
+    EXPECT_TRUE(host.calls.empty());
+}
+
+TEST_F(LifecycleTest, CreateBuildsOnceAndOpensOnlyOnShow) {
+    ASSERT_EQ(host.Create(nullptr), 0);
+    EXPECT_EQ(host.Create(nullptr), -1);
+    EXPECT_EQ(ListenerCount(), 0);
+    EXPECT_EQ(ClockTimerStarts(), 0);
+
+    EXPECT_EQ(host.Show(false), 0);  // built and closed: nothing to close
+    EXPECT_EQ(ListenerCount(), 0);
+
+    EXPECT_EQ(host.Show(true), 0);
+    EXPECT_EQ(ListenerCount(), 1);
+    EXPECT_EQ(ClockTimerStarts(), 1);
+    EXPECT_TRUE(GUI::Testing::IsDefaultCursorShown());
+
+    // Opening an open screen changes nothing: one listener, one timer start.
+    EXPECT_EQ(host.Show(true), 0);
+    EXPECT_EQ(ListenerCount(), 1);
+    EXPECT_EQ(ClockTimerStarts(), 1);
+    EXPECT_EQ(host.Create(nullptr), -1);
+
+    EXPECT_EQ(host.Show(false), 0);
+    EXPECT_EQ(ListenerCount(), 0);
+    // Closing hides nothing and keeps the timer running.
+    EXPECT_TRUE(Inspect(kContainer)->visible);
+    EXPECT_EQ(ClockTimerStarts(), 1);
+
+    EXPECT_EQ(host.Show(true), 0);  // each opening starts the timer again
+    EXPECT_EQ(ClockTimerStarts(), 2);
+}
+
+TEST_F(LifecycleTest, ReleaseOfAnOpenScreenClosesThenUnloads) {
+    ASSERT_EQ(host.Create(nullptr), 0);
+    ASSERT_EQ(host.Show(true), 0);
+    EXPECT_EQ(host.Release(), 0);
+    EXPECT_EQ(ListenerCount(), 0);
+    EXPECT_FALSE(Inspect(kContainer));
+    EXPECT_EQ(host.Show(true), -1);
+    EXPECT_EQ(host.MsgBox(u"x", 0, 0), -1);
+    ASSERT_EQ(host.Create(nullptr), 0);
+    EXPECT_EQ(host.Show(true), 0);
+}
+
+TEST_F(LifecycleTest, RebuildingGivesTheSameTreeAndFontsOnce) {
+    ASSERT_EQ(host.Create(nullptr), 0);
+    const std::string first = GUI::Testing::DumpTree();
+    host.Release();
+    ASSERT_EQ(host.Create(nullptr), 0);
+    EXPECT_EQ(GUI::Testing::DumpTree(), first);
+    // The 33 fields of the detail panels and the 15 captions, not twice as many.
+    int fonts = 0;
+    for (const char16_t* name : {u"Chamber/m_GuiJobDetail.SIJobName", u"Chamber/m_GuiJobVotes.SIArryKingdom3",
+                                 u"Chamber/m_GuiExitJobVotes.SIJobActionUserName"}) {
+        fonts += Inspect(name)->fontCreated ? 1 : 0;
+    }
+    EXPECT_EQ(fonts, 3);
+}
+
+TEST_F(LifecycleTest, MsgBoxWorksBetweenCreateAndReleaseOpenOrClosed) {
+    ASSERT_EQ(host.Create(nullptr), 0);
+    EXPECT_EQ(host.MsgBox(u"主机的消息", 7, 123), 0);  // closed screen: the box is filled all the same
+    const auto box = Inspect(u"Chamber/m_GuiCommon.m_pMsgbox");
+    EXPECT_EQ(box->text, CString(u"主机的消息"));
+    EXPECT_EQ(box->boxId, 7);
+    // Its answer goes back to the host with the host's type; nothing is sent.
+    ASSERT_TRUE(GUI::Testing::AnswerMsgBox(u"2"));
+    EXPECT_EQ(host.calls, (std::vector<Call>{{"OnMsgBox", {7, 2, 0}, {}}}));
+}
+
+TEST_F(LifecycleTest, DataOutlivesReleaseButTheUserIdDoesNot) {
+    host.SetUserInfo(u"UserId=42x;level=1;family=3");
+    host.SetRecParam(0, ChamberMsg::kJobTable,
+                     JobTable({{3, 42, u"骑士", u"小舞"}}));  // before Create: stored
+    ASSERT_EQ(host.Create(nullptr), 0);
+    ASSERT_EQ(host.Show(true), 0);
+    EXPECT_EQ(Inspect(u"Chamber/m_GuiCommon.ArryIBNations[2]")->images.at(0), CString(u"JobUnUser"));
+
+    ASSERT_TRUE(GUI::Testing::Click(u"Chamber/m_GuiCommon.ArryIBNations[2]"));
+    EXPECT_TRUE(Inspect(u"Chamber/m_GuiJobDetailHas.SINoSendMessage")->visibleOnScreen);  // own post: 42
+
+    host.Release();
+    ASSERT_EQ(host.Create(nullptr), 0);
+    ASSERT_EQ(host.Show(true), 0);
+    EXPECT_EQ(Inspect(u"Chamber/m_GuiCommon.ArryIBNations[2]")->images.at(0), CString(u"JobUnUser"));
+    ASSERT_TRUE(GUI::Testing::Click(u"Chamber/m_GuiCommon.ArryIBNations[2]"));
+    EXPECT_FALSE(Inspect(u"Chamber/m_GuiJobDetailHas.SINoSendMessage")->visibleOnScreen);  // user id -1 now
+    EXPECT_TRUE(Inspect(u"Chamber/m_GuiJobDetailHas.SIExitJob")->visibleOnScreen);
+}
+
+TEST_F(LifecycleTest, IdentityValuesConvertAsDecimalIntegers) {
+    ASSERT_EQ(host.Create(nullptr), 0);
+    ASSERT_EQ(host.Show(true), 0);
+    host.SetRecParam(0, ChamberMsg::kJobTable,
+                     JobTable({{3, 42, u"骑士", u"小舞", u"东方王国", u"Price=5"}}));
+    ASSERT_TRUE(GUI::Testing::Click(u"Chamber/m_GuiCommon.ArryIBNations[2]"));
+
+    // A level of letters only reads 0: not a king.
+    host.SetUserInfo(u"UserId=7;level=abc;family=3");
+    ASSERT_TRUE(GUI::Testing::Click(u"Chamber/m_GuiJobDetailHas.SIExitJob"));
+    EXPECT_EQ(Inspect(u"Chamber/m_GuiCommon.m_pMsgbox")->text, CString(u"国王才能弹劾此职位！"));
+    ASSERT_TRUE(GUI::Testing::AnswerMsgBox(u"0"));
+
+    host.SetUserInfo(u"UserId=7;level= 1st;family=+3");
+    ASSERT_TRUE(GUI::Testing::Click(u"Chamber/m_GuiJobDetailHas.SIExitJob"));
+    EXPECT_EQ(Inspect(u"Chamber/m_GuiCommon.m_pMsgbox")->text,
+              CString(u"弹劾当前职位需要 15 M币，是否弹劾？"));
+}
+
+TEST_F(LifecycleTest, ResponseIdsOutsideTheRangeAreDropped) {
+    ASSERT_EQ(host.Create(nullptr), 0);
+    ASSERT_EQ(host.Show(true), 0);
+    const CKParam table = JobTable({{3, 42, u"骑士", u"小舞"}});
+    for (int id : {10000011, 10000033, 10000013, 10000021, -1})
+        EXPECT_EQ(host.SetRecParam(0, id, table), 0);
+    EXPECT_EQ(Inspect(u"Chamber/m_GuiCommon.ArryIBNations[2]")->images.at(0), CString(u"JobUser"));
+    EXPECT_EQ(host.SetRecParam(0, 10000020, table), 0);
+    EXPECT_EQ(Inspect(u"Chamber/m_GuiCommon.ArryIBNations[2]")->images.at(0), CString(u"JobUnUser"));
+}
+
+TEST_F(LifecycleTest, FacadeDefaultsRefuseEveryCostlyAction) {
+    CGuiDanceChamber plain;  // no callback overridden
+    ASSERT_EQ(plain.Create(nullptr), 0);
+    ASSERT_EQ(plain.Show(true), 0);
+    plain.SetRecParam(0, ChamberMsg::kJobTable, JobTable({{1}}));
+    ASSERT_TRUE(GUI::Testing::Click(u"Chamber/m_GuiCommon.ArryIBNations[0]"));
+    ASSERT_TRUE(GUI::Testing::Click(u"Chamber/m_GuiJobDetail.SIRequest"));
+    EXPECT_EQ(Inspect(u"Chamber/m_GuiCommon.m_pMsgbox")->text,
+              CString(u"申请当前职位需要 3 M币，请冲值后再申请！"));
+    int id = 0;
+    EXPECT_EQ(plain.OnQueryInterface(id, nullptr, 0, nullptr), 0x80004005);
+    EXPECT_EQ(plain.SetQueryInterfaceChamber(id, nullptr, 0, nullptr, 1, 2), 0);
+    plain.Release();
+}
+
+}  // namespace
+}  // namespace ChamberTest

@@ -1,0 +1,203 @@
+// The job table and its list rules, and the request packets, byte for byte.
+#include <gtest/gtest.h>
+
+#include "ChamberFixture.h"
+#include "chamber/ChamberJobTable.h"
+
+namespace ChamberTest {
+namespace {
+
+std::vector<int> ApplyIds(const ChamberJob& job) {
+    std::vector<int> ids;
+    for (const UniteApplyJob& application : job.applications)
+        ids.push_back(application.applyId);
+    return ids;
+}
+
+class JobTableTest : public ::testing::Test {
+protected:
+    void SetUp() override { table.ApplyJobTable(JobTable({{3}, {4, 77}}), selected); }
+
+    ChamberJobTable table;
+    ChamberJob* selected = nullptr;
+};
+
+TEST_F(JobTableTest, ReadsEveryFieldOfAJobEntry) {
+    const ChamberJob* job = table.Find(4);
+    ASSERT_NE(job, nullptr);
+    EXPECT_EQ(job->holderId, 77);
+    EXPECT_EQ(job->jobName, CString(u"骑士"));
+    EXPECT_EQ(job->kingdomName, CString(u"东方王国"));
+    EXPECT_EQ(job->jobTime, CString(u"2023-01-01"));
+    EXPECT_EQ(job->jobRank, 3);
+    EXPECT_EQ(table.Find(5), nullptr);
+}
+
+TEST_F(JobTableTest, ReadsApplicationTextsFromTheLastThreeIdsOfAnEntry) {
+    CKParam packet;
+    packet.SetInt(60, 1);
+    packet.SetInt(100, 9);   // applyId
+    packet.SetInt(101, 3);   // jobId
+    packet.SetInt(102, 1);   // applyType
+    packet.SetInt(105, 50);  // startTime
+    packet.SetInt(106, 90);  // endTime
+    packet.SetInt(108, 12);  // agreeVotes
+    packet.SetCString(110, u"发起人");
+    packet.SetCString(111, u"小舞");
+    packet.SetCString(112, u"南方王国");
+    table.MergeApplications(packet);
+    const UniteApplyJob& read = table.Find(3)->applications.at(0);
+    EXPECT_EQ(read.actionUserName, CString(u"发起人"));
+    EXPECT_EQ(read.userName, CString(u"小舞"));
+    EXPECT_EQ(read.kingdomName, CString(u"南方王国"));
+    EXPECT_EQ(read.startTime, 50);
+    EXPECT_EQ(read.endTime, 90);
+    EXPECT_EQ(read.agreeVotes, 12);
+    EXPECT_EQ(read.opposeVotes, 0);   // absent: default
+    EXPECT_EQ(read.applyExtra1, -1);  // absent: default
+    EXPECT_EQ(read.userId, -1);
+}
+
+TEST_F(JobTableTest, JobTableEmptiesTheListsOfTheJobsItCarriesOnly) {
+    table.ReplaceApplications(ApplicationList(
+        {Application(1, 3, 1, 0, 10), Application(2, 3, 1, 0, 10), Application(5, 4, -1, 0, 10)}));
+    ChamberJob* oldJob3 = table.Find(3);
+    selected = oldJob3;
+    table.ApplyJobTable(JobTable({{3, 0, u"新骑士"}}), selected);
+    EXPECT_TRUE(table.Find(3)->applications.empty());
+    EXPECT_EQ(ApplyIds(*table.Find(4)), std::vector<int>{5});
+    // The selected post follows its job to the new record.
+    EXPECT_EQ(selected, table.Find(3));
+    EXPECT_EQ(selected->jobName, CString(u"新骑士"));
+}
+
+TEST_F(JobTableTest, SelectionOfAnotherJobStaysWhereItIs) {
+    selected = table.Find(4);
+    table.ApplyJobTable(JobTable({{3}}), selected);
+    EXPECT_EQ(selected, table.Find(4));
+}
+
+TEST_F(JobTableTest, SkipsEntriesWithoutAPositiveKeyAndCountsThatAreNotInts) {
+    CKParam packet = JobTable({{0}, {-2}, {6}});
+    table.ApplyJobTable(packet, selected);
+    EXPECT_EQ(table.Size(), 3u);  // 3, 4 and 6
+    EXPECT_NE(table.Find(6), nullptr);
+
+    CKParam noCount;
+    noCount.SetLong(60, 1);  // a count of the wrong type carries no entries
+    WriteJob(noCount, 0, *table.Find(6));
+    ChamberJobTable empty;
+    empty.ApplyJobTable(noCount, selected);
+    EXPECT_EQ(empty.Size(), 0u);
+}
+
+TEST_F(JobTableTest, JobEntryWithoutHolderIsVacant) {
+    CKParam packet;
+    packet.SetInt(60, 1);
+    packet.SetInt(100, 9);
+    table.ApplyJobTable(packet, selected);
+    EXPECT_EQ(table.Find(9)->holderId, -1);
+    EXPECT_FALSE(table.Find(9)->IsHeld());
+}
+
+TEST_F(JobTableTest, ReplaceKeepsTheLaterOfTwoEntriesWithOneApplyId) {
+    UniteApplyJob later = Application(7, 3, 1, 0, 10);
+    later.agreeVotes = 99;
+    table.ReplaceApplications(
+        ApplicationList({Application(7, 3, 1, 0, 10), Application(8, 3, 1, 0, 10), later}));
+    EXPECT_EQ(ApplyIds(*table.Find(3)), (std::vector<int>{8, 7}));
+    EXPECT_EQ(table.Find(3)->applications.back().agreeVotes, 99);
+    // A second complete list replaces everything.
+    table.ReplaceApplications(ApplicationList({Application(9, 4, 1, 0, 10)}));
+    EXPECT_TRUE(table.Find(3)->applications.empty());
+    EXPECT_EQ(ApplyIds(*table.Find(4)), std::vector<int>{9});
+}
+
+TEST_F(JobTableTest, MergeMovesAnUpdatedEntryToTheEndAndDropsUnknownJobs) {
+    table.ReplaceApplications(ApplicationList(
+        {Application(7, 3, 1, 0, 10), Application(8, 3, 1, 0, 10), Application(9, 3, 1, 0, 10)}));
+    UniteApplyJob missingJob = Application(11, 0, 1, 0, 10);
+    missingJob.jobId = -1;
+    table.MergeApplications(
+        ApplicationList({Application(7, 3, 1, 0, 20), Application(10, 12, 1, 0, 10), missingJob}));
+    EXPECT_EQ(ApplyIds(*table.Find(3)), (std::vector<int>{8, 9, 7}));
+    EXPECT_EQ(table.Find(3)->applications.back().endTime, 20);
+}
+
+TEST_F(JobTableTest, UpsertKeepsThePlaceOfAnUpdatedEntryAndAppendsNewOnes) {
+    table.ReplaceApplications(ApplicationList(
+        {Application(7, 3, 1, 0, 10), Application(8, 3, 1, 0, 10), Application(9, 3, 1, 0, 10)}));
+    EXPECT_TRUE(table.UpsertApplication(ApplicationList({Application(7, 3, 1, 0, 30)})));
+    EXPECT_EQ(ApplyIds(*table.Find(3)), (std::vector<int>{7, 8, 9}));
+    EXPECT_EQ(table.Find(3)->applications.front().endTime, 30);
+    EXPECT_TRUE(table.UpsertApplication(ApplicationList({Application(12, 3, 1, 0, 30)})));
+    EXPECT_EQ(ApplyIds(*table.Find(3)), (std::vector<int>{7, 8, 9, 12}));
+}
+
+TEST_F(JobTableTest, UpsertRefusesAZeroCountAndUnknownJobs) {
+    CKParam zeroCount = ApplicationList({Application(13, 3, 1, 0, 10)});
+    zeroCount.UpdateInt(60, 0);
+    EXPECT_FALSE(table.UpsertApplication(zeroCount));
+    EXPECT_FALSE(table.UpsertApplication(ApplicationList({Application(13, 12, 1, 0, 10)})));
+    EXPECT_TRUE(table.Find(3)->applications.empty());
+}
+
+TEST(PruneTest, KeepsCandidaciesEndingAtOrAfterNow) {
+    ChamberJob job;
+    job.applications = {Application(1, 3, -1, 0, 200), Application(2, 3, 1, 0, 100),
+                        Application(3, 3, 1, 0, 99), Application(4, 3, 1, 0, 150)};
+    PruneApplications(job, 100);
+    EXPECT_EQ(ApplyIds(job), (std::vector<int>{2, 4}));
+}
+
+TEST(RequestPacketTest, SingleVoteInFavourIsThe36ByteImage) {
+    const std::vector<unsigned char> expected = {36, 0, 0, 0, 2,  0, 0,  0, 0, 16, 0, 0,   // header
+                                                 4,  0, 0, 0, 50, 0, 20, 0, 7, 0,  0, 0,   // applyId 7
+                                                 4,  0, 0, 0, 60, 0, 20, 0, 1, 0,  0, 0};  // +1
+    EXPECT_EQ(Image(ChamberMsg::MakeVoteRequest(7, 1)), expected);
+}
+
+TEST(RequestPacketTest, TwoVotesAgainstHoldMinusTwo) {
+    const CKParam packet = ChamberMsg::MakeVoteRequest(9, -2);
+    ASSERT_EQ(packet.GetPacketNum(), 2);
+    int votes = 0;
+    EXPECT_EQ(packet.GetInt(60, votes), 0);
+    EXPECT_EQ(votes, -2);
+}
+
+TEST(RequestPacketTest, MuteOfATwoUnitNameFromRankTwoIsThe48ByteImage) {
+    const std::vector<unsigned char> expected = {
+        48, 0, 0, 0, 3,  0, 0,  0, 0, 16, 0, 0, 4, 0, 0, 0, 50, 0, 40, 0, 'a',  0,    'b', 0,
+        4,  0, 0, 0, 60, 0, 20, 0, 1, 0,  0, 0, 4, 0, 0, 0, 70, 0, 20, 0, 0x08, 0x07, 0,   0};  // 1800
+    EXPECT_EQ(Image(ChamberMsg::MakeMuteRequest(u"ab", 1800)), expected);
+}
+
+TEST(RequestPacketTest, ApplyAndImpeachCarryTheJobIdOnly) {
+    for (const CKParam& packet : {ChamberMsg::MakeApplyRequest(5), ChamberMsg::MakeImpeachRequest(5)}) {
+        EXPECT_EQ(packet.GetLength(), 24);
+        int jobId = 0;
+        EXPECT_EQ(packet.GetInt(50, jobId), 0);
+        EXPECT_EQ(jobId, 5);
+    }
+}
+
+TEST(ListMessageTest, WrittenRecordsReadBackWhole) {
+    UniteApplyJob application = Application(42, 3, -1, 100, 200);
+    application.userId = 5;
+    application.applyExtra1 = 6;
+    application.applyExtra2 = 7;
+    const CKParam packet = ApplicationList({application});
+    EXPECT_EQ(ReadApplication(packet, 0), application);
+    EXPECT_EQ(ReadApplication(packet, 1), std::nullopt);
+}
+
+TEST(ListMessageTest, CountsAboveTheLastAddressableEntryAreCapped) {
+    CKParam packet;
+    packet.SetInt(60, 1000000);
+    EXPECT_EQ(ChamberMsg::ReadEntryCount(packet), 655);
+    packet.UpdateInt(60, -4);
+    EXPECT_EQ(ChamberMsg::ReadEntryCount(packet), 0);
+}
+
+}  // namespace
+}  // namespace ChamberTest
