@@ -1,0 +1,126 @@
+// The simulated server as time passes: the other players' votes, elections and impeachments
+// closing, and the tables it pushes afterwards.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "Server.h"
+#include "param/ChamberMessages.h"
+
+namespace sim {
+namespace {
+
+using namespace ChamberMsg;
+
+constexpr int kXiaoWu = 1001;
+constexpr int kXingHe = 1002;
+constexpr int kKing = 2001;
+constexpr int kOfficer = 2005;  // holds post 8
+constexpr int kTingYu = 3004;   // the candidate for post 6
+
+void Request(Server& server, int player, int id, const CKParam& request) {
+    server.Receive(player, id, request.GetBufferPtr(), request.GetLength());
+    const std::vector<Message> answer = server.TakeMessages();
+    ASSERT_FALSE(answer.empty());
+    CKParam result;
+    result.SetBufferPtr(answer[0].image.data(), static_cast<int>(answer[0].image.size()));
+    ASSERT_TRUE(ReadResult(result).Succeeded()) << "request " << id << " refused";
+}
+
+std::vector<int> Votes(const Server& server) {
+    std::vector<int> votes;
+    for (const Application& application : server.Applications()) {
+        votes.push_back(application.agree);
+        votes.push_back(application.oppose);
+    }
+    return votes;
+}
+
+// Post 6's election with 小舞 as a second candidate, voting under way.
+Server WithTwoCandidatesForPost6() {
+    Server server(1);
+    Request(server, kXiaoWu, kApply, MakeApplyRequest(6));
+    server.AdvanceTo(kWorldStart + 3 * 3600 + 1);
+    server.TakeMessages();
+    server.SetWallet(kXingHe, 0, 1000);
+    return server;
+}
+
+int ApplyIdOf(const Server& server, int player) {
+    for (const Application& application : server.Applications()) {
+        if (application.playerId == player) {
+            return application.applyId;
+        }
+    }
+    return 0;
+}
+
+TEST(ServerTimeTest, TheCandidateWithMostVotesTakesThePostWhenTheElectionEnds) {
+    for (const int favourite : {kXiaoWu, kTingYu}) {
+        Server server = WithTwoCandidatesForPost6();
+        Request(server, kXingHe, kVote, MakeVoteRequest(ApplyIdOf(server, favourite), 500));
+        const std::int64_t end = server.Applications().back().endTime;
+        server.AdvanceTo(end - 1);
+        server.TakeMessages();
+        EXPECT_EQ(server.HolderOf(6), 0) << "still running one second before its end";
+        server.AdvanceTo(end);
+        EXPECT_EQ(server.HolderOf(6), favourite);
+        EXPECT_EQ(ApplyIdOf(server, kXiaoWu), 0) << "the election's candidacies are gone";
+        EXPECT_EQ(ApplyIdOf(server, kTingYu), 0);
+    }
+}
+
+TEST(ServerTimeTest, AfterAnElectionTheServerPushesTheJobTableWithItsClockAndEveryList) {
+    Server server(1);
+    server.AdvanceTo(kWorldStart + 22 * 3600);
+    const std::vector<Message> pushed = server.TakeMessages();
+    ASSERT_EQ(pushed.size(), 2u);
+    EXPECT_EQ(pushed[0].id, kJobTableWithClock);
+    EXPECT_EQ(pushed[1].id, kApplicationList);
+    CKParam table;
+    table.SetBufferPtr(pushed[0].image.data(), static_cast<int>(pushed[0].image.size()));
+    EXPECT_EQ(ReadClock(table), kWorldStart + 22 * 3600);
+    const std::unique_ptr<ChamberJob> post3 = ReadJob(table, 2);
+    ASSERT_TRUE(post3);
+    EXPECT_TRUE(post3->IsHeld());
+    CKParam lists;
+    lists.SetBufferPtr(pushed[1].image.data(), static_cast<int>(pushed[1].image.size()));
+    EXPECT_EQ(ReadEntryCount(lists), 1) << "only post 6's candidacy is left";
+}
+
+TEST(ServerTimeTest, NothingIsPushedWhileNothingHappens) {
+    Server server(1);
+    server.AdvanceTo(kWorldStart + 3599);
+    EXPECT_TRUE(server.TakeMessages().empty());
+    server.AdvanceTo(kWorldStart + 3600);
+    EXPECT_EQ(server.TakeMessages().size(), 2u) << "the other players voted on post 3's election";
+}
+
+TEST(ServerTimeTest, AnImpeachmentRemovesTheHolderOnlyWhenMoreVoteForIt) {
+    for (const int votes : {400, -400}) {
+        Server server(1);
+        Request(server, kKing, kImpeach, MakeImpeachRequest(8));
+        server.SetWallet(kXiaoWu, 0, 400);
+        server.AdvanceTo(kWorldStart + 301);
+        Request(server, kXiaoWu, kVote, MakeVoteRequest(server.Applications().back().applyId, votes));
+        server.AdvanceTo(kWorldStart + 300 + 12 * 3600);
+        EXPECT_EQ(server.HolderOf(8), votes > 0 ? 0 : kOfficer) << votes;
+        EXPECT_NE(server.Applications().back().type, UniteApplyJob::kImpeachment)
+            << "the impeachment is closed";
+    }
+}
+
+TEST(ServerTimeTest, TheOtherPlayersVoteTheSameForTheSameSeed) {
+    Server first(7);
+    Server second(7);
+    Server other(8);
+    for (Server* server : {&first, &second, &other}) {
+        server->AdvanceTo(kWorldStart + 10 * 3600);
+    }
+    EXPECT_EQ(Votes(first), Votes(second));
+    EXPECT_NE(Votes(first), Votes(other));
+    EXPECT_GT(Votes(first)[0], Votes(Server(7))[0]) << "ten hours of votes for the first candidate";
+}
+
+}  // namespace
+}  // namespace sim

@@ -1,0 +1,74 @@
+#include "Options.h"
+
+#include <charconv>
+#include <string_view>
+
+#include "Scenario.h"
+
+namespace sim {
+
+std::string Usage() {
+    return "usage: chamber-sim [SCENARIO] [--out DIR] [--seed N] [--tz ZONE] [--no-pictures]\n"
+           "       chamber-sim --window [--player NAME] [--jump DURATION] [--out DIR] [--seed N] [--tz "
+           "ZONE]\n"
+           "\n"
+           "Plays SCENARIO (default: the built-in tour of the Chamber) against the simulated server and\n"
+           "writes DIR/transcript.txt (also printed) and the pictures DIR/NN-name.png (default DIR: out).\n"
+           "  --seed N        the other players' votes (default 1)\n"
+           "  --tz ZONE       time zone of the times shown, a TZ value (default CST-8)\n"
+           "  --no-pictures   draw nothing (no OpenGL needed)\n"
+           "  --window        play in a window: F5 moves time on, F9 saves a picture, F10 F11 F12 as in\n"
+           "                  the Chamber\n"
+           "  --player NAME   who plays in the window (default 小舞)\n"
+           "  --jump DURATION how far F5 moves time, e.g. 30m, 1h, 1d (default 1h)\n";
+}
+
+ParsedOptions ParseOptions(int argc, const char* const* argv) {
+    ParsedOptions parsed;
+    Options& options = parsed.options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view argument = argv[i];
+        if (argument == "--help" || argument == "-h") {
+            parsed.help = true;
+        } else if (argument == "--no-pictures") {
+            options.pictures = false;
+        } else if (argument == "--window") {
+            options.window = true;
+        } else if (argument == "--out" || argument == "--tz" || argument == "--player" ||
+                   argument == "--seed" || argument == "--jump") {
+            if (i + 1 >= argc) {
+                parsed.error = std::string(argument) + " needs a value";
+                return parsed;
+            }
+            const std::string_view text = argv[++i];
+            if (argument == "--out") {
+                options.outDir = text;
+            } else if (argument == "--tz") {
+                options.timeZone = text;
+            } else if (argument == "--player") {
+                options.player = text;
+            } else if (argument == "--seed") {
+                const auto [end, error] =
+                    std::from_chars(text.data(), text.data() + text.size(), options.seed);
+                if (error != std::errc() || end != text.data() + text.size()) {
+                    parsed.error = "--seed takes a number";
+                }
+            } else {
+                options.jumpMs = ParseDuration(text);
+                if (options.jumpMs <= 0) {
+                    parsed.error = "--jump takes a duration such as 30m, 1h or 1d";
+                }
+            }
+        } else if (argument.starts_with("-") || !options.scenarioFile.empty()) {
+            parsed.error = "unexpected argument " + std::string(argument);
+        } else {
+            options.scenarioFile = argument;
+        }
+        if (!parsed.error.empty()) {
+            return parsed;
+        }
+    }
+    return parsed;
+}
+
+}  // namespace sim

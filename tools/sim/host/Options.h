@@ -1,0 +1,29 @@
+// chamber-sim's command line.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace sim {
+
+struct Options {
+    std::string scenarioFile;  // empty: the built-in tour
+    std::string outDir = "out";
+    std::uint64_t seed = 1;
+    std::string timeZone = "CST-8";  // China Standard Time, written so that it needs no tzdata
+    bool pictures = true;
+    bool window = false;
+    std::string player = "小舞";      // who plays in the window
+    std::int64_t jumpMs = 3'600'000;  // how far F5 moves time in the window
+};
+
+struct ParsedOptions {
+    Options options;
+    bool help = false;
+    std::string error;  // empty when the command line is right
+};
+
+ParsedOptions ParseOptions(int argc, const char* const* argv);
+std::string Usage();
+
+}  // namespace sim

@@ -1,0 +1,21 @@
+#include "Transcript.h"
+
+#include <ostream>
+
+namespace sim {
+
+Transcript::Transcript(const std::string& path, std::ostream* echo) : m_file(path), m_echo(echo) {}
+
+void Transcript::Line(std::string_view text) {
+    // Flushed line by line: a window session is watched while it runs.
+    m_file << text << std::endl;
+    if (m_echo != nullptr) {
+        *m_echo << text << std::endl;
+    }
+}
+
+void Transcript::Line(int level, std::string_view text) {
+    Line(std::string(static_cast<std::size_t>(2 * level), ' ') + std::string(text));
+}
+
+}  // namespace sim

@@ -1,0 +1,49 @@
+// The server's rules in numbers and words: how long elections and impeachments last, and the
+// reasons it gives when it refuses a request (shown by the screen after "申请失败，" and the like).
+#pragma once
+
+namespace sim::rules {
+
+inline constexpr int kHour = 3600;
+inline constexpr int kDay = 24 * kHour;
+
+// The first candidate of an election opens it: one hour to enrol, then one day of voting.
+inline constexpr int kEnrolment = kHour;
+inline constexpr int kVoting = kDay;
+// An impeachment: voting starts five minutes after the king starts it and lasts twelve hours.
+inline constexpr int kImpeachmentDelay = 5 * 60;
+inline constexpr int kImpeachmentVoting = 12 * kHour;
+inline constexpr int kImpeachmentFactor = 3;
+// Posts of this rank and above (0 the king, 1 the chancellors) always go to an election; lower
+// posts go to the first applicant at once when nobody runs for them.
+inline constexpr int kLastElectedRank = 1;
+// Server texts (days, tenure) are in the server's time zone.
+inline constexpr int kServerUtcOffset = 8 * kHour;
+
+namespace reason {
+inline constexpr const char* kNoSuchPost = "职位不存在";
+inline constexpr const char* kPostHeld = "该职位已有人担任";
+inline constexpr const char* kHoldsAPost = "您已担任其他职位";
+inline constexpr const char* kAlreadyApplied = "您已申请过该职位";
+inline constexpr const char* kRunsElsewhere = "您正在竞选其他职位";
+inline constexpr const char* kEnrolmentClosed = "报名已截止";
+inline constexpr const char* kNotEnoughCoins = "M币不足";
+inline constexpr const char* kOnlyTheKing = "只有国王才能发起弹劾";
+inline constexpr const char* kPostVacant = "该职位空缺，无法弹劾";
+inline constexpr const char* kKingHimself = "国王不能弹劾自己";
+inline constexpr const char* kAlreadyImpeached = "该职位正在被弹劾";
+inline constexpr const char* kNoSuchVote = "投票对象不存在";
+inline constexpr const char* kVotingNotStarted = "投票还没开始";
+inline constexpr const char* kVotingOver = "投票已结束";
+inline constexpr const char* kNoVotes = "票数无效";
+inline constexpr const char* kNotEnoughBallots = "选票不足";
+inline constexpr const char* kOwnCandidacy = "不能给自己投票";
+inline constexpr const char* kOwnImpeachment = "不能对自己的弹劾投票";
+inline constexpr const char* kNoPostToMute = "您没有职位，不能禁言";
+inline constexpr const char* kNoSuchPlayer = "查无此人";
+inline constexpr const char* kMuteYourself = "不能禁言自己";
+inline constexpr const char* kAlreadyMuted = "该玩家正在禁言中";
+inline constexpr const char* kNoMutesLeft = "今天的禁言次数已用完";
+}  // namespace reason
+
+}  // namespace sim::rules

@@ -1,0 +1,258 @@
+#include "Server.h"
+
+#include <algorithm>
+#include <ctime>
+#include <utility>
+
+#include "Rules.h"
+#include "gui/UserExtraData.h"
+#include "param/ChamberMessages.h"
+
+namespace sim {
+
+namespace {
+
+// Holders of the starting world took office a week before it starts.
+constexpr std::int64_t kTenureBeforeStart = 7 * rules::kDay;
+
+CString Text(std::string_view utf8) {
+    return CString::FromUtf8(utf8);
+}
+
+// "自 2024-02-23 20:00 起任职" in the server's time zone.
+std::string TenureText(std::int64_t since) {
+    const std::time_t t = static_cast<std::time_t>(since + rules::kServerUtcOffset);
+    std::tm tm{};
+    gmtime_r(&t, &tm);
+    char date[32];
+    std::strftime(date, sizeof date, "%Y-%m-%d %H:%M", &tm);
+    return std::string("自 ") + date + " 起任职";
+}
+
+CString Settings(const PostDef& post, const RankRules& rank) {
+    const std::string control = "每天可禁言 " + std::to_string(rank.mutesPerDay) + " 次，每次最长 " +
+                                std::to_string(rank.muteSeconds / 60) + " 分钟";
+    return MakeUserExtraData({{u"Power", Text(rank.power)},
+                              {u"Price", Text(std::to_string(rank.price))},
+                              {u"Desc", Text(post.desc)},
+                              {u"Awards", Text(rank.awards)},
+                              {u"Conditions", Text(rank.conditions)},
+                              {u"PControl", Text(control)}});
+}
+
+}  // namespace
+
+Server::Server(std::uint64_t seed, std::int64_t start)
+    : m_world(StartingWorld()), m_now(start), m_random(seed) {
+    for (const auto& [jobId, playerId] : m_world.holders) {
+        m_holders[jobId] = {playerId, start - kTenureBeforeStart};
+    }
+    for (const InitialApplication& initial : m_world.applications) {
+        const int target =
+            initial.type == UniteApplyJob::kImpeachment ? HolderOf(initial.jobId) : initial.playerId;
+        m_applications.push_back({m_nextApplyId++, initial.jobId, initial.type, initial.playerId, target,
+                                  start + initial.startOffset, start + initial.endOffset});
+    }
+    // Elections already under way have had some votes from the other players.
+    for (Application& application : m_applications) {
+        if (application.startTime < start) {
+            application.agree = m_random.Below(40);
+            application.oppose = m_random.Below(15);
+        }
+    }
+}
+
+const Player* Server::FindPlayer(std::string_view name) const {
+    const auto it = std::find_if(m_world.players.begin(), m_world.players.end(),
+                                 [name](const Player& player) { return player.name == name; });
+    return it != m_world.players.end() ? &*it : nullptr;
+}
+
+const Player* Server::PlayerById(int id) const {
+    const auto it = std::find_if(m_world.players.begin(), m_world.players.end(),
+                                 [id](const Player& player) { return player.id == id; });
+    return it != m_world.players.end() ? &*it : nullptr;
+}
+
+Player* Server::MutablePlayer(int id) {
+    return const_cast<Player*>(PlayerById(id));
+}
+
+const PostDef* Server::Post(int jobId) const {
+    const auto it = std::find_if(m_world.posts.begin(), m_world.posts.end(),
+                                 [jobId](const PostDef& post) { return post.jobId == jobId; });
+    return it != m_world.posts.end() ? &*it : nullptr;
+}
+
+const RankRules& Server::RulesOf(int jobId) const {
+    return m_world.ranks.at(Post(jobId)->rank);
+}
+
+int Server::HolderOf(int jobId) const {
+    const auto it = m_holders.find(jobId);
+    return it != m_holders.end() ? it->second.playerId : 0;
+}
+
+int Server::PostOf(int playerId) const {
+    for (const auto& [jobId, holding] : m_holders) {
+        if (holding.playerId == playerId) {
+            return jobId;
+        }
+    }
+    return 0;
+}
+
+Application* Server::FindApplication(int applyId) {
+    const auto it =
+        std::find_if(m_applications.begin(), m_applications.end(),
+                     [applyId](const Application& application) { return application.applyId == applyId; });
+    return it != m_applications.end() ? &*it : nullptr;
+}
+
+const Application* Server::RunningElection(int jobId) const {
+    for (const Application& application : m_applications) {
+        if (application.jobId == jobId && application.type == UniteApplyJob::kCandidacy) {
+            return &application;
+        }
+    }
+    return nullptr;
+}
+
+std::int64_t Server::ServerDay(std::int64_t time) const {
+    return (time + rules::kServerUtcOffset) / rules::kDay;
+}
+
+std::string Server::IdentityOf(int playerId) const {
+    const Player* player = PlayerById(playerId);
+    const int post = PostOf(playerId);
+    const int level = post > 0 ? Post(post)->rank + 1 : 0;
+    return MakeUserExtraData({{u"UserId", Text(std::to_string(playerId))},
+                              {u"level", Text(std::to_string(level))},
+                              {u"family", Text(std::to_string(player != nullptr ? player->kingdom : 0))}})
+        .ToUtf8();
+}
+
+bool Server::CanPay(int playerId, int code) const {
+    const Player* player = PlayerById(playerId);
+    if (player == nullptr) {
+        return false;
+    }
+    return code >= 10000 ? player->coins >= code - 10000 : player->ballots >= code;
+}
+
+void Server::SetWallet(int playerId, int coins, int ballots) {
+    if (Player* player = MutablePlayer(playerId)) {
+        player->coins = coins;
+        player->ballots = ballots;
+    }
+}
+
+void Server::Connect(int) {
+    SendJobTable(ChamberMsg::kJobTableWithClock);
+    SendAllApplications();
+}
+
+void Server::Receive(int playerId, int id, const char* image, int length) {
+    CKParam request;
+    if (request.SetBufferPtr(image, length) != 0) {
+        return;
+    }
+    // The result goes out before the tables and lists that a request changes.
+    const std::size_t followUps = m_outbox.size();
+    CKParam result;
+    switch (id) {
+        case ChamberMsg::kApply:
+            result = Apply(playerId, request);
+            break;
+        case ChamberMsg::kImpeach:
+            result = Impeach(playerId, request);
+            break;
+        case ChamberMsg::kVote:
+            result = Vote(playerId, request);
+            break;
+        case ChamberMsg::kMute:
+            result = Mute(playerId, request);
+            break;
+        default:
+            return;
+    }
+    const char* bytes = result.GetBufferPtr();
+    m_outbox.insert(m_outbox.begin() + static_cast<std::ptrdiff_t>(followUps),
+                    Message{id + 1, std::vector<char>(bytes, bytes + result.GetLength())});
+}
+
+std::vector<Message> Server::TakeMessages() {
+    return std::exchange(m_outbox, {});
+}
+
+UniteApplyJob Server::Record(const Application& application) const {
+    const Player* target = PlayerById(application.targetId);
+    UniteApplyJob record;
+    record.applyId = application.applyId;
+    record.jobId = application.jobId;
+    record.applyType = application.type;
+    record.applyExtra1 = 0;
+    record.userId = application.playerId;
+    if (application.type == UniteApplyJob::kImpeachment) {
+        record.actionUserName = Text(PlayerById(application.playerId)->name);
+    }
+    record.userName = Text(target->name);
+    record.kingdomName = Text(m_world.kingdoms.at(target->kingdom - 1).name);
+    record.startTime = static_cast<int>(application.startTime);
+    record.endTime = static_cast<int>(application.endTime);
+    record.agreeVotes = application.agree;
+    record.opposeVotes = application.oppose;
+    return record;
+}
+
+void Server::SendJobTable(int id) {
+    CKParam packet;
+    packet.SetInt(ChamberMsg::Field::kCount, static_cast<int>(m_world.posts.size()));
+    for (std::size_t i = 0; i < m_world.posts.size(); ++i) {
+        const PostDef& post = m_world.posts[i];
+        ChamberJob job;
+        job.jobId = post.jobId;
+        job.jobName = Text(post.name);
+        job.jobRank = post.rank;
+        job.jobExtra1 = 0;
+        job.holderId = 0;
+        job.extraData = Settings(post, m_world.ranks.at(post.rank));
+        job.jobExtra2 = 0;
+        if (const auto it = m_holders.find(post.jobId); it != m_holders.end()) {
+            const Player& holder = *PlayerById(it->second.playerId);
+            job.holderId = holder.id;
+            job.holderName = Text(holder.name);
+            job.kingdomName = Text(m_world.kingdoms.at(holder.kingdom - 1).name);
+            job.jobTime = Text(TenureText(it->second.since));
+        }
+        WriteJob(packet, static_cast<int>(i), job);
+    }
+    if (id == ChamberMsg::kJobTableWithClock) {
+        packet.SetInt(ChamberMsg::Field::kClock, static_cast<int>(m_now));
+    }
+    Send(id, packet);
+}
+
+void Server::SendApplications(int id, const std::vector<const Application*>& entries) {
+    CKParam packet;
+    packet.SetInt(ChamberMsg::Field::kCount, static_cast<int>(entries.size()));
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        WriteApplication(packet, static_cast<int>(i), Record(*entries[i]));
+    }
+    Send(id, packet);
+}
+
+void Server::SendAllApplications() {
+    std::vector<const Application*> all;
+    for (const Application& application : m_applications) {
+        all.push_back(&application);
+    }
+    SendApplications(ChamberMsg::kApplicationList, all);
+}
+
+void Server::Send(int id, const CKParam& packet) {
+    const char* image = packet.GetBufferPtr();
+    m_outbox.push_back({id, std::vector<char>(image, image + packet.GetLength())});
+}
+
+}  // namespace sim
