@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages the build, the tests and the simulator need (as root, or with
+# sudo). Does nothing when they are all installed already.
+set -euo pipefail
+
+packages=(
+    # build
+    cmake g++ make pkg-config ccache
+    # tests and benchmarks
+    libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev tzdata
+    # the toolkit: CEGUI with OGRE's types, and a CJK font
+    libcegui-mk2-dev libcegui-mk2-data libogre-1.12-dev fonts-wqy-microhei
+    # the art, built from SVG
+    librsvg2-bin libstb-dev
+    # pictures (EGL, no X server) and the window (GLFW over GLX, Xvfb for tests)
+    libegl-dev libgl-dev libgl1-mesa-dri libegl-mesa0 libglew-dev libglfw3-dev xvfb xauth
+    # the protobuf peer of the packet benchmarks
+    libprotobuf-dev protobuf-compiler
+)
+
+missing=()
+for package in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq "${missing[@]}" >/dev/null
