@@ -26,7 +26,7 @@ using GUI::WidgetKind;
 // The size of a Chinese edit box whose ini entry is missing (that of the mute dialog's field).
 constexpr GUI::detail::PixelSize kDefaultEditboxSize{150, 24};
 // The message box's question font, larger than the default for legibility.
-constexpr int kQuestionFontSize = 15;
+constexpr int kQuestionFontSize = 18;
 constexpr unsigned kQuestionColour = 0xFFFFFF;
 // A plain button draws a flat frame under its image so that it is visible without one.
 constexpr const char* kPlainButtonFrame = "FF4A4A5A";

@@ -74,7 +74,7 @@ public:
     // Clears what the widget draws: its images and its text (font and text mode stay).
     void SetImageHide();
 
-    // Gives the widget a text font: size in points, text and shadow colours as 0xRRGGBB, a face
+    // Gives the widget a text font: size in pixels, text and shadow colours as 0xRRGGBB, a face
     // name and two values passed through (-1 = defaults). Every face, "NewType:2" included, is drawn
     // with the CJK font WenQuanYi Micro Hei.
     void FontCreate(int size, unsigned colour, unsigned shadowColour, const CString& face, int, int);
