@@ -2,6 +2,8 @@
 // everything else shown as typed.
 #include <CEGUI/BasicRenderedStringParser.h>
 #include <CEGUI/Font.h>
+#include <CEGUI/FontGlyph.h>
+#include <CEGUI/Image.h>
 #include <CEGUI/RenderedString.h>
 #include <CEGUI/Window.h>
 
@@ -103,10 +105,14 @@ TEST_F(TextTest, OneFontPerSizeForEveryFace) {
     image->FontCreate(15, 0x5A5A5A, 0xFFFFFF, u"NewType:2", -1, -1);
     other->FontCreate(15, 0xFF0000, 0, u"Other", -1, -1);
     EXPECT_EQ(image->GetWindow()->getFont(), other->GetWindow()->getFont());
-    EXPECT_EQ(image->GetWindow()->getFont()->getName(), "ODC/WQY-15");
+    EXPECT_EQ(image->GetWindow()->getFont()->getName(), "ODC/WQY-15px");
+    // A size is the em height in pixels: CJK glyphs of a 15-pixel font fit a 22-pixel field.
+    const CEGUI::Image* glyph = image->GetWindow()->getFont()->getGlyphData(U'职')->getImage();
+    EXPECT_LE(glyph->getRenderedSize().d_height, 16.0f);
+    EXPECT_GE(glyph->getRenderedSize().d_height, 12.0f);
     EXPECT_TRUE(image->GetWindow()->getFont()->isCodepointAvailable(U'职'));
     screen.FindWidget(TestSupport::kPlain)->FontCreate(20, 0, 0, u"NewType:2", -1, -1);
-    EXPECT_EQ(screen.FindWidget(TestSupport::kPlain)->GetWindow()->getFont()->getName(), "ODC/WQY-20");
+    EXPECT_EQ(screen.FindWidget(TestSupport::kPlain)->GetWindow()->getFont()->getName(), "ODC/WQY-20px");
     EXPECT_TRUE(Testing::Inspect(TestSupport::kImage)->fontCreated);
 }
 
