@@ -5,8 +5,10 @@ include(CMakePackageConfigHelpers)
 set(ODC_PUBLIC_HEADERS
     include/OrnDanceChamber.h include/OrnDanceChamberExport.h include/OrnDanceChamberTesting.h
     text/CString.h text/Decimal.h text/GuiFormat.h
-    param/CKParam.h
-    gui/GuiValueTypes.h gui/GuiWindow.h gui/GuiWidgets.h gui/GuiCreate.h gui/GuiRuntime.h gui/UserExtraData.h)
+    param/CKParam.h param/ChamberMessages.h
+    gui/GuiValueTypes.h gui/GuiWindow.h gui/GuiWidgets.h gui/GuiCreate.h gui/GuiRuntime.h gui/GuiMarkup.h
+    gui/UserExtraData.h
+    chamber/CGuiDanceChamber.h chamber/ChamberRecords.h chamber/ChamberClock.h)
 foreach(header ${ODC_PUBLIC_HEADERS})
     get_filename_component(folder ${header} DIRECTORY)
     string(REGEX REPLACE "^include/?" "" folder "${folder}")

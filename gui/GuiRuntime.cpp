@@ -14,6 +14,7 @@
 #include <CEGUI/falagard/WidgetLookManager.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <optional>
 
@@ -55,7 +56,12 @@ std::string ChooseAssetDir(const Options& options) {
     if (const char* fromEnvironment = std::getenv("ODC_ASSET_DIR"); fromEnvironment && *fromEnvironment) {
         return fromEnvironment;
     }
-    return ODC_DEFAULT_ASSET_DIR;
+    // An installed library finds the installed assets; one used from its build tree, the built ones.
+    std::error_code error;
+    if (std::filesystem::exists(std::filesystem::path(ODC_INSTALLED_ASSET_DIR) / "ChamberIni.ini", error)) {
+        return ODC_INSTALLED_ASSET_DIR;
+    }
+    return ODC_BUILT_ASSET_DIR;
 }
 
 void PointResourceGroups(const std::string& assetDir) {

@@ -20,7 +20,8 @@ struct Options {
     int height = 600;
     // Folder of ChamberIni.ini and its atlases, against which relative file names are resolved
     // (CEGUI's resource groups point there too). Empty: the environment variable ODC_ASSET_DIR if
-    // it is set and not empty, else the assets folder of the build tree the library was built in.
+    // it is set and not empty, else the installed assets (<prefix>/share/OrnDanceChamber) if they
+    // exist, else the assets folder of the build tree the library was built in.
     std::string assetDir;
     // CEGUI's log file; empty: no log file is written.
     std::string logFile;

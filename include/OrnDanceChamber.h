@@ -2,13 +2,18 @@
 #pragma once
 
 #include "OrnDanceChamberExport.h"
+#include "chamber/CGuiDanceChamber.h"
+#include "chamber/ChamberClock.h"
+#include "chamber/ChamberRecords.h"
 #include "gui/GuiCreate.h"
+#include "gui/GuiMarkup.h"
 #include "gui/GuiRuntime.h"
 #include "gui/GuiValueTypes.h"
 #include "gui/GuiWidgets.h"
 #include "gui/GuiWindow.h"
 #include "gui/UserExtraData.h"
 #include "param/CKParam.h"
+#include "param/ChamberMessages.h"
 #include "text/CString.h"
 #include "text/Decimal.h"
 #include "text/GuiFormat.h"
