@@ -65,8 +65,9 @@ TEST_F(TourTest, CarriesOutEveryCommand) {
     ASSERT_EQ(s_exit, 0) << ReadText(s_out + "/stdout.txt");
 }
 
-TEST_F(TourTest, PrintsTheTranscriptItWrites) {
-    EXPECT_EQ(ReadText(s_out + "/stdout.txt"), ReadText(s_out + "/transcript.txt"));
+TEST_F(TourTest, PrintsTheTranscriptItWritesAndSaysWhere) {
+    EXPECT_EQ(ReadText(s_out + "/stdout.txt"),
+              ReadText(s_out + "/transcript.txt") + "chamber-sim: transcript and pictures in " + s_out + "/\n");
 }
 
 TEST_F(TourTest, TranscriptIsTheGoldenOne) {

@@ -99,6 +99,8 @@ int RunScenario(const Options& options) {
     if (!drawing.renderer) {
         GUI::Runtime::Shutdown();
     }
+    // Said on the error stream, so that the transcript on the output stream stays the file's twin.
+    std::cerr << "chamber-sim: transcript and pictures in " << options.outDir << "/\n";
     return missed == 0 ? 0 : 1;
 }
 
