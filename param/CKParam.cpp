@@ -130,7 +130,8 @@ short CKParam::GetPacketCrc() const {
     const std::int32_t sampled = std::min(m_nLength, kCrcSampled);
     std::uint16_t crc = 0;
     for (std::int32_t block = 0; block < (sampled + kCrcBlock) / kCrcStride; ++block) {
-        crc = odc::param::Crc16Arc(m_pBuffer.get() + block * kCrcStride, kCrcBlock, crc);
+        crc = odc::param::Crc16Arc(m_pBuffer.get() + static_cast<std::ptrdiff_t>(block) * kCrcStride,
+                                   kCrcBlock, crc);
     }
     return static_cast<short>(crc);
 }

@@ -151,6 +151,7 @@ TEST_F(LayoutTest, ButtonsAreRegisteredInTheirClickGroups) {
 TEST_F(LayoutTest, TreeIsCreatedInLayoutOrder) {
     const auto widgets = AllWidgets();
     std::vector<std::string> names;
+    names.reserve(widgets.size());
     for (const WidgetInfo& widget : widgets)
         names.push_back(widget.name.ToUtf8());
     const std::vector<std::string> head(names.begin(), names.begin() + 7);
