@@ -24,8 +24,7 @@ int CGuiDanceChamber::Show(bool show) {
 }
 
 int CGuiDanceChamber::MsgBox(const CString& text, int type, int) {
-    if (!m_pInternal->IsCreated())
-        return -1;
+    if (!m_pInternal->IsCreated()) return -1;
     return m_pInternal->MsgBox(text, type);
 }
 

@@ -25,11 +25,9 @@ CGuiDanceChamberInternal::CGuiDanceChamberInternal(CGuiDanceChamber* host) : m_h
 CGuiDanceChamberInternal::~CGuiDanceChamberInternal() = default;
 
 int CGuiDanceChamberInternal::Show(bool show) {
-    if (!m_created)
-        return -1;
+    if (!m_created) return -1;
     if (show) {
-        if (m_shown)
-            return 0;
+        if (m_shown) return 0;
         CreateListener(m_root, m_GuiCommon.SIContain->GetName(), true);
         ShowMouseDefaultCursor(true, false);
         SetWindowTimer(kClockTimerId, kClockTimerPeriodMs);
@@ -43,8 +41,7 @@ int CGuiDanceChamberInternal::Show(bool show) {
 }
 
 int CGuiDanceChamberInternal::Release() {
-    if (m_shown)
-        Show(false);
+    if (m_shown) Show(false);
     m_textWidgets.clear();
     m_userId = -1;
     m_selectedJob = nullptr;
@@ -72,15 +69,13 @@ int CGuiDanceChamberInternal::ServerNow() const {
 }
 
 void CGuiDanceChamberInternal::OnWindowTimer(int id) {
-    if (!m_created || id != kClockTimerId)
-        return;
+    if (!m_created || id != kClockTimerId) return;
     m_GuiCommon.SIServerTimer->FontSetNormalText(FormatTime(ServerNow()));
 }
 
 void CGuiDanceChamberInternal::OnGuiListenKey(int state, int code) {
     // Keys act whether the screen is open or closed, but only while its tree exists.
-    if (state != kKeyPressed || !m_created)
-        return;
+    if (state != kKeyPressed || !m_created) return;
     switch (code) {
         case kKeyMuteDialog:
             m_GuiToolsChangeName.SIContain->Show();

@@ -6,12 +6,14 @@
 // Release; no widget is touched outside it. Data (jobs, clock, level, family) outlives Release.
 #pragma once
 
+#include <optional>
 #include <vector>
 
 #include "chamber/ChamberJobTable.h"
 #include "chamber/ChamberPanels.h"
 #include "gui/GuiCreate.h"
 #include "param/CKParam.h"
+#include "param/ChamberMessages.h"
 #include "text/CString.h"
 
 class CGuiDanceChamber;
@@ -102,6 +104,15 @@ private:
     void OnMuteDialogButton(const CString& name);
     void OnExitHelpButton(const CString& name);
     void OnManyVotesButton(const CString& name);
+    // The selected post's price for an apply or impeachment attempt, once the host has said the
+    // player can pay it; nothing after the notice of a failed check.
+    struct PricedAttempt {
+        int price;
+        int jobId;
+        bool held;
+    };
+    std::optional<PricedAttempt> PriceSelectedJob(int factor, const char16_t* noPost,
+                                                  const char16_t* needsCoins);
     void ApplyForSelectedJob();
     void ImpeachSelectedHolder();
     void VoteOnce(Chamber::Widget button, int direction, bool checkBallotFirst);
@@ -117,6 +128,10 @@ private:
     // Responses (ChamberResponses.cpp).
     void OnJobTable(const CKParam& packet, bool withClock);
     void OnApplicationsChanged();
+    // True when a result needs nothing more: it has no result field, or it is a failure, whose
+    // message this shows. False for a success.
+    bool SettledUnlessSucceeded(const ChamberMsg::Result& result, const char16_t* failed,
+                                const char16_t* failedBecause);
     void OnApplyResult(const CKParam& packet);
     void OnImpeachResult(const CKParam& packet);
     void OnVoteResult(const CKParam& packet);

@@ -36,10 +36,8 @@ int PostPrice(const GUICreate& toolkit, const ChamberJob& job, int factor) {
 
 // Mute duration by the rank of the post whose holder mutes.
 int MuteSeconds(int jobRank) {
-    if (jobRank == 0 || jobRank == 1)
-        return 3600;
-    if (jobRank == 2)
-        return 1800;
+    if (jobRank == 0 || jobRank == 1) return 3600;
+    if (jobRank == 2) return 1800;
     return 1200;
 }
 
@@ -55,8 +53,7 @@ void CGuiDanceChamberInternal::OnSystemClickEvent(CString& name, int group, int 
         return;
     }
     // Only clicks (kind 0 or 1) remain, and they come from widgets of a living tree.
-    if ((kind != 0 && kind != 1) || !m_created)
-        return;
+    if ((kind != 0 && kind != 1) || !m_created) return;
     switch (group) {
         case kGroupNations:
             OnNationButton(name);
@@ -83,8 +80,7 @@ void CGuiDanceChamberInternal::OnSystemClickEvent(CString& name, int group, int 
 
 void CGuiDanceChamberInternal::OnSystemRightHandClickEvent(CString& name, int, int kind, CString text) {
     // A right-hand click on a nation button acts exactly as a click; nothing else answers to it.
-    if ((kind != 0 && kind != 1) || !m_created)
-        return;
+    if ((kind != 0 && kind != 1) || !m_created) return;
     const auto& buttons = m_GuiCommon.ArryIBNations;
     if (std::any_of(buttons.begin(), buttons.end(), [&](Widget button) { return Is(name, button); })) {
         OnSystemClickEvent(name, kGroupNations, kind, text);
@@ -92,14 +88,11 @@ void CGuiDanceChamberInternal::OnSystemRightHandClickEvent(CString& name, int, i
 }
 
 void CGuiDanceChamberInternal::OnMsgBoxAnswer(const CString& name, int boxId, const CString& text) {
-    if (name != kMsgBoxName)
-        return;
+    if (name != kMsgBoxName) return;
     const int answer = DecimalToInt(text);
     // A yes to one of the screen's questions sends whatever request is pending at that moment.
-    if (answer == kYes && boxId == kApplyBox)
-        SendRequest(ChamberMsg::kApply, m_pendingRequest);
-    if (answer == kYes && boxId == kImpeachBox)
-        SendRequest(ChamberMsg::kImpeach, m_pendingRequest);
+    if (answer == kYes && boxId == kApplyBox) SendRequest(ChamberMsg::kApply, m_pendingRequest);
+    if (answer == kYes && boxId == kImpeachBox) SendRequest(ChamberMsg::kImpeach, m_pendingRequest);
     // Every answer reaches the host, also those to boxes the host opened itself.
     m_host->OnMsgBox(boxId, answer, 0);
 }
@@ -107,8 +100,7 @@ void CGuiDanceChamberInternal::OnMsgBoxAnswer(const CString& name, int boxId, co
 void CGuiDanceChamberInternal::OnNationButton(const CString& name) {
     const auto& buttons = m_GuiCommon.ArryIBNations;
     const auto button = std::find_if(buttons.begin(), buttons.end(), [&](Widget b) { return Is(name, b); });
-    if (button == buttons.end())
-        return;
+    if (button == buttons.end()) return;
     HideJobPanels();
     ChamberJob* job = m_jobs.Find((*button)->GetID());
     if (!job) {
@@ -161,10 +153,8 @@ void CGuiDanceChamberInternal::OnPanelButton(const CString& name) {
 
 void CGuiDanceChamberInternal::OnVoteCardButton(const CString& name) {
     for (const VoteCard& card : m_GuiJobVotes.cards) {
-        if (Is(name, card.SIExitJob))
-            return VoteOnce(card.SIExitJob, +1, false);
-        if (Is(name, card.SIExitJobOppose))
-            return VoteOnce(card.SIExitJobOppose, -1, false);
+        if (Is(name, card.SIExitJob)) return VoteOnce(card.SIExitJob, +1, false);
+        if (Is(name, card.SIExitJobOppose)) return VoteOnce(card.SIExitJobOppose, -1, false);
         if (Is(name, card.SIExitJobALL))
             return OpenManyVotes(card.SIExitJobALL, kSupport, UniteApplyJob::kCandidacy);
         if (Is(name, card.SIExitJobOpposeALL)) {
@@ -204,41 +194,39 @@ void CGuiDanceChamberInternal::OnManyVotesButton(const CString& name) {
     }
 }
 
-void CGuiDanceChamberInternal::ApplyForSelectedJob() {
+std::optional<CGuiDanceChamberInternal::PricedAttempt> CGuiDanceChamberInternal::PriceSelectedJob(
+    int factor, const char16_t* noPost, const char16_t* needsCoins) {
     if (!m_selectedJob) {
+        Notice(noPost);
+        return std::nullopt;
+    }
+    // What the checks after the host's answer need is taken now: the host may change the records.
+    const PricedAttempt attempt = {PostPrice(*this, *m_selectedJob, factor), m_selectedJob->jobId,
+                                   m_selectedJob->IsHeld()};
+    m_pendingPrice = attempt.price;
+    if (!m_host->OnUserHasPower(CoinCode(attempt.price))) {
+        Notice(GuiFormat(needsCoins, attempt.price));
+        return std::nullopt;
+    }
+    return attempt;
+}
+
+void CGuiDanceChamberInternal::ApplyForSelectedJob() {
+    const auto attempt = PriceSelectedJob(1, Text::kCannotApply, Text::kApplyNeedsCoins);
+    if (!attempt) return;
+    if (attempt->held) {
         Notice(Text::kCannotApply);
         return;
     }
-    const int price = PostPrice(*this, *m_selectedJob, 1);
-    const int jobId = m_selectedJob->jobId;
-    const bool held = m_selectedJob->IsHeld();
-    m_pendingPrice = price;
-    if (!m_host->OnUserHasPower(CoinCode(price))) {
-        Notice(GuiFormat(Text::kApplyNeedsCoins, price));
-        return;
-    }
-    if (held) {
-        Notice(Text::kCannotApply);
-        return;
-    }
-    m_pendingRequest = ChamberMsg::MakeApplyRequest(jobId);
-    Notice(GuiFormat(Text::kApplyQuestion, price), kApplyBox);
+    m_pendingRequest = ChamberMsg::MakeApplyRequest(attempt->jobId);
+    Notice(GuiFormat(Text::kApplyQuestion, attempt->price), kApplyBox);
 }
 
 void CGuiDanceChamberInternal::ImpeachSelectedHolder() {
-    if (!m_selectedJob) {
-        Notice(Text::kCannotImpeachUnselected);
-        return;
-    }
-    const int price = PostPrice(*this, *m_selectedJob, kImpeachPriceFactor);
-    const int jobId = m_selectedJob->jobId;
-    const bool held = m_selectedJob->IsHeld();
-    m_pendingPrice = price;
-    if (!m_host->OnUserHasPower(CoinCode(price))) {
-        Notice(GuiFormat(Text::kImpeachNeedsCoins, price));
-        return;
-    }
-    if (!held) {
+    const auto attempt =
+        PriceSelectedJob(kImpeachPriceFactor, Text::kCannotImpeachUnselected, Text::kImpeachNeedsCoins);
+    if (!attempt) return;
+    if (!attempt->held) {
         Notice(Text::kCannotImpeachVacant);
         return;
     }
@@ -247,8 +235,8 @@ void CGuiDanceChamberInternal::ImpeachSelectedHolder() {
         Notice(Text::kOnlyKingImpeaches);
         return;
     }
-    m_pendingRequest = ChamberMsg::MakeImpeachRequest(jobId);
-    Notice(GuiFormat(Text::kImpeachQuestion, price), kImpeachBox);
+    m_pendingRequest = ChamberMsg::MakeImpeachRequest(attempt->jobId);
+    Notice(GuiFormat(Text::kImpeachQuestion, attempt->price), kImpeachBox);
 }
 
 void CGuiDanceChamberInternal::VoteOnce(Widget button, int direction, bool checkBallotFirst) {
@@ -265,8 +253,7 @@ void CGuiDanceChamberInternal::VoteOnce(Widget button, int direction, bool check
             return;
         }
     } else {
-        if (target <= 0)
-            return;
+        if (target <= 0) return;
         if (!m_host->OnUserHasPower(1)) {
             Notice(Text::kNoBallots);
             return;
@@ -278,13 +265,11 @@ void CGuiDanceChamberInternal::VoteOnce(Widget button, int direction, bool check
 
 void CGuiDanceChamberInternal::OpenManyVotes(Widget button, int direction, int applyType) {
     const int target = button->GetID();
-    if (target <= 0 || !m_selectedJob)
-        return;
+    if (target <= 0 || !m_selectedJob) return;
     // Whichever card was clicked, the time check looks at the first running record.
     const int now = ServerNow();
     const UniteApplyJob* first = m_selectedJob->FirstRunning(applyType, now);
-    if (!first)
-        return;
+    if (!first) return;
     const bool impeachment = applyType == UniteApplyJob::kImpeachment;
     if (first->startTime >= now) {
         Notice(impeachment ? Text::kImpeachVotingNotOpen : Text::kVotingNotOpen);
@@ -326,8 +311,7 @@ void CGuiDanceChamberInternal::ConfirmMute() {
     }
     CKParam request = ChamberMsg::MakeMuteRequest(name, MuteSeconds(dialog.IBConfirm->GetID()));
     SendRequest(ChamberMsg::kMute, request);
-    if (!m_created)
-        return;
+    if (!m_created) return;
     dialog.SIContain->Hide();
     dialog.NameBox()->HideMFCEdit();
     dialog.IBConfirm->SetID(-1);
@@ -345,8 +329,7 @@ void CGuiDanceChamberInternal::ConfirmManyVotes() {
         Notice(Text::kNotEnoughVotes);
         return;
     }
-    if (!m_created)
-        return;
+    if (!m_created) return;
     const int target = dialog.SIContain->GetID();
     const int direction = dialog.SIMain->GetID();
     if (target <= 0) {
@@ -355,13 +338,11 @@ void CGuiDanceChamberInternal::ConfirmManyVotes() {
     }
     CKParam request = ChamberMsg::MakeVoteRequest(target, direction == kSupport ? votes : -votes);
     SendRequest(ChamberMsg::kVote, request);
-    if (m_created)
-        dialog.SIContain->Hide();
+    if (m_created) dialog.SIContain->Hide();
 }
 
 void CGuiDanceChamberInternal::Notice(const CString& text, int boxId) {
-    if (m_created)
-        MsgBox(text, boxId);
+    if (m_created) MsgBox(text, boxId);
 }
 
 int CGuiDanceChamberInternal::SendRequest(int id, CKParam& packet) {

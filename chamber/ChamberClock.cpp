@@ -17,8 +17,7 @@ constexpr std::int64_t kLastFormattableTime = 32535215999;
 }  // namespace
 
 std::int64_t LocalClockNow() {
-    if (const auto& source = LocalClockSource())
-        return source();
+    if (const auto& source = LocalClockSource()) return source();
     return std::chrono::duration_cast<std::chrono::seconds>(
                std::chrono::system_clock::now().time_since_epoch())
         .count();
@@ -38,12 +37,10 @@ int ServerNowFrom(int serverTime, int serverTimeLocal, int local) {
 }
 
 CString FormatTime(std::int64_t t) {
-    if (t < 0 || t > kLastFormattableTime)
-        return {};
+    if (t < 0 || t > kLastFormattableTime) return {};
     const std::time_t time = static_cast<std::time_t>(t);
     std::tm local{};
-    if (!localtime_r(&time, &local))
-        return {};
+    if (!localtime_r(&time, &local)) return {};
     char text[128];
     const std::size_t length = std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
     return CString::FromUtf8(std::string_view(text, length));

@@ -27,16 +27,14 @@ void SetCount(Widget widget, int count) {
 
 // The price of a post as its panel shows it: the value text as the server wrote it.
 CString PriceText(const CString& value) {
-    if (DecimalToInt(value) <= 0)
-        return Text::kDefaultPrice;
+    if (DecimalToInt(value) <= 0) return Text::kDefaultPrice;
     return CString(Text::kPriceBefore) + value + Text::kPriceAfter;
 }
 
 // The experience bonus of a post's nation: "Awards" is a factor, 1.2 meaning 20% more.
 CString AwardText(const CString& value) {
     const float factor = static_cast<float>(DecimalToDouble(value));
-    if (!(factor > 1.0f))
-        return Text::kNoAward;
+    if (!(factor > 1.0f)) return Text::kNoAward;
     return GuiFormat(Text::kAward, (static_cast<double>(factor) - 1.0) * 100.0);
 }
 
@@ -47,8 +45,7 @@ void CGuiDanceChamberInternal::RefreshNationButtons() {
     for (int i = 0; i < kNationSlots; ++i) {
         Widget button = m_GuiCommon.ArryIBNations[i];
         const ChamberJob* job = m_jobs.Find(button->GetID());
-        if (!job)
-            continue;  // no record yet: the slot keeps what it shows
+        if (!job) continue;  // no record yet: the slot keeps what it shows
         Widget icon = m_GuiCommon.ArryIBNationsInco[i];
         Widget caption = m_GuiCommon.ArryIBNationsButton[i];
         if (!job->IsHeld()) {
@@ -76,8 +73,7 @@ void CGuiDanceChamberInternal::RefreshNationButtons() {
 }
 
 int CGuiDanceChamberInternal::RefreshJobPanel(int kind, int votingOpen) {
-    if (!m_created)
-        return -1;
+    if (!m_created) return -1;
     const bool explicitKind = kind >= kHeldPanel && kind <= kImpeachmentPanel;
     if (!explicitKind) {
         // Follow the open panel; an open held-post panel is never refreshed this way.
@@ -91,28 +87,23 @@ int CGuiDanceChamberInternal::RefreshJobPanel(int kind, int votingOpen) {
             return -1;
         }
     }
-    if (!m_selectedJob)
-        return 0;
+    if (!m_selectedJob) return 0;
     const ChamberJob& job = *m_selectedJob;
     switch (kind) {
         case kHeldPanel:
-            if (explicitKind)
-                m_GuiJobDetailHas.SIContain->Show();
+            if (explicitKind) m_GuiJobDetailHas.SIContain->Show();
             FillHeldPanel(job);
             break;
         case kVacantPanel:
-            if (explicitKind)
-                m_GuiJobDetail.SIContain->Show();
+            if (explicitKind) m_GuiJobDetail.SIContain->Show();
             FillVacantPanel(job, votingOpen);
             break;
         case kVoteListPanel:
-            if (explicitKind)
-                m_GuiJobVotes.SIContain->Show();
+            if (explicitKind) m_GuiJobVotes.SIContain->Show();
             FillVoteListPanel(job);
             break;
         case kImpeachmentPanel:
-            if (explicitKind)
-                m_GuiExitJobVotes.SIContain->Show();
+            if (explicitKind) m_GuiExitJobVotes.SIContain->Show();
             FillImpeachmentPanel(job);
             break;
         default:
@@ -151,8 +142,7 @@ void CGuiDanceChamberInternal::FillVacantPanel(const ChamberJob& job, int voting
     int candidates = 0;
     int lastStart = 0;
     for (const UniteApplyJob& application : job.applications) {
-        if (!application.IsRunning(UniteApplyJob::kCandidacy, now))
-            continue;
+        if (!application.IsRunning(UniteApplyJob::kCandidacy, now)) continue;
         ++candidates;
         lastStart = application.startTime;
     }
@@ -190,8 +180,7 @@ void CGuiDanceChamberInternal::FillVoteListPanel(const ChamberJob& job) {
 }
 
 int CGuiDanceChamberInternal::FillVoteRows(int firstRow, const ChamberJob* job) {
-    if (!job)
-        return 0;
+    if (!job) return 0;
     const auto& list = job->applications;
     m_voteFirstRow = firstRow >= 0 && static_cast<std::size_t>(firstRow) < list.size() ? firstRow : 0;
     for (int k = 0; k < kVoteCards; ++k) {
@@ -245,8 +234,7 @@ void CGuiDanceChamberInternal::FillImpeachmentPanel(const ChamberJob& job) {
     }
 
     const UniteApplyJob* impeachment = job.FirstRunning(UniteApplyJob::kImpeachment, ServerNow());
-    if (!impeachment)
-        return;  // ended: no votes to cast, the fields stay cleared
+    if (!impeachment) return;  // ended: no votes to cast, the fields stay cleared
     SetCount(panel.SIJlinVotes, impeachment->agreeVotes);
     SetCount(panel.SIOpposeVotes, impeachment->opposeVotes);
     SetText(panel.SIJobTime, CString(Text::kImpeachStart) + FormatTime(impeachment->startTime));
@@ -259,8 +247,7 @@ void CGuiDanceChamberInternal::FillImpeachmentPanel(const ChamberJob& job) {
 }
 
 int CGuiDanceChamberInternal::HideJobPanels() {
-    if (!m_created)
-        return -1;
+    if (!m_created) return -1;
     m_selectedJob = nullptr;
     for (Widget panel : {m_GuiJobDetail.SIContain, m_GuiJobDetailHas.SIContain, m_GuiJobVotes.SIContain,
                          m_GuiExitJobVotes.SIContain, m_GuiUserHelp.SIHelpMain,

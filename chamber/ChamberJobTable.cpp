@@ -13,11 +13,9 @@ void ChamberJobTable::ApplyJobTable(const CKParam& packet, ChamberJob*& selected
     const int count = ChamberMsg::ReadEntryCount(packet);
     for (int entry = 0; entry < count; ++entry) {
         std::unique_ptr<ChamberJob> job = ReadJob(packet, entry);
-        if (!job)
-            continue;
+        if (!job) continue;
         std::unique_ptr<ChamberJob>& slot = m_jobs[job->jobId];
-        if (selected && selected->jobId == job->jobId)
-            selected = job.get();
+        if (selected && selected->jobId == job->jobId) selected = job.get();
         slot = std::move(job);  // destroys the old record with its applications
     }
 }
@@ -32,11 +30,9 @@ void ChamberJobTable::MergeApplications(const CKParam& packet) {
     const int count = ChamberMsg::ReadEntryCount(packet);
     for (int entry = 0; entry < count; ++entry) {
         std::optional<UniteApplyJob> application = ReadApplication(packet, entry);
-        if (!application)
-            continue;
+        if (!application) continue;
         ChamberJob* job = Find(application->jobId);
-        if (!job)
-            continue;
+        if (!job) continue;
         std::erase_if(job->applications,
                       [&](const UniteApplyJob& old) { return old.applyId == application->applyId; });
         job->applications.push_back(std::move(*application));
@@ -44,14 +40,11 @@ void ChamberJobTable::MergeApplications(const CKParam& packet) {
 }
 
 bool ChamberJobTable::UpsertApplication(const CKParam& packet) {
-    if (ChamberMsg::ReadEntryCount(packet) == 0)
-        return false;
+    if (ChamberMsg::ReadEntryCount(packet) == 0) return false;
     std::optional<UniteApplyJob> application = ReadApplication(packet, 0);
-    if (!application)
-        return false;
+    if (!application) return false;
     ChamberJob* job = Find(application->jobId);
-    if (!job)
-        return false;
+    if (!job) return false;
     auto& list = job->applications;
     const auto same = std::find_if(list.begin(), list.end(), [&](const UniteApplyJob& old) {
         return old.applyId == application->applyId;

@@ -228,20 +228,15 @@ public:
             const CString name = cardIndex < 0 ? CString(row.name) : GuiFormat(row.name, cardIndex);
             Widget widget = Create(row.kind, name, row.x, row.y, row.width, row.height);
             record.*row.field = widget;
-            if (row.flags & kOnTopAtOnce)
-                widget->SetAlwaysOnTop(true);
+            if (row.flags & kOnTopAtOnce) widget->SetAlwaysOnTop(true);
             if (Widget parent = row.parent ? record.*row.parent : outerParent)
                 parent->AddChildWindow(widget->IsChild());
-            if (row.image)
-                widget->SetImageFromImageSet(kImageSet, row.image);
+            if (row.image) widget->SetImageFromImageSet(kImageSet, row.image);
             if (row.kind == kChineseEditBox)
                 static_cast<GuiEditBox*>(widget)->SetFontColor(kNameBox.fontColour);
-            if (row.flags & kListed)
-                m_textWidgets.push_back(widget);
-            if (row.flags & kOnTopHidden)
-                widget->SetAlwaysOnTop(true);
-            if (row.flags & (kOnTopHidden | kHidden))
-                widget->Hide();
+            if (row.flags & kListed) m_textWidgets.push_back(widget);
+            if (row.flags & kOnTopHidden) widget->SetAlwaysOnTop(true);
+            if (row.flags & (kOnTopHidden | kHidden)) widget->Hide();
         }
     }
 
@@ -273,8 +268,7 @@ private:
 }  // namespace
 
 int CGuiDanceChamberInternal::Create(void* root) {
-    if (m_created)
-        return -1;
+    if (m_created) return -1;
     m_root = root;
     SetRootPointer(root);
     CreateImagesetGui(kImageSet, kImageSet, kIniFile, 1);

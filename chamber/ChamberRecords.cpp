@@ -61,12 +61,10 @@ void WriteFields(CKParam& packet, int entry, std::span<const IntField<Record>> i
     // Written in field-id order, as a server would lay an entry out.
     for (int k = 0; k <= 12; ++k) {
         for (const auto& field : ints) {
-            if (field.k == k)
-                packet.SetInt(ChamberMsg::EntryField(entry, k), record.*field.member);
+            if (field.k == k) packet.SetInt(ChamberMsg::EntryField(entry, k), record.*field.member);
         }
         for (const auto& field : texts) {
-            if (field.k == k)
-                packet.SetCString(ChamberMsg::EntryField(entry, k), record.*field.member);
+            if (field.k == k) packet.SetCString(ChamberMsg::EntryField(entry, k), record.*field.member);
         }
     }
 }
@@ -75,23 +73,20 @@ void WriteFields(CKParam& packet, int entry, std::span<const IntField<Record>> i
 
 const UniteApplyJob* ChamberJob::FirstRunning(int type, int now) const {
     for (const UniteApplyJob& application : applications) {
-        if (application.IsRunning(type, now))
-            return &application;
+        if (application.IsRunning(type, now)) return &application;
     }
     return nullptr;
 }
 
 std::optional<UniteApplyJob> ReadApplication(const CKParam& packet, int entry) {
-    if (!HasKey(packet, entry))
-        return std::nullopt;
+    if (!HasKey(packet, entry)) return std::nullopt;
     UniteApplyJob application;
     ReadFields<UniteApplyJob>(packet, entry, kApplicationInts, kApplicationTexts, application);
     return application;
 }
 
 std::unique_ptr<ChamberJob> ReadJob(const CKParam& packet, int entry) {
-    if (!HasKey(packet, entry))
-        return nullptr;
+    if (!HasKey(packet, entry)) return nullptr;
     auto job = std::make_unique<ChamberJob>();
     ReadFields<ChamberJob>(packet, entry, kJobInts, kJobTexts, *job);
     return job;

@@ -9,17 +9,6 @@
 
 using namespace Chamber;
 
-namespace {
-
-// A failure's message: the plain text, or the format with the server's reason when it gave one.
-CString FailureMessage(const ChamberMsg::Result& result, const char16_t* plain, const char16_t* withReason) {
-    if (result.reason && !result.reason->IsEmpty())
-        return GuiFormat(withReason, *result.reason);
-    return plain;
-}
-
-}  // namespace
-
 void CGuiDanceChamberInternal::HandleResponse(int index, const CKParam& packet) {
     switch (ChamberMsg::kFirstIncoming + index) {
         case ChamberMsg::kJobTableWithClock:
@@ -38,8 +27,7 @@ void CGuiDanceChamberInternal::HandleResponse(int index, const CKParam& packet) 
             break;
         case ChamberMsg::kApplicationEntry:
             // One entry re-fills the open panel only; the nation buttons wait for the next refresh.
-            if (m_jobs.UpsertApplication(packet) && m_created)
-                RefreshJobPanel(kVisiblePanel, 0);
+            if (m_jobs.UpsertApplication(packet) && m_created) RefreshJobPanel(kVisiblePanel, 0);
             break;
         case ChamberMsg::kApplyResult:
             OnApplyResult(packet);
@@ -60,10 +48,8 @@ void CGuiDanceChamberInternal::HandleResponse(int index, const CKParam& packet) 
 
 void CGuiDanceChamberInternal::OnJobTable(const CKParam& packet, bool withClock) {
     m_jobs.ApplyJobTable(packet, m_selectedJob);
-    if (m_created)
-        RefreshNationButtons();
-    if (!withClock)
-        return;
+    if (m_created) RefreshNationButtons();
+    if (!withClock) return;
     // Stored after the refresh, which therefore still runs on the clock as it stood before.
     const std::optional<int> clock = ChamberMsg::ReadClock(packet);
     if (clock && *clock > 0) {
@@ -73,20 +59,23 @@ void CGuiDanceChamberInternal::OnJobTable(const CKParam& packet, bool withClock)
 }
 
 void CGuiDanceChamberInternal::OnApplicationsChanged() {
-    if (m_created)
-        RefreshNationButtons();
+    if (m_created) RefreshNationButtons();
+}
+
+bool CGuiDanceChamberInternal::SettledUnlessSucceeded(const ChamberMsg::Result& result,
+                                                      const char16_t* failed, const char16_t* failedBecause) {
+    if (!result.result) return true;  // no result field: nothing to say
+    if (result.Succeeded()) return false;
+    // A failure says the server's reason when it gave one.
+    const bool reasoned = result.reason && !result.reason->IsEmpty();
+    Notice(reasoned ? GuiFormat(failedBecause, *result.reason) : CString(failed));
+    return true;
 }
 
 void CGuiDanceChamberInternal::OnApplyResult(const CKParam& packet) {
     const ChamberMsg::ApplyResult result = ChamberMsg::ReadApplyResult(packet);
-    if (!result.result)
-        return;
-    if (!result.Succeeded()) {
-        Notice(FailureMessage(result, Text::kApplyFailed, Text::kApplyFailedBecause));
-        return;
-    }
-    if (!result.jobName || !result.holds)
-        return;
+    if (SettledUnlessSucceeded(result, Text::kApplyFailed, Text::kApplyFailedBecause)) return;
+    if (!result.jobName || !result.holds) return;
     const CString message =
         *result.holds == 1 ? GuiFormat(Text::kNowHolding, *result.jobName) : CString(Text::kApplied);
     ReportPendingPrice();
@@ -95,24 +84,14 @@ void CGuiDanceChamberInternal::OnApplyResult(const CKParam& packet) {
 
 void CGuiDanceChamberInternal::OnImpeachResult(const CKParam& packet) {
     const ChamberMsg::Result result = ChamberMsg::ReadResult(packet);
-    if (!result.result)
-        return;
-    if (!result.Succeeded()) {
-        Notice(FailureMessage(result, Text::kImpeachFailed, Text::kImpeachFailedBecause));
-        return;
-    }
+    if (SettledUnlessSucceeded(result, Text::kImpeachFailed, Text::kImpeachFailedBecause)) return;
     Notice(Text::kImpeachStarted);
     ReportPendingPrice();
 }
 
 void CGuiDanceChamberInternal::OnVoteResult(const CKParam& packet) {
     const ChamberMsg::VoteResult result = ChamberMsg::ReadVoteResult(packet);
-    if (!result.result)
-        return;
-    if (!result.Succeeded()) {
-        Notice(FailureMessage(result, Text::kVoteFailed, Text::kVoteFailedBecause));
-        return;
-    }
+    if (SettledUnlessSucceeded(result, Text::kVoteFailed, Text::kVoteFailedBecause)) return;
     Notice(Text::kVoted);
     const int used = result.votesUsed.value_or(0);
     m_host->OnUsedCard(used > 0 ? used : 1);
@@ -120,12 +99,7 @@ void CGuiDanceChamberInternal::OnVoteResult(const CKParam& packet) {
 
 void CGuiDanceChamberInternal::OnMuteResult(const CKParam& packet) {
     const ChamberMsg::MuteResult result = ChamberMsg::ReadMuteResult(packet);
-    if (!result.result)
-        return;
-    if (!result.Succeeded()) {
-        Notice(FailureMessage(result, Text::kMuteFailed, Text::kMuteFailedBecause));
-        return;
-    }
+    if (SettledUnlessSucceeded(result, Text::kMuteFailed, Text::kMuteFailedBecause)) return;
     // The count is shown only when the server reports both numbers and today's limit holds.
     const bool counted = result.used && result.allowed && *result.used >= 0 && *result.allowed >= 0 &&
                          static_cast<long long>(*result.used) + 1 <= *result.allowed;
