@@ -7,10 +7,8 @@
 #include <fstream>
 #include <set>
 #include <sstream>
-#include <variant>
 
 #include "AtlasIni.h"
-#include "ChamberLayout.h"
 #include "RgbaImage.h"
 
 namespace {
@@ -41,65 +39,6 @@ protected:
 
 AtlasIni ChamberAtlasTest::s_ini;
 RgbaImage ChamberAtlasTest::s_atlas;
-
-TEST_F(ChamberAtlasTest, HoldsExactlyTheImagesTheScreenNames) {
-    EXPECT_EQ(s_ini.file, "ChamberBackground.png");
-    const std::set<std::string> expected = {"ImageMain",
-                                            "systemExit",
-                                            "UserHelpClick",
-                                            "JobUser",
-                                            "JobUnUser",
-                                            "JobIncoNULL",
-                                            "JobIncoChoose",
-                                            "JobIncoVotes",
-                                            "JobIncoOPVotes",
-                                            "JobDetail",
-                                            "JobDetailed",
-                                            "JobJoinDetail",
-                                            "JobExitDetail",
-                                            "OtherVotes",
-                                            "UserAllThink",
-                                            "JobJoin",
-                                            "Exit",
-                                            "NoSendMessage",
-                                            "RequestOppose",
-                                            "UserSupport",
-                                            "UserOppose",
-                                            "JobOpposeSupport",
-                                            "JobOpposeOppose",
-                                            "ChangeNameMain",
-                                            "UserAllVotesMain",
-                                            "ChangeNameClose",
-                                            "ChangeNameConfirm",
-                                            "ChangeNameCancel",
-                                            "UserHelpMain",
-                                            "UserHelpClose"};
-    std::set<std::string> names;
-    for (const AtlasRect& cell : s_ini.images) {
-        EXPECT_TRUE(names.insert(cell.name).second) << cell.name << " is listed twice";
-    }
-    EXPECT_EQ(names, expected);
-}
-
-TEST_F(ChamberAtlasTest, EveryImageOnScreenHasTheSizeOfItsWidget) {
-    for (const atlas::Scene& scene : atlas::ChamberScenes()) {
-        for (const auto& item : scene.items) {
-            const auto* placed = std::get_if<atlas::PlacedImage>(&item);
-            if (placed == nullptr) {
-                continue;
-            }
-            const AtlasRect* cell = s_ini.Find(placed->image);
-            ASSERT_NE(cell, nullptr) << placed->image;
-            EXPECT_EQ(cell->width, placed->box.width) << placed->image;
-            EXPECT_EQ(cell->height, placed->box.height) << placed->image;
-        }
-    }
-    // The one size no scene shows: the vacant panel's vote button before voting opens.
-    const AtlasRect* before = s_ini.Find("UserAllThink");
-    ASSERT_NE(before, nullptr);
-    EXPECT_EQ(before->width, 87);
-    EXPECT_EQ(before->height, 27);
-}
 
 TEST_F(ChamberAtlasTest, CellsFitTheAtlasWithoutTouchingEachOther) {
     EXPECT_LE(s_atlas.width, 2048);
