@@ -105,8 +105,8 @@ protected:
         return Text(CString::FromUtf8("Chamber/" + std::string(panel) + "." + field));
     }
     CString VacantPrice(const char16_t* price) {
-        Receive(ChamberMsg::kJobTable,
-                JobTable({{1, 0, u"骑士", u"", u"", (u"Price=" + CString(price)).GetString()}}));
+        const CString settings = u"Price=" + CString(price);
+        Receive(ChamberMsg::kJobTable, JobTable({{1, 0, u"骑士", u"", u"", settings.GetString()}}));
         Open(0);
         return Field("m_GuiJobDetail", "SIJobPrice");
     }
