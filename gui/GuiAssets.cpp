@@ -68,7 +68,7 @@ int RegisterImageset(const CString& set, const CString& texture, const CString& 
     CEGUI::ImageManager& images = CEGUI::ImageManager::getSingleton();
     for (const auto& [key, value] : *entries) {
         const auto area = ParseIntList(value, 4);
-        const CEGUI::String name = CeguiFromUtf8(setName + "/" + key);
+        const CEGUI::String name = CeguiFromUtf8(setName + '/' + key);
         if (key == "File" || !area || images.isDefined(name)) {
             continue;
         }
