@@ -6,65 +6,71 @@
 
 namespace {
 
-// Where each field of a record travels within its entry: field id 100 * i + 100 + k.
+// The fields of a record in the order they travel: field k of entry i has the id 100 * i + 100 + k
+// and is the k-th row, an int (tag 20) or a text (tag 40). Row 0 is the record's key.
 template <class Record>
-struct IntField {
-    int Record::*member;
-    int k;
-};
-template <class Record>
-struct TextField {
-    CString Record::*member;
-    int k;
+struct Field {
+    int Record::*number = nullptr;
+    CString Record::*text = nullptr;
 };
 
-constexpr IntField<ChamberJob> kJobInts[] = {
-    {&ChamberJob::jobId, 0},    {&ChamberJob::jobRank, 2},    {&ChamberJob::jobExtra1, 3},
-    {&ChamberJob::holderId, 4}, {&ChamberJob::jobExtra2, 10},
-};
-constexpr TextField<ChamberJob> kJobTexts[] = {
-    {&ChamberJob::jobName, 1},   {&ChamberJob::jobExtraText, 5}, {&ChamberJob::jobTime, 6},
-    {&ChamberJob::extraData, 7}, {&ChamberJob::holderName, 8},   {&ChamberJob::kingdomName, 9},
+template <class Record>
+constexpr Field<Record> Int(int Record::*member) {
+    return {member, nullptr};
+}
+template <class Record>
+constexpr Field<Record> Text(CString Record::*member) {
+    return {nullptr, member};
+}
+
+constexpr Field<ChamberJob> kJobFields[] = {
+    Int(&ChamberJob::jobId),        Text(&ChamberJob::jobName),   Int(&ChamberJob::jobRank),
+    Int(&ChamberJob::jobExtra1),    Int(&ChamberJob::holderId),   Text(&ChamberJob::jobExtraText),
+    Text(&ChamberJob::jobTime),     Text(&ChamberJob::extraData), Text(&ChamberJob::holderName),
+    Text(&ChamberJob::kingdomName), Int(&ChamberJob::jobExtra2),
 };
 
-constexpr IntField<UniteApplyJob> kApplicationInts[] = {
-    {&UniteApplyJob::applyId, 0},     {&UniteApplyJob::jobId, 1},       {&UniteApplyJob::applyType, 2},
-    {&UniteApplyJob::applyExtra1, 3}, {&UniteApplyJob::userId, 4},      {&UniteApplyJob::startTime, 5},
-    {&UniteApplyJob::endTime, 6},     {&UniteApplyJob::applyExtra2, 7}, {&UniteApplyJob::agreeVotes, 8},
-    {&UniteApplyJob::opposeVotes, 9},
-};
 // The texts of an application use the last three ids of its entry.
-constexpr TextField<UniteApplyJob> kApplicationTexts[] = {
-    {&UniteApplyJob::actionUserName, 10},
-    {&UniteApplyJob::userName, 11},
-    {&UniteApplyJob::kingdomName, 12},
+constexpr Field<UniteApplyJob> kApplicationFields[] = {
+    Int(&UniteApplyJob::applyId),      Int(&UniteApplyJob::jobId),           Int(&UniteApplyJob::applyType),
+    Int(&UniteApplyJob::applyExtra1),  Int(&UniteApplyJob::userId),          Int(&UniteApplyJob::startTime),
+    Int(&UniteApplyJob::endTime),      Int(&UniteApplyJob::applyExtra2),     Int(&UniteApplyJob::agreeVotes),
+    Int(&UniteApplyJob::opposeVotes),  Text(&UniteApplyJob::actionUserName), Text(&UniteApplyJob::userName),
+    Text(&UniteApplyJob::kingdomName),
 };
 
-// The first field of an entry (its id) must be an int greater than 0, or the entry is skipped.
-bool HasKey(const CKParam& packet, int entry) {
+// The first field of an entry (its id, the record's key) must be an int greater than 0, or the
+// entry is skipped: 0 then.
+int ReadKey(const CKParam& packet, int entry) {
     int key = 0;
-    return packet.GetInt(ChamberMsg::EntryField(entry, 0), key) == 0 && key > 0;
+    return packet.GetInt(ChamberMsg::EntryField(entry, 0), key) == 0 && key > 0 ? key : 0;
 }
 
+// Fills a record of the entry whose key has been read. Fields are read in the order a writer lays
+// them out, which is the order a packet's index serves fastest.
 template <class Record>
-void ReadFields(const CKParam& packet, int entry, std::span<const IntField<Record>> ints,
-                std::span<const TextField<Record>> texts, Record& record) {
-    for (const auto& field : ints)
-        packet.GetInt(ChamberMsg::EntryField(entry, field.k), record.*field.member);
-    for (const auto& field : texts)
-        packet.GetCString(ChamberMsg::EntryField(entry, field.k), record.*field.member);
-}
-
-template <class Record>
-void WriteFields(CKParam& packet, int entry, std::span<const IntField<Record>> ints,
-                 std::span<const TextField<Record>> texts, const Record& record) {
-    // Written in field-id order, as a server would lay an entry out.
-    for (int k = 0; k <= 12; ++k) {
-        for (const auto& field : ints) {
-            if (field.k == k) packet.SetInt(ChamberMsg::EntryField(entry, k), record.*field.member);
+void ReadFields(const CKParam& packet, int entry, int key, std::span<const Field<Record>> fields,
+                Record& record) {
+    record.*fields.front().number = key;
+    for (std::size_t k = 1; k < fields.size(); ++k) {
+        const short id = ChamberMsg::EntryField(entry, static_cast<int>(k));
+        if (fields[k].number) {
+            packet.GetInt(id, record.*fields[k].number);
+        } else {
+            packet.GetCString(id, record.*fields[k].text);
         }
-        for (const auto& field : texts) {
-            if (field.k == k) packet.SetCString(ChamberMsg::EntryField(entry, k), record.*field.member);
+    }
+}
+
+// Written in field-id order, as a server would lay an entry out.
+template <class Record>
+void WriteFields(CKParam& packet, int entry, std::span<const Field<Record>> fields, const Record& record) {
+    for (std::size_t k = 0; k < fields.size(); ++k) {
+        const short id = ChamberMsg::EntryField(entry, static_cast<int>(k));
+        if (fields[k].number) {
+            packet.SetInt(id, record.*fields[k].number);
+        } else {
+            packet.SetCString(id, record.*fields[k].text);
         }
     }
 }
@@ -79,23 +85,25 @@ const UniteApplyJob* ChamberJob::FirstRunning(int type, int now) const {
 }
 
 std::optional<UniteApplyJob> ReadApplication(const CKParam& packet, int entry) {
-    if (!HasKey(packet, entry)) return std::nullopt;
-    UniteApplyJob application;
-    ReadFields<UniteApplyJob>(packet, entry, kApplicationInts, kApplicationTexts, application);
+    const int key = ReadKey(packet, entry);
+    if (key == 0) return std::nullopt;
+    std::optional<UniteApplyJob> application(std::in_place);  // filled where it is returned
+    ReadFields<UniteApplyJob>(packet, entry, key, kApplicationFields, *application);
     return application;
 }
 
 std::unique_ptr<ChamberJob> ReadJob(const CKParam& packet, int entry) {
-    if (!HasKey(packet, entry)) return nullptr;
+    const int key = ReadKey(packet, entry);
+    if (key == 0) return nullptr;
     auto job = std::make_unique<ChamberJob>();
-    ReadFields<ChamberJob>(packet, entry, kJobInts, kJobTexts, *job);
+    ReadFields<ChamberJob>(packet, entry, key, kJobFields, *job);
     return job;
 }
 
 void WriteApplication(CKParam& packet, int entry, const UniteApplyJob& application) {
-    WriteFields<UniteApplyJob>(packet, entry, kApplicationInts, kApplicationTexts, application);
+    WriteFields<UniteApplyJob>(packet, entry, kApplicationFields, application);
 }
 
 void WriteJob(CKParam& packet, int entry, const ChamberJob& job) {
-    WriteFields<ChamberJob>(packet, entry, kJobInts, kJobTexts, job);
+    WriteFields<ChamberJob>(packet, entry, kJobFields, job);
 }

@@ -24,6 +24,8 @@ std::set<std::string>& RegisteredSets() {
     return sets;
 }
 
+std::uint64_t g_imageDefinitions = 0;
+
 }  // namespace
 
 std::string ResolveAssetPath(const CString& path) {
@@ -79,11 +81,17 @@ int RegisterImageset(const CString& set, const CString& texture, const CString& 
         image.setAutoScaled(CEGUI::ASM_Disabled);
     }
     RegisteredSets().insert(setName);
+    ++g_imageDefinitions;
     return 0;
 }
 
 void ForgetImagesets() {
     RegisteredSets().clear();
+    ++g_imageDefinitions;
+}
+
+std::uint64_t ImageDefinitions() {
+    return g_imageDefinitions;
 }
 
 std::optional<PixelSize> ReadSize(const CString& iniFile, const CString& section, const CString& key) {

@@ -2,6 +2,7 @@
 // folder, image sets read from ini files, and widget sizes listed in them.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -22,6 +23,9 @@ std::string ImageName(const CString& set, const CString& image);
 int RegisterImageset(const CString& set, const CString& texture, const CString& iniFile);
 // Forgets every registered set (their images die with CEGUI's system).
 void ForgetImagesets();
+// Changes whenever images are defined or forgotten: an image name resolved earlier may resolve
+// differently now.
+std::uint64_t ImageDefinitions();
 
 struct PixelSize {
     float width;

@@ -1,5 +1,7 @@
 #include "gui/GuiRegistry.h"
 
+#include <CEGUI/Window.h>
+
 #include <algorithm>
 
 namespace GUI::detail {
@@ -48,6 +50,17 @@ void UnloadTree(TreeState& tree) {
     tree.byName.clear();
     auto widgets = std::move(tree.widgets);
     tree.widgets.clear();
+    // The tree leaves the GUI before its windows die: after each window it destroys, CEGUI finds
+    // the window under the mouse again by hit-testing every window attached, so destroying an
+    // attached tree would cost time in the square of its size.
+    for (const auto& widget : widgets) {
+        CEGUI::Window* window = widget->GetWindow();
+        CEGUI::Window* parent = window->getParent();
+        const WidgetEntry* owner = parent != nullptr ? TheRegistry().FindByWindow(parent) : nullptr;
+        if (parent != nullptr && (owner == nullptr || owner->state->tree != &tree)) {
+            parent->removeChild(window);
+        }
+    }
     while (!widgets.empty()) {
         widgets.pop_back();
     }

@@ -129,29 +129,44 @@ void WindowCommon::SetImageFromImageSet(const CString& set, const CString& image
 
 void WindowCommon::SetImageFromImageSet(const CString& set, const CString& normal, const CString& hover,
                                         const CString& pushed) {
-    if (IsButton(m_kind)) {
+    std::vector<CString>& images = m_state->images;
+    const State::ImageSource source{set, detail::ImageDefinitions()};
+    const bool button = IsButton(m_kind);
+    const bool unchanged =
+        m_state->writtenImages == source &&
+        (button ? images.size() == 3 && images[0] == normal && images[1] == hover && images[2] == pushed
+                : images.size() == 1 && images[0] == normal);
+    if (unchanged) {
+        return;
+    }
+    if (button) {
         m_window->setProperty("NormalImage", KnownImage(set, normal));
         m_window->setProperty("HoverImage", KnownImage(set, hover));
         m_window->setProperty("PushedImage", KnownImage(set, pushed));
         m_window->setProperty("DisabledImage", KnownImage(set, normal));
-        m_state->images = {normal, hover, pushed};
+        images = {normal, hover, pushed};
     } else {
         if (m_kind == WidgetKind::StaticImage) {
             m_window->setProperty("Image", KnownImage(set, normal));
         }
-        m_state->images = {normal};
+        images = {normal};
     }
+    m_state->writtenImages = source;
 }
 
 void WindowCommon::SetImageHide() {
-    if (IsButton(m_kind)) {
-        for (const char* property : {"NormalImage", "HoverImage", "PushedImage", "DisabledImage"}) {
-            m_window->setProperty(property, "");
+    const State::ImageSource hidden{CString(), 0};
+    if (m_state->writtenImages != hidden || !m_state->images.empty()) {
+        if (IsButton(m_kind)) {
+            for (const char* property : {"NormalImage", "HoverImage", "PushedImage", "DisabledImage"}) {
+                m_window->setProperty(property, "");
+            }
+        } else if (m_kind == WidgetKind::StaticImage) {
+            m_window->setProperty("Image", "");
         }
-    } else if (m_kind == WidgetKind::StaticImage) {
-        m_window->setProperty("Image", "");
+        m_state->images.clear();
+        m_state->writtenImages = hidden;
     }
-    m_state->images.clear();
     FontSetText(CString(), m_state->textMode);
 }
 
@@ -181,7 +196,13 @@ void WindowCommon::FontSetNormalText(const CString& text) {
 }
 
 void WindowCommon::ApplyText() {
-    const State& state = *m_state;
+    State& state = *m_state;
+    const std::optional<State::TextLook>& written = state.writtenText;
+    if (written && written->text == state.text && written->colour == state.textColour &&
+        written->mode == state.textMode && written->shadowColour == state.shadowColour) {
+        return;
+    }
+    state.writtenText = State::TextLook{state.text, state.textColour, state.textMode, state.shadowColour};
     if (IsEditbox(m_kind)) {
         m_window->setProperty("NormalTextColour", OpaqueColour(state.textColour));
         return;

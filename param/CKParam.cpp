@@ -32,6 +32,25 @@ constexpr std::int32_t kCrcSampled = 500;
 constexpr std::int32_t kCrcStride = 22;
 constexpr std::int32_t kCrcBlock = 11;
 
+// The number of 16-bit units of a stored text before its first zero unit (all when it has none).
+std::size_t UnitsBeforeZero(const char* text, std::size_t units) {
+    constexpr std::uint64_t kLow = 0x0001000100010001;
+    constexpr std::uint64_t kHigh = 0x8000800080008000;
+    std::size_t count = 0;
+    // Four units at a time while none of them is zero: (word - kLow) & ~word & kHigh is non-zero
+    // exactly when one of the four is.
+    for (; count + 4 <= units; count += 4) {
+        const auto word = LoadLE<std::uint64_t>(text + 2 * count);
+        if (((word - kLow) & ~word & kHigh) != 0) {
+            break;
+        }
+    }
+    while (count < units && LoadLE<std::uint16_t>(text + 2 * count) != 0) {
+        ++count;
+    }
+    return count;
+}
+
 }  // namespace
 
 CKParam::CKParam() {
@@ -78,7 +97,10 @@ void CKParam::Create() {
 }
 
 void CKParam::SetUp() {
-    m_pBuffer = std::make_unique<char[]>(kInitialSize);
+    // Only the header is written: as after any growth, bytes past the length are never read.
+    m_pBuffer = std::make_unique_for_overwrite<char[]>(kInitialSize);
+    StoreLE<std::uint32_t>(m_pBuffer.get(), 0);
+    StoreLE<std::uint32_t>(m_pBuffer.get() + 4, 0);
     StoreLE<std::uint32_t>(m_pBuffer.get() + 8, kInitialSize);
     m_nLength = static_cast<std::int32_t>(kHeaderSize);
     m_nPacketNum = 0;
@@ -225,37 +247,37 @@ int CKParam::SetCString(short id, const CString& text) {
     return 0;
 }
 
-int CKParam::GetBuffer(short id, Record& record) const {
+CKParam::Index& CKParam::BuildIndex() const {
+    m_index = std::make_unique<Index>(m_pBuffer.get(), static_cast<std::uint32_t>(m_nLength), m_nPacketNum);
+    return *m_index;
+}
+
+int CKParam::FindRecord(short id, Record& record) const {
     if (!m_pBuffer || m_nPacketNum <= 0) {
         return -1;
     }
-    const char* image = m_pBuffer.get();
-    const auto length = static_cast<std::uint32_t>(m_nLength);
-    std::uint32_t offset = 0;
     if (m_nPacketNum > kIndexedRecords) {
-        if (!m_index) {
-            m_index = std::make_unique<Index>(image, length, m_nPacketNum);
-        }
-        offset = m_index->Find(id);
-    } else {
-        odc::param::WalkRecords(image, length, m_nPacketNum,
-                                [&](std::uint32_t at, const odc::param::RecordHeader& header) {
-                                    if (header.id != id) {
-                                        return false;
-                                    }
-                                    offset = at;
-                                    return true;
-                                });
+        return BuildIndex().Find(id, record);
     }
-    if (offset == 0) {
-        return -1;
-    }
-    const odc::param::RecordHeader header = odc::param::ReadRecordHeader(image + offset);
-    if (std::uint64_t{offset} + kRecordHeaderSize + header.length > length) {
-        return -1;
-    }
-    record = {offset + kRecordHeaderSize, header.length, header.type};
-    return 0;
+    const auto length = static_cast<std::uint32_t>(m_nLength);
+    int result = -1;
+    odc::param::WalkRecords(m_pBuffer.get(), length, m_nPacketNum,
+                            [&](std::uint32_t at, const odc::param::RecordHeader& header) {
+                                if (header.id != id) {
+                                    return false;
+                                }
+                                if (odc::param::ValueFits(at, header, length)) {
+                                    record = {at + kRecordHeaderSize, header.length, header.type};
+                                    result = 0;
+                                }
+                                return true;
+                            });
+    return result;
+}
+
+// Inline in every reader: once a packet has its index, a lookup is a few instructions.
+inline int CKParam::GetBuffer(short id, Record& record) const {
+    return m_index ? m_index->Find(id, record) : FindRecord(id, record);
 }
 
 template <typename Unsigned>
@@ -329,17 +351,11 @@ int CKParam::GetCString(short id, CString& out) const {
     if (GetBuffer(id, record) != 0 || record.type != kCString) {
         return -1;
     }
-    // An odd last byte is no whole unit and is ignored.
-    std::u16string units;
-    units.reserve(record.length / 2);
-    for (const char* unit = m_pBuffer.get() + record.offset; units.size() < record.length / 2; unit += 2) {
-        const auto value = static_cast<char16_t>(LoadLE<std::uint16_t>(unit));
-        if (value == u'\0') {
-            break;
-        }
-        units += value;
-    }
-    out = CString(std::move(units));
+    // An odd last byte is no whole unit and is ignored. The text is measured first, so that it is
+    // written straight into `out`.
+    const char* stored = m_pBuffer.get() + record.offset;
+    const std::size_t count = UnitsBeforeZero(stored, record.length / 2);
+    out.Overwrite(count, [&](char16_t* units) { odc::param::LoadLEUnits(units, stored, count); });
     return 0;
 }
 

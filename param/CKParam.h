@@ -14,7 +14,8 @@
 // modulo 2^32) that is not beyond 12, or after as many records as the header counts; a found
 // value must end within the length. Nothing is read past GetLength() bytes. A packet of more
 // than 16 records is looked up through an index built by its first lookup, with the same
-// results, so that reading every field of a long list costs linear time.
+// results: reading every field of a long list costs a binary search per field at most, and a
+// single step per field when the fields are read in the order they were written.
 // Operations return 0 on success and -1 on failure. A packet is used by one thread at a time; even
 // its const lookups may build the index.
 #pragma once
@@ -118,6 +119,11 @@ private:
     // Finds the first record with `id` by the lookup rules; -1 when there is none or its value
     // runs past the length.
     int GetBuffer(short id, Record& record) const;
+    // As GetBuffer, for a packet without its index: by a walk, or by building the index when the
+    // packet has many records.
+    int FindRecord(short id, Record& record) const;
+    // Builds the index of the packet as it is now.
+    Index& BuildIndex() const;
     // As GetBuffer, and the record must carry `type` with a value of exactly sizeof(Unsigned) bytes.
     template <typename Unsigned>
     int GetFixed(short id, short type, Unsigned& value) const;

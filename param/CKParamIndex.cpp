@@ -1,25 +1,59 @@
 #include "param/CKParamIndex.h"
 
+#include <algorithm>
+
 #include "param/RecordWalk.h"
 
+using odc::param::kRecordHeaderSize;
+
+namespace {
+
+// Up to this many records out of id order are moved into place one by one; more, and all are sorted.
+constexpr int kFewStrays = 8;
+
+}  // namespace
+
 CKParam::Index::Index(const char* image, std::uint32_t length, std::int32_t count) {
-    odc::param::WalkRecords(image, length, count,
-                            [this](std::uint32_t offset, const odc::param::RecordHeader& header) {
-                                const auto id = static_cast<std::uint16_t>(header.id);
-                                std::unique_ptr<Page>& page = m_pages[id >> 8];
-                                if (!page) {
-                                    page = std::make_unique<Page>();
-                                }
-                                std::uint32_t& slot = (*page)[id & 0xFF];
-                                if (slot == 0) {  // the lookup stops at the first record with an id
-                                    slot = offset;
-                                }
-                                return false;
-                            });
+    m_entries.reserve(std::min(static_cast<std::uint32_t>(count), length / kRecordHeaderSize));
+    int lastId = -1;
+    bool increasing = true;  // strictly: sorted, and no id twice
+    odc::param::WalkRecords(
+        image, length, count, [&](std::uint32_t offset, const odc::param::RecordHeader& header) {
+            const auto id = static_cast<std::uint16_t>(header.id);
+            increasing = increasing && lastId < id;
+            lastId = id;
+            const bool fits = odc::param::ValueFits(offset, header, length);
+            m_entries.push_back({fits ? offset + kRecordHeaderSize : 0, header.length, id, header.type});
+            return false;
+        });
+    if (!increasing) {
+        SortById();
+        // Of the records of one id, the walk's first stays.
+        const auto sameId = [](const Entry& a, const Entry& b) { return a.id == b.id; };
+        m_entries.erase(std::unique(m_entries.begin(), m_entries.end(), sameId), m_entries.end());
+    }
+    m_next = m_entries.begin();
 }
 
-std::uint32_t CKParam::Index::Find(short id) const {
-    const auto key = static_cast<std::uint16_t>(id);
-    const Page* page = m_pages[key >> 8].get();
-    return page == nullptr ? 0 : (*page)[key & 0xFF];
+// Stable: records of one id keep the walk's order. Lists come in id order but for a few fields
+// written after them (a job table's clock): those strays are moved into place one by one.
+void CKParam::Index::SortById() {
+    const auto byId = [](const Entry& a, const Entry& b) { return a.id < b.id; };
+    int strays = 0;
+    for (auto stray = m_entries.begin(); stray != m_entries.end(); ++stray) {
+        if (stray == m_entries.begin() || !byId(*stray, *(stray - 1))) continue;
+        if (++strays > kFewStrays) {
+            std::stable_sort(m_entries.begin(), m_entries.end(), byId);
+            return;
+        }
+        std::rotate(std::upper_bound(m_entries.begin(), stray, *stray, byId), stray, stray + 1);
+    }
+}
+
+int CKParam::Index::Search(std::uint16_t key, Record& record) {
+    const auto found = std::lower_bound(m_entries.begin(), m_entries.end(), key,
+                                        [](const Entry& entry, std::uint16_t k) { return entry.id < k; });
+    if (found == m_entries.end() || found->id != key) return -1;
+    m_next = found + 1;
+    return Take(*found, record);
 }

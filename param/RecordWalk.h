@@ -23,6 +23,12 @@ inline RecordHeader ReadRecordHeader(const char* record) {
             static_cast<short>(LoadLE<std::uint16_t>(record + 6))};
 }
 
+// Whether the value of the record whose header lies at `offset` ends within `length` bytes: a
+// lookup that stops at a record whose value runs past the end finds nothing.
+inline bool ValueFits(std::uint32_t offset, const RecordHeader& header, std::uint32_t length) {
+    return std::uint64_t{offset} + kRecordHeaderSize + header.length <= length;
+}
+
 // Calls visit(offset, header) for the records of `image` (`length` bytes, `count` records) in the
 // order a lookup meets them, until visit returns true or the walk stops: a header that does not
 // fit in `length`, a next offset (computed modulo 2^32) not beyond the packet header, or `count`

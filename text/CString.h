@@ -35,6 +35,14 @@ public:
     // The units before the first zero unit (the whole text when it holds none).
     CString UpToFirstZero() const { return CString(m_units.substr(0, m_units.find(u'\0'))); }
 
+    // Replaces the text by `count` units that fill(char16_t* units) writes into the text's own
+    // storage: no temporary text, and no allocation when the storage is large enough.
+    template <class Fill>
+    void Overwrite(std::size_t count, Fill fill) {
+        m_units.resize(count);
+        fill(m_units.data());
+    }
+
     CString& operator+=(const CString& other) {
         m_units += other.m_units;
         return *this;

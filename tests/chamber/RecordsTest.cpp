@@ -1,6 +1,9 @@
 // The job table and its list rules, and the request packets, byte for byte.
 #include <gtest/gtest.h>
 
+#include <map>
+#include <random>
+
 #include "ChamberFixture.h"
 #include "chamber/ChamberJobTable.h"
 
@@ -140,6 +143,54 @@ TEST_F(JobTableTest, UpsertRefusesAZeroCountAndUnknownJobs) {
     EXPECT_FALSE(table.UpsertApplication(zeroCount));
     EXPECT_FALSE(table.UpsertApplication(ApplicationList({Application(13, 12, 1, 0, 10)})));
     EXPECT_TRUE(table.Find(3)->applications.empty());
+}
+
+// The list rules taken literally: each entry in turn removes the entries of its applyId from its
+// post's list and goes to the end; entries for posts not in the table are dropped.
+void MergeOneByOne(std::map<int, std::vector<UniteApplyJob>>& lists,
+                   const std::vector<UniteApplyJob>& entries) {
+    for (const UniteApplyJob& entry : entries) {
+        const auto post = lists.find(entry.jobId);
+        if (post == lists.end()) continue;
+        std::erase_if(post->second, [&](const UniteApplyJob& old) { return old.applyId == entry.applyId; });
+        post->second.push_back(entry);
+    }
+}
+
+// Complete lists and updates in random succession, with applyIds repeated within a packet, across
+// packets and across posts, and entries for posts the table lacks: the table merges each packet
+// in one pass, and must come to what the entries do one by one.
+TEST(MergeTest, ComesToWhatTheEntriesDoOneByOne) {
+    std::mt19937 random(20240605);
+    const auto pick = [&](int low, int high) {
+        return std::uniform_int_distribution<int>(low, high)(random);
+    };
+    for (int round = 0; round < 100; ++round) {
+        ChamberJobTable table;
+        ChamberJob* selected = nullptr;
+        table.ApplyJobTable(JobTable({{3}, {4, 77}, {5}}), selected);
+        std::map<int, std::vector<UniteApplyJob>> expected = {{3, {}}, {4, {}}, {5, {}}};
+        for (int packet = 0; packet < 4; ++packet) {
+            std::vector<UniteApplyJob> entries;
+            for (int i = pick(0, 40); i > 0; --i) {
+                // Posts 2 and 6 are not in the table.
+                UniteApplyJob entry = Application(pick(1, 12), pick(2, 6), pick(0, 1) ? 1 : -1, 0, 10);
+                entry.agreeVotes = static_cast<int>(entries.size());  // tells repeated applyIds apart
+                entries.push_back(entry);
+            }
+            if (pick(0, 2) == 0) {
+                table.ReplaceApplications(ApplicationList(entries));
+                for (auto& [jobId, list] : expected)
+                    list.clear();
+            } else {
+                table.MergeApplications(ApplicationList(entries));
+            }
+            MergeOneByOne(expected, entries);
+            for (const auto& [jobId, list] : expected)
+                ASSERT_EQ(table.Find(jobId)->applications, list)
+                    << "round " << round << ", packet " << packet;
+        }
+    }
 }
 
 TEST(PruneTest, KeepsCandidaciesEndingAtOrAfterNow) {

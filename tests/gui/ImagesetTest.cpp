@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "GuiTestSupport.h"
 #include "OrnDanceChamberTesting.h"
 #include "gui/IniFile.h"
@@ -81,6 +83,44 @@ TEST_F(ImagesetTest, AnUnknownImageDrawsNothingButIsRecorded) {
     screen.FindWidget(TestSupport::kImage)->SetImageFromImageSet(u"TestSet", u"Purple");
     EXPECT_EQ(Property(TestSupport::kImage, "Image"), "");
     EXPECT_EQ(Testing::Inspect(TestSupport::kImage)->images, std::vector<CString>{u"Purple"});
+}
+
+// A widget does not write again what its window shows already; every change must still reach it.
+TEST_F(ImagesetTest, AnImageSetAgainAfterHidingIsShownAgain) {
+    WindowCommon* button = screen.FindWidget(TestSupport::kButton);
+    button->SetImageFromImageSet(u"TestSet", u"Red");
+    button->SetImageHide();
+    button->SetImageFromImageSet(u"TestSet", u"Red");
+    EXPECT_EQ(Property(TestSupport::kButton, "NormalImage"), "TestSet/Red");
+    EXPECT_EQ(Property(TestSupport::kButton, "DisabledImage"), "TestSet/Red");
+    button->SetImageFromImageSet(u"TestSet", u"Red", u"Red", u"Blue");
+    EXPECT_EQ(Property(TestSupport::kButton, "HoverImage"), "TestSet/Red");
+    EXPECT_EQ(Property(TestSupport::kButton, "PushedImage"), "TestSet/Blue");
+}
+
+TEST_F(ImagesetTest, AnImageOfASetRegisteredSinceIsFoundWhenSetAgain) {
+    // A name of its own in every run, as sets stay registered for the process.
+    static int runs = 0;
+    const CString set = CString::FromUtf8("LateSet" + std::to_string(++runs));
+    WindowCommon* image = screen.FindWidget(TestSupport::kImage);
+    image->SetImageFromImageSet(set, u"Green");
+    EXPECT_EQ(Property(TestSupport::kImage, "Image"), "");
+    ASSERT_EQ(screen.CreateImagesetGui(set, u"TestAtlas", TestSupport::kIni, 1), 0);
+    image->SetImageFromImageSet(set, u"Green");
+    EXPECT_EQ(Property(TestSupport::kImage, "Image"), CEGUI::String(set.ToUtf8() + "/Green"));
+}
+
+TEST_F(ImagesetTest, ATextSetAgainAfterHidingOrInAnotherColourIsShown) {
+    WindowCommon* image = screen.FindWidget(TestSupport::kImage);
+    const auto shown = [image] { return GetStringtoMFCCString(image->GetWindow()->getText()).Units(); };
+    image->FontCreate(15, 0x112233, 0xFFFFFF, u"NewType:2", -1, -1);
+    image->FontSetText(u"42", 1026);
+    image->SetImageHide();
+    image->FontSetText(u"42", 1026);
+    EXPECT_NE(shown().find(u"42"), std::u16string::npos);
+    image->FontCreate(15, 0x445566, 0xFFFFFF, u"NewType:2", -1, -1);
+    EXPECT_NE(shown().find(u"FF445566"), std::u16string::npos);
+    EXPECT_NE(shown().find(u"42"), std::u16string::npos);
 }
 
 TEST_F(ImagesetTest, EditBoxSizesComeFromTheIniFile) {

@@ -29,6 +29,26 @@ TEST(LifecycleTest, UnloadRemovesEveryWidgetAndTheTreeCanBeRebuilt) {
     EXPECT_EQ(screen.events.size(), 1u);
 }
 
+// A tree hung under another tree's widget leaves it when unloaded; the other tree stays whole.
+TEST(LifecycleTest, UnloadingATreeUnderAnotherTreesWidgetLeavesThatTreeWhole) {
+    TestSupport::RecordingScreen host;
+    TestSupport::BuildSample(host);
+    TestSupport::RecordingScreen guest;
+    guest.SetRootPointer(nullptr);
+    StaticImage* panel = guest.AddStaticImageGui(u"Guest/m_Panel.SIContain", 0, 0, 10, 10);
+    panel->AddChildWindow(guest.AddStaticImageGui(u"Guest/m_Panel.SIInner", 0, 0, 5, 5)->IsChild());
+    WindowCommon* container = host.FindWidget(TestSupport::kContain);
+    const std::size_t children = container->GetWindow()->getChildCount();
+    container->AddChildWindow(panel->IsChild());
+    const std::size_t rootChildren = Runtime::RootWindow()->getChildCount();
+
+    guest.UnloadGui();
+    EXPECT_EQ(container->GetWindow()->getChildCount(), children);
+    EXPECT_EQ(Runtime::RootWindow()->getChildCount(), rootChildren);
+    EXPECT_TRUE(Testing::Click(TestSupport::kButton));
+    EXPECT_EQ(host.events.size(), 1u);
+}
+
 TEST(LifecycleTest, DestroyingTheTreeDestroysItsWidgets) {
     {
         TestSupport::RecordingScreen screen;

@@ -169,6 +169,41 @@ TEST(PacketIndexTest, IndexedLookupsFindWhatThePlainWalkFinds) {
     EXPECT_GT(stats.wrapped, 150);
 }
 
+// A list written in id order, then a few records after it (as a job table's clock), some of them
+// repeating an id met before: up to eight such strays are moved into place one by one, more are
+// sorted with the rest. Either way a lookup finds what the plain walk finds.
+TEST(PacketIndexTest, RecordsWrittenAfterAListAreFoundAsTheWalkFindsThem) {
+    for (int strays = 0; strays <= 12; ++strays) {
+        SCOPED_TRACE(testing::Message() << strays << " strays");
+        ImageBuilder builder;
+        for (std::uint16_t id = 100; id < 140; ++id) {
+            builder.Int(id, id);
+        }
+        for (int s = 0; s < strays; ++s) {
+            // Even strays repeat an id of the list; odd ones are lower than the list and repeat
+            // each other from the fifth on.
+            const auto id = static_cast<std::uint16_t>(s % 2 == 0 ? 100 + 3 * s : 50 + s % 4);
+            builder.Int(id, 1000 + s);
+        }
+        const Bytes image = builder.Build();
+        CKParam packet;
+        ASSERT_EQ(Restore(packet, image), 0);
+        WalkStats stats;
+        // In id order and back, so that both the step to the next entry and the search are used.
+        for (const int step : {1, -1}) {
+            for (int i = 0; i <= 150; ++i) {
+                const auto id = static_cast<std::uint16_t>(step > 0 ? i : 150 - i);
+                const std::optional<Found> expected = ReferenceLookup(image, id, stats);
+                int value = -1;
+                ASSERT_EQ(packet.GetInt(static_cast<short>(id), value), expected ? 0 : -1) << id;
+                if (expected) {
+                    EXPECT_EQ(value, static_cast<int>(GetU32(image, expected->offset + 8))) << id;
+                }
+            }
+        }
+    }
+}
+
 // A list of 655 application entries with 13 fields each: the largest a packet can carry.
 TEST(PacketIndexTest, ReadsEveryFieldOfTheLargestList) {
     constexpr int kEntries = 655;
