@@ -13,7 +13,8 @@ struct Arrival {
     int jobId;
     int applyId;
     std::size_t position;  // of its record among the packet's records
-    friend auto operator<=>(const Arrival&, const Arrival&) = default;
+    // clang-tidy 14 takes the literal 0 a defaulted <=> compares with for a null pointer.
+    friend auto operator<=>(const Arrival&, const Arrival&) = default;  // NOLINT(modernize-use-nullptr)
 };
 
 // Merges a post's arrivals (`arrivals`, sorted; their records in `records`) into its list: the

@@ -1,6 +1,8 @@
 // libFuzzer target for packet images: restores arbitrary bytes, reads every id with every reader
-// and updater, copies and grows the packet, and checks that what comes back stays inside the
+// and updater, checks the checksum against a bitwise computation, copies, assigns and moves the
+// packet and grows it by writes of every type, and checks that what comes back stays inside the
 // image and agrees across readers.
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -8,6 +10,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "param/CKParam.h"
@@ -33,6 +36,41 @@ void SetWord(char* bytes, std::uint32_t value) {
 
 std::string ImageOf(const CKParam& packet) {
     return {packet.GetBufferPtr(), static_cast<std::size_t>(packet.GetLength())};
+}
+
+// CRC-16/ARC computed bit by bit over the checksum's sample: 11 bytes of every 22 within the
+// first 500 bytes of the image.
+std::uint16_t ReferenceCrc(const std::string& image) {
+    const std::size_t sampled = std::min<std::size_t>(image.size(), 500);
+    std::uint16_t crc = 0;
+    for (std::size_t block = 0; block < (sampled + 11) / 22; ++block) {
+        for (std::size_t i = 0; i < 11; ++i) {
+            crc ^= static_cast<unsigned char>(image[block * 22 + i]);
+            for (int bit = 0; bit < 8; ++bit)
+                crc = (crc & 1) != 0 ? static_cast<std::uint16_t>((crc >> 1) ^ 0xA001) : crc >> 1;
+        }
+    }
+    return crc;
+}
+
+// Copy construction, assignment over a packet with records of its own, and moves all give the
+// same image; a moved-from packet holds nothing.
+void CheckCopies(const CKParam& packet, const std::string& image) {
+    const CKParam copy(packet);
+    Check(copy.GetPacketNum() == packet.GetPacketNum() && copy.GetPacketCrc() == packet.GetPacketCrc() &&
+              ImageOf(copy) == image,
+          "the copy differs");
+    CKParam assigned;
+    assigned.SetInt(1, 2);
+    assigned = packet;
+    Check(ImageOf(assigned) == image && assigned.GetPacketNum() == packet.GetPacketNum(),
+          "the assigned copy differs");
+    CKParam moved(std::move(assigned));
+    Check(ImageOf(moved) == image && assigned.GetBufferPtr() == nullptr && assigned.GetLength() == 0,
+          "a move lost the image or left it behind");
+    CKParam target;
+    target = std::move(moved);
+    Check(ImageOf(target) == image && moved.GetLength() == 0, "a move assignment lost the image");
 }
 
 // Every id a record header could hold wherever a walk lands, and two others.
@@ -141,17 +179,18 @@ void Exercise(CKParam& packet, const std::uint8_t* data, std::size_t size) {
     std::set<short> ids = CandidateIds(image);
     ReadAll(packet, ids);
 
-    const CKParam copy(packet);
-    Check(copy.GetPacketNum() == packet.GetPacketNum() && copy.GetPacketCrc() == packet.GetPacketCrc() &&
-              ImageOf(copy) == image,
-          "the copy differs");
+    Check(static_cast<std::uint16_t>(packet.GetPacketCrc()) == ReferenceCrc(image), "the checksum differs");
+    CheckCopies(packet, image);
 
     const auto* bytes = reinterpret_cast<const char*>(data);
     for (const short id : {*ids.begin(), *ids.rbegin(), short{60}}) {
         const int length = packet.GetLength();
         Check(packet.SetChar(id, bytes, static_cast<unsigned int>(size)) == 0, "SetChar refused");
         Check(packet.GetLength() == length + 8 + static_cast<int>(size), "SetChar added another length");
-        Check(packet.SetInt(id, length) == 0 && packet.SetCString(id, u"名字") == 0, "a write refused");
+        Check(packet.SetInt(id, length) == 0 && packet.SetCString(id, u"名字") == 0 &&
+                  packet.SetShortInt(id, static_cast<short>(length)) == 0 &&
+                  packet.SetLong(id, -length) == 0 && packet.SetBoolean(id, (length & 1) != 0) == 0,
+              "a write refused");
         Check(Word(packet.GetBufferPtr()) == static_cast<std::uint32_t>(packet.GetLength()),
               "length word not rewritten");
         ids.insert(static_cast<short>(id + 1));

@@ -68,9 +68,10 @@ int RegisterImageset(const CString& set, const CString& texture, const CString& 
         return -1;
     }
     CEGUI::ImageManager& images = CEGUI::ImageManager::getSingleton();
+    const std::string prefix = setName + '/';
     for (const auto& [key, value] : *entries) {
         const auto area = ParseIntList(value, 4);
-        const CEGUI::String name = CeguiFromUtf8(setName + '/' + key);
+        const CEGUI::String name = CeguiFromUtf8(prefix + key);
         if (key == "File" || !area || images.isDefined(name)) {
             continue;
         }

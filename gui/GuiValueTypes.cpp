@@ -35,8 +35,7 @@ float UDim::asAbsolute(float base) const {
 }
 
 float UDim::asRelative(float base) const {
-    if (base == 0.0f)
-        return 0.0f;
+    if (base == 0.0f) return 0.0f;
     return Store(static_cast<Extended>(d_offset) / base + d_scale);
 }
 

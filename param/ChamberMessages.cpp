@@ -6,15 +6,13 @@ namespace {
 
 std::optional<int> ReadInt(const CKParam& packet, short id) {
     int value = 0;
-    if (packet.GetInt(id, value) != 0)
-        return std::nullopt;
+    if (packet.GetInt(id, value) != 0) return std::nullopt;
     return value;
 }
 
 std::optional<CString> ReadText(const CKParam& packet, short id) {
     CString value;
-    if (packet.GetCString(id, value) != 0)
-        return std::nullopt;
+    if (packet.GetCString(id, value) != 0) return std::nullopt;
     return value;
 }
 

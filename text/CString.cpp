@@ -75,8 +75,7 @@ std::u16string Utf8ToUtf16(std::string_view utf8) {
         for (; taken < length && i + taken < size; ++taken) {
             const unsigned char next = bytes[i + taken];
             const bool ok = taken == 1 ? (next >= low && next <= high) : IsContinuation(next);
-            if (!ok)
-                break;
+            if (!ok) break;
             cp = (cp << 6) | (next & 0x3F);
         }
         if (taken == length) {

@@ -36,11 +36,9 @@ int DecimalToInt(std::u16string_view text) {
     constexpr long long kLimit = static_cast<long long>(INT_MAX) + 1;
     long long value = 0;
     for (; i < text.size() && IsDigit(text[i]); ++i) {
-        if (value <= kLimit)
-            value = value * 10 + (text[i] - u'0');
+        if (value <= kLimit) value = value * 10 + (text[i] - u'0');
     }
-    if (negative)
-        return value >= kLimit ? INT_MIN : static_cast<int>(-value);
+    if (negative) return value >= kLimit ? INT_MIN : static_cast<int>(-value);
     return value > INT_MAX ? INT_MAX : static_cast<int>(value);
 }
 
@@ -57,18 +55,15 @@ double DecimalToDouble(std::u16string_view text) {
         for (++i; i < text.size() && IsDigit(text[i]); ++i, ++mantissaDigits)
             number += static_cast<char>(text[i]);
     }
-    if (mantissaDigits == 0)
-        return 0.0;
+    if (mantissaDigits == 0) return 0.0;
     if (i < text.size() && (text[i] == u'e' || text[i] == u'E')) {
         std::size_t j = i + 1;
         std::string exponent = "e";
-        if (j < text.size() && (text[j] == u'+' || text[j] == u'-'))
-            exponent += static_cast<char>(text[j++]);
+        if (j < text.size() && (text[j] == u'+' || text[j] == u'-')) exponent += static_cast<char>(text[j++]);
         const std::size_t digitsStart = j;
         for (; j < text.size() && IsDigit(text[j]); ++j)
             exponent += static_cast<char>(text[j]);
-        if (j > digitsStart)
-            number += exponent;  // an exponent without digits is not part of the number
+        if (j > digitsStart) number += exponent;  // an exponent without digits is not part of the number
     }
     double value = 0.0;
     const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);

@@ -22,8 +22,7 @@ bool IsDigit(char16_t c) {
 int ReadNumber(std::u16string_view format, std::size_t& i) {
     int value = 0;
     for (; i < format.size() && IsDigit(format[i]); ++i) {
-        if (value < 100000)
-            value = value * 10 + (format[i] - u'0');
+        if (value < 100000) value = value * 10 + (format[i] - u'0');
     }
     return value;
 }
@@ -49,12 +48,9 @@ void Pad(std::u16string& out, const Conversion& conversion, std::u16string_view 
 }
 
 std::u16string SignPrefix(const Conversion& conversion, bool negative) {
-    if (negative)
-        return u"-";
-    if (conversion.plus)
-        return u"+";
-    if (conversion.space)
-        return u" ";
+    if (negative) return u"-";
+    if (conversion.plus) return u"+";
+    if (conversion.space) return u" ";
     return {};
 }
 
@@ -79,8 +75,7 @@ void FormatInteger(std::u16string& out, const Conversion& conversion, std::int64
     if (conversion.precision >= 0) {
         if (static_cast<std::size_t>(conversion.precision) > text.size())
             text.insert(0, conversion.precision - text.size(), '0');
-        if (conversion.precision == 0 && magnitude == 0)
-            text.clear();
+        if (conversion.precision == 0 && magnitude == 0) text.clear();
     }
     std::u16string prefix = isSigned ? SignPrefix(conversion, negative) : std::u16string();
     if (conversion.alternate && base == 16 && magnitude != 0)
@@ -93,8 +88,7 @@ void FormatFloating(std::u16string& out, const Conversion& conversion, double va
     const bool upper = conversion.verb != lower;
     if (!std::isfinite(value)) {
         std::u16string body = std::isnan(value) ? u"nan" : u"inf";
-        if (upper)
-            body = std::isnan(value) ? u"NAN" : u"INF";
+        if (upper) body = std::isnan(value) ? u"NAN" : u"INF";
         Pad(out, conversion, SignPrefix(conversion, std::signbit(value)), body, false);
         return;
     }
@@ -208,8 +202,7 @@ CString GuiFormatArgs(std::u16string_view format, std::span<const GuiFormatArg> 
     if (next < args.size()) {
         out += u"%!(EXTRA ";
         for (std::size_t k = next; k < args.size(); ++k) {
-            if (k > next)
-                out += u", ";
+            if (k > next) out += u", ";
             out += Describe(args[k]);
         }
         out += u")";

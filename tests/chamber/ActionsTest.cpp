@@ -119,6 +119,17 @@ TEST_F(ActionsTest, ANoSendsNothingAndEveryYesResendsThePendingRequest) {
     EXPECT_EQ(host.Calls("OnMsgBox").back(), Answered(0, 1));
 }
 
+TEST_F(ActionsTest, AYesToAQuestionBoxBeforeAnyQuestionSendsTheEmptyPendingPacket) {
+    // Nothing is pending before the first question, and a yes still sends what is pending:
+    // a host that opens box 500 or 501 itself gets an empty request of that kind.
+    for (const int box : {500, 501}) {
+        host.MsgBox(u"主机的问题", box, 0);
+        ASSERT_TRUE(AnswerMsgBox(u"1"));
+    }
+    EXPECT_EQ(host.calls, (std::vector<Call>{Sent(ChamberMsg::kApply, CKParam{}), Answered(500, 1),
+                                             Sent(ChamberMsg::kImpeach, CKParam{}), Answered(501, 1)}));
+}
+
 TEST_F(ActionsTest, PricesNeverFallBelowThree) {
     struct Case {
         const char16_t* settings;
@@ -258,6 +269,25 @@ TEST_F(ActionsTest, ManyVotesWaitForTheFirstRunningRecordsStart) {
     EXPECT_EQ(MessageText(), CString(u"投票时间没到！"));
 }
 
+TEST_F(ActionsTest, ManyVotesOnAListWhoseCandidaciesHaveAllEndedDoNothing) {
+    Open(0);
+    ASSERT_TRUE(Click(u"Chamber/m_GuiJobDetail.SIUserVotes"));
+    SetClock(kNow + 1000);  // both candidacies ended at now + 900; the rows still show them
+    ASSERT_TRUE(Click(u"Chamber/m_GuiJobVotes.SIExitJobALL0"));
+    EXPECT_FALSE(Visible(u"Chamber/m_GuiManyVotes.SIContain"));
+    EXPECT_FALSE(MessageShown());
+    EXPECT_TRUE(host.calls.empty());
+}
+
+TEST_F(ActionsTest, APostTakenWhileItsVacantPanelIsOpenRefusesTheApplication) {
+    Open(0);
+    Receive(ChamberMsg::kJobTable, JobTable({{1, 9, u"伯爵", u"阿飞", u"东方王国", u"Price=5"}}));
+    ASSERT_TRUE(Visible(u"Chamber/m_GuiJobDetail.SIContain"));  // the open panel follows its post
+    ASSERT_TRUE(Click(u"Chamber/m_GuiJobDetail.SIRequest"));
+    EXPECT_EQ(MessageText(), CString(u"不能申请当请当前职位！"));
+    EXPECT_EQ(host.calls, std::vector<Call>{Power(10005)});
+}
+
 TEST_F(ActionsTest, ClosingTheManyVotesDialogKeepsItsTargetUntilPanelsClose) {
     Open(2);
     ASSERT_TRUE(Click(u"Chamber/m_GuiExitJobVotes.SIExitJobAll"));
@@ -280,6 +310,16 @@ TEST_F(ActionsTest, HoldersMuteForADurationByTheirPostsRank) {
     EXPECT_EQ(host.calls, (std::vector<Call>{Sent(10000031, ChamberMsg::MakeMuteRequest(u"ab", 1800))}));
     EXPECT_FALSE(Visible(u"Chamber/m_GuiToolsChangeName.SIContain"));
     EXPECT_EQ(Widget(u"Chamber/m_GuiToolsChangeName.IBConfirm").id, -1);
+}
+
+TEST_F(ActionsTest, HoldersOfTheTwoHighestRanksMuteForAnHour) {
+    Receive(ChamberMsg::kJobTable, JobTable({{2, 8, u"骑士", u"小舞", u"东方王国", u"", 1}}));
+    Open(1);
+    ASSERT_TRUE(Click(u"Chamber/m_GuiJobDetailHas.SINoSendMessage"));
+    ASSERT_TRUE(TypeText(u"Chamber/m_GuiToolsChangeName.SICurName", u"ab"));
+    ASSERT_TRUE(Click(u"Chamber/m_GuiToolsChangeName.IBConfirm"));
+    EXPECT_EQ(host.Requests(),
+              std::vector<std::vector<unsigned char>>{Image(ChamberMsg::MakeMuteRequest(u"ab", 3600))});
 }
 
 TEST_F(ActionsTest, OnlyTheHolderMayMute) {

@@ -14,8 +14,7 @@ void PrintTo(const Call& call, std::ostream* out) {
     for (std::size_t i = 0; i < call.args.size(); ++i)
         *out << (i ? ", " : "") << call.args[i];
     *out << ")";
-    if (!call.packet.empty())
-        *out << " with a " << call.packet.size() << "-byte packet";
+    if (!call.packet.empty()) *out << " with a " << call.packet.size() << "-byte packet";
 }
 
 void RecordingHost::OnExit() {
@@ -47,8 +46,7 @@ int RecordingHost::OnUsedCard(int code) {
 std::vector<Call> RecordingHost::Calls(const std::string& name) const {
     std::vector<Call> found;
     for (const Call& call : calls) {
-        if (call.name == name)
-            found.push_back(call);
+        if (call.name == name) found.push_back(call);
     }
     return found;
 }
@@ -76,8 +74,7 @@ CKParam JobTable(const std::vector<JobRow>& jobs, std::optional<int> clock) {
         job.jobTime = u"2023-01-01";
         WriteJob(packet, static_cast<int>(i), job);
     }
-    if (clock)
-        packet.SetInt(ChamberMsg::Field::kClock, *clock);
+    if (clock) packet.SetInt(ChamberMsg::Field::kClock, *clock);
     return packet;
 }
 
@@ -107,8 +104,7 @@ CKParam ApplicationList(const std::vector<UniteApplyJob>& applications) {
 CKParam ResultPacket(int result, const char16_t* reason) {
     CKParam packet;
     packet.SetInt(ChamberMsg::Field::kResult, result);
-    if (reason)
-        packet.SetCString(ChamberMsg::Field::kReason, reason);
+    if (reason) packet.SetCString(ChamberMsg::Field::kReason, reason);
     return packet;
 }
 
@@ -136,8 +132,7 @@ void ChamberTestBase::SetClock(std::int64_t now) {
 
 GUI::Testing::WidgetInfo ChamberTestBase::Widget(const CString& name) const {
     const auto info = GUI::Testing::Inspect(name);
-    if (!info)
-        ADD_FAILURE() << "no widget " << name.ToUtf8();
+    if (!info) ADD_FAILURE() << "no widget " << name.ToUtf8();
     return info.value_or(GUI::Testing::WidgetInfo{});
 }
 

@@ -38,8 +38,7 @@ TEST_F(LayoutTest, ShowsOnlyTheHallAfterCreate) {
     const auto widgets = AllWidgets();
     EXPECT_EQ(widgets.size(), 147u);
     for (const WidgetInfo& widget : widgets) {
-        if (widget.visible)
-            visible.insert(widget.name.ToUtf8());
+        if (widget.visible) visible.insert(widget.name.ToUtf8());
     }
     std::set<std::string> expected = {"Chamber/m_GuiCommon.SIContain", "Chamber/m_GuiCommon.SIBackground",
                                       "Chamber/m_GuiCommon.IBSystemExit",
@@ -52,8 +51,7 @@ TEST_F(LayoutTest, ShowsOnlyTheHallAfterCreate) {
     // Inside hidden frames every widget keeps its own flag; count only those on screen.
     std::set<std::string> onScreen;
     for (const WidgetInfo& widget : widgets) {
-        if (widget.visibleOnScreen)
-            onScreen.insert(widget.name.ToUtf8());
+        if (widget.visibleOnScreen) onScreen.insert(widget.name.ToUtf8());
     }
     EXPECT_EQ(onScreen, expected);
     // The message box is not hidden, but shows nothing until it asks something.
@@ -134,8 +132,7 @@ TEST_F(LayoutTest, ButtonsAreRegisteredInTheirClickGroups) {
     std::map<int, int> perGroup;
     int rightHand = 0;
     for (const WidgetInfo& widget : AllWidgets()) {
-        if (widget.clickGroup)
-            ++perGroup[*widget.clickGroup];
+        if (widget.clickGroup) ++perGroup[*widget.clickGroup];
         if (widget.rightHandClickGroup) {
             EXPECT_EQ(widget.rightHandClickGroup, 3);
             ++rightHand;

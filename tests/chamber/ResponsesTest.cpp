@@ -14,10 +14,8 @@ Call UsedCard(int code) {
 
 CKParam ApplySuccess(std::optional<int> holds, const char16_t* jobName = u"伯爵") {
     CKParam packet = ResultPacket(1);
-    if (jobName)
-        packet.SetCString(ChamberMsg::Field::kJobName, jobName);
-    if (holds)
-        packet.SetInt(ChamberMsg::Field::kHolds, *holds);
+    if (jobName) packet.SetCString(ChamberMsg::Field::kJobName, jobName);
+    if (holds) packet.SetInt(ChamberMsg::Field::kHolds, *holds);
     return packet;
 }
 
@@ -91,8 +89,7 @@ TEST_F(ResponsesTest, ImpeachmentSuccessCongratulatesBeforeReporting) {
 TEST_F(ResponsesTest, VoteSuccessReportsTheBallotsUsed) {
     for (std::optional<int> used : {std::optional<int>(), std::optional<int>(5), std::optional<int>(0)}) {
         CKParam packet = ResultPacket(1);
-        if (used)
-            packet.SetInt(ChamberMsg::Field::kVotesUsed, *used);
+        if (used) packet.SetInt(ChamberMsg::Field::kVotesUsed, *used);
         Receive(ChamberMsg::kVoteResult, packet);
         EXPECT_EQ(MessageText(), CString(u"投票成功！"));
     }
@@ -103,10 +100,8 @@ TEST_F(ResponsesTest, VoteSuccessReportsTheBallotsUsed) {
 TEST_F(ResponsesTest, MuteSuccessCountsTodaysMutesWhileTheLimitHolds) {
     const auto mute = [this](std::optional<int> used, std::optional<int> allowed) {
         CKParam packet = ResultPacket(1);
-        if (used)
-            packet.SetInt(ChamberMsg::Field::kMutesUsed, *used);
-        if (allowed)
-            packet.SetInt(ChamberMsg::Field::kMutesAllowed, *allowed);
+        if (used) packet.SetInt(ChamberMsg::Field::kMutesUsed, *used);
+        if (allowed) packet.SetInt(ChamberMsg::Field::kMutesAllowed, *allowed);
         Receive(ChamberMsg::kMuteResult, packet);
         return MessageText();
     };

@@ -66,8 +66,9 @@ TEST_F(TourTest, CarriesOutEveryCommand) {
 }
 
 TEST_F(TourTest, PrintsTheTranscriptItWritesAndSaysWhere) {
-    EXPECT_EQ(ReadText(s_out + "/stdout.txt"),
-              ReadText(s_out + "/transcript.txt") + "chamber-sim: transcript and pictures in " + s_out + "/\n");
+    EXPECT_EQ(
+        ReadText(s_out + "/stdout.txt"),
+        ReadText(s_out + "/transcript.txt") + "chamber-sim: transcript and pictures in " + s_out + "/\n");
 }
 
 TEST_F(TourTest, TranscriptIsTheGoldenOne) {

@@ -12,7 +12,8 @@ public:
     bool OnUserHasPower(int) override { return true; }
     int OnSendParam(int, int id, CKParam& packet) override {
         int jobId = 0;
-        if (id == ChamberMsg::kApply && packet.GetInt(ChamberMsg::Field::kTarget, jobId) == 0 && jobId == 1) ++requests;
+        if (id == ChamberMsg::kApply && packet.GetInt(ChamberMsg::Field::kTarget, jobId) == 0 && jobId == 1)
+            ++requests;
         return 0;
     }
 };
@@ -30,8 +31,10 @@ int main() {
     WriteJob(table, 0, job);
     host.SetRecParam(0, ChamberMsg::kJobTable, table);
     const bool ok = GUI::Testing::Click(u"Chamber/m_GuiCommon.ArryIBNations[0]") &&
-                    GUI::Testing::Click(u"Chamber/m_GuiJobDetail.SIRequest") && GUI::Testing::AnswerMsgBox(u"1");
+                    GUI::Testing::Click(u"Chamber/m_GuiJobDetail.SIRequest") &&
+                    GUI::Testing::AnswerMsgBox(u"1");
     host.Release();
-    std::printf("%s\n", ok && host.requests == 1 ? "the installed Chamber works" : "the installed Chamber failed");
+    std::printf("%s\n",
+                ok && host.requests == 1 ? "the installed Chamber works" : "the installed Chamber failed");
     return ok && host.requests == 1 ? 0 : 1;
 }
