@@ -26,8 +26,10 @@ void BuildTree(CountingScreen& screen) {
     screen.SetRootPointer(nullptr);
     GUI::StaticImage* contain = screen.AddStaticImageGui(u"Bench/m_Common.SIContain", 0, 0, 800, 600);
     for (int i = 0; i < 83; ++i) {
-        const float x = 0.08f * static_cast<float>(i % 12);
-        const float y = 0.14f * static_cast<float>(i / 12);
+        const int column = i % 12;
+        const int row = i / 12;
+        const float x = 0.08f * static_cast<float>(column);
+        const float y = 0.14f * static_cast<float>(row);
         GUI::ButtonBase* button = screen.AddImageButtonGui(Name("Bench/m_Common.IBButton", i), x, y, 60, 78);
         contain->AddChildWindow(button->IsChild());
         button->SetImageFromImageSet(u"ChamberBackground", u"JobUser", u"JobUser", u"JobUser");

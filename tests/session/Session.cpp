@@ -347,7 +347,7 @@ void Session::Settle() {
 void Session::MoveClock() {
     switch (m_choices.Int(0, 3)) {
         case 0:
-            m_clock += m_choices.Int(-3, 3) * 600;
+            m_clock += std::int64_t{m_choices.Int(-3, 3)} * 600;
             break;
         case 1:
             m_clock += m_choices.Int(-2, 2);

@@ -22,7 +22,7 @@ constexpr int kSampleEvery = 5'000;
 // The band the settled samples stay in. A leak of 2 bytes a step would leave 160,000 bytes behind
 // over the sampled steps; what varies legitimately between settled states (capacities of
 // containers that grew to their high-water mark during warm-up) stays far below.
-constexpr std::int64_t kToleranceBytes = 64 * 1024;
+constexpr std::int64_t kToleranceBytes = std::int64_t{64} * 1024;
 
 TEST(SoakTest, HundredThousandStepsKeepTheScreenRightAndTheHeapFlat) {
     setenv("TZ", "UTC", 1);
