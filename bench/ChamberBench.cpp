@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "AllocationCounter.h"
+#include "AllocationMeter.h"
 #include "OrnDanceChamberTesting.h"
 #include "PacketSamples.h"
 #include "chamber/CGuiDanceChamber.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "AllocationCounter.h"
+#include "AllocationMeter.h"
 #include "PacketSamples.h"
 #include "param/ChamberMessages.h"
 

@@ -3,15 +3,12 @@
 #include <algorithm>
 #include <optional>
 
+#include "param/ChamberMessages.h"
+
 namespace ChamberModel {
 
 namespace {
 
-constexpr int kJobTableWithClock = 10000012;
-constexpr int kApplicationList = 10000014;
-constexpr int kJobTable = 10000020;
-constexpr int kApplicationUpdate = 10000022;
-constexpr int kApplicationEntry = 10000028;
 constexpr int kCandidacy = 1;
 
 // Field k of list entry i travels under id 100 i + 100 + k, cut to 16 bits.
@@ -82,25 +79,25 @@ const Application* Job::FirstRunning(int type, int now) const {
 
 void Model::Receive(int messageId, const CKParam& packet, std::int64_t localNow) {
     switch (messageId) {
-        case kJobTableWithClock:
+        case ChamberMsg::kJobTableWithClock:
             ReadJobTable(packet);
             if (const int clock = Int(packet, 70).value_or(0); clock > 0) {
                 m_serverTime = clock;
                 m_serverTimeLocal = static_cast<int>(localNow);
             }
             break;
-        case kJobTable:
+        case ChamberMsg::kJobTable:
             ReadJobTable(packet);
             break;
-        case kApplicationList:
+        case ChamberMsg::kApplicationList:
             for (auto& [id, job] : m_jobs)
                 job.applications.clear();
             Merge(packet);
             break;
-        case kApplicationUpdate:
+        case ChamberMsg::kApplicationUpdate:
             Merge(packet);
             break;
-        case kApplicationEntry:
+        case ChamberMsg::kApplicationEntry:
             Upsert(packet);
             break;
         default:

@@ -7,6 +7,8 @@ namespace ChamberModel {
 
 namespace {
 
+// The catalogue's numbers and byte layout, written here rather than taken from the module, so that
+// a wrong constant or a wrong encoder in the module cannot agree with itself.
 constexpr int kChannel = 1000;
 constexpr int kApply = 10000017;
 constexpr int kImpeach = 10000023;

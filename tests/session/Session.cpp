@@ -11,7 +11,9 @@
 #include "OrnDanceChamberTesting.h"
 #include "RequestCheck.h"
 #include "chamber/ChamberClock.h"
+#include "chamber/ChamberRecords.h"
 #include "gui/GuiRuntime.h"
+#include "param/ChamberMessages.h"
 
 namespace ChamberSession {
 
@@ -22,8 +24,8 @@ using GUI::Testing::WidgetInfo;
 
 constexpr int kSlots = 15;
 constexpr int kVoteRows = 4;
-constexpr int kCandidacy = 1;
-constexpr int kImpeachment = -1;
+constexpr int kCandidacy = UniteApplyJob::kCandidacy;
+constexpr int kImpeachment = UniteApplyJob::kImpeachment;
 constexpr const char* kNationPrefix = "Chamber/m_GuiCommon.ArryIBNations[";
 // The texts typed into the edit boxes unless any text may be typed.
 constexpr const char16_t* kTyped[] = {u"12", u"-5", u"0", u"abc", u"12abc", u" ", u"小舞", u""};
@@ -253,7 +255,8 @@ void Session::Receive(int messageId, const CKParam& packet) {
     m_model.Receive(messageId, packet, m_clock);
     const bool built = m_built;
     m_host->SetRecParam(0, messageId, packet);
-    constexpr int kRefreshing[] = {10000012, 10000014, 10000020, 10000022};
+    constexpr int kRefreshing[] = {ChamberMsg::kJobTableWithClock, ChamberMsg::kApplicationList,
+                                   ChamberMsg::kJobTable, ChamberMsg::kApplicationUpdate};
     if (built &&
         std::find(std::begin(kRefreshing), std::end(kRefreshing), messageId) != std::end(kRefreshing))
         Fail(CheckNationButtons(now));
@@ -320,13 +323,13 @@ void Session::Settle() {
     m_host->Release();
     m_built = m_shown = false;
     CKParam table;
-    table.SetInt(60, 19);
+    table.SetInt(ChamberMsg::Field::kCount, 19);
     for (int jobId = -1; jobId <= 17; ++jobId) {
         const int entry = jobId + 1;
-        table.SetInt(static_cast<short>(100 * entry + 100), jobId);
-        table.SetCString(static_cast<short>(100 * entry + 101), u"职位");
+        table.SetInt(ChamberMsg::EntryField(entry, 0), jobId);
+        table.SetCString(ChamberMsg::EntryField(entry, 1), u"职位");
     }
-    Receive(10000020, table);
+    Receive(ChamberMsg::kJobTable, table);
     m_host->SetUserInfo(u"UserId=8;level=1;family=4");
     m_host->Create(nullptr);
     m_host->Show(true);

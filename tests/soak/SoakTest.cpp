@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <ctime>
 
-#include "HeapCounter.h"
+#include "HeapAccounting.h"
 #include "Session.h"
 
 namespace {
@@ -35,7 +35,7 @@ TEST(SoakTest, HundredThousandStepsKeepTheScreenRightAndTheHeapFlat) {
         ASSERT_TRUE(failure.empty()) << "step " << step << " (seed " << kSeed << "): " << failure;
         if (step >= kWarmUpSteps && step % kSampleEvery == 0) {
             session.Settle();
-            samples.push_back(Soak::HeapBytesInUse());
+            samples.push_back(odc::heap::BytesInUse());
         }
     }
     // The run went where a soak must: requests of the player, a populated job table.
