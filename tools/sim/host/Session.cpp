@@ -21,9 +21,9 @@ bool IsResult(int id) {
 }  // namespace
 
 Session::Session(std::uint64_t seed, Transcript& transcript)
-    : m_nowMs(kWorldStart * 1000),
+    : m_nowMs(rules::kWorldStart * 1000),
       m_transcript(transcript),
-      m_server(seed),
+      m_server(rules::EngineOptions{seed}),
       m_host(m_server, transcript),
       m_watcher(transcript) {
     // The screen's local clock is the simulated one: no wall clock anywhere.
@@ -40,7 +40,7 @@ std::string Session::Stamp() const {
 }
 
 bool Session::Login(std::string_view name) {
-    const Player* player = m_server.FindPlayer(name);
+    const rules::Player* player = m_server.FindPlayer(name);
     if (player == nullptr) {
         return false;
     }
@@ -80,7 +80,7 @@ void Session::Close() {
 }
 
 void Session::Deliver() {
-    for (const Message& message : m_server.TakeMessages()) {
+    for (const rules::Message& message : m_server.TakeMessages()) {
         CKParam packet;
         packet.SetBufferPtr(message.image.data(), static_cast<int>(message.image.size()));
         m_transcript.Line(1, "server -> SetRecParam(0, " + std::to_string(message.id) + " " +

@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "ScreenWatcher.h"
-#include "Server.h"
+#include "Engine.h"
 #include "SimHost.h"
 #include "Transcript.h"
 
@@ -41,7 +41,7 @@ public:
     void Jump(std::int64_t ms);
     void SetWallet(int coins, int ballots);
 
-    Server& GameServer() { return m_server; }
+    rules::Engine& GameServer() { return m_server; }
     SimHost& Host() { return m_host; }
 
 private:
@@ -51,7 +51,7 @@ private:
 
     std::int64_t m_nowMs;
     Transcript& m_transcript;
-    Server m_server;
+    rules::Engine m_server;
     SimHost m_host;
     ScreenWatcher m_watcher;
     bool m_created = false;

@@ -7,7 +7,7 @@
 namespace sim {
 
 std::string SimHost::Wallet() const {
-    const Player* player = m_server.PlayerById(m_player);
+    const rules::Player* player = m_server.PlayerById(m_player);
     if (player == nullptr) {
         return "(nobody logged in)";
     }

@@ -6,7 +6,7 @@
 #include <string>
 #include <utility>
 
-#include "Server.h"
+#include "Engine.h"
 #include "Transcript.h"
 #include "chamber/CGuiDanceChamber.h"
 
@@ -14,7 +14,7 @@ namespace sim {
 
 class SimHost : public CGuiDanceChamber {
 public:
-    SimHost(Server& server, Transcript& transcript) : m_server(server), m_transcript(transcript) {}
+    SimHost(rules::Engine& server, Transcript& transcript) : m_server(server), m_transcript(transcript) {}
 
     void SetPlayer(int playerId) { m_player = playerId; }
     int PlayerId() const { return m_player; }
@@ -30,7 +30,7 @@ public:
 private:
     std::string Wallet() const;
 
-    Server& m_server;
+    rules::Engine& m_server;
     Transcript& m_transcript;
     int m_player = 0;
     bool m_exitRequested = false;

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-namespace sim {
+namespace rules {
 
 class Random {
 public:
@@ -23,4 +23,4 @@ private:
     std::uint64_t m_state;
 };
 
-}  // namespace sim
+}  // namespace rules

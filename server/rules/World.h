@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-namespace sim {
+namespace rules {
 
 // 2024-03-01 12:00:00 UTC (20:00 in the server's own time zone, UTC+8).
 inline constexpr std::int64_t kWorldStart = 1709294400;
@@ -64,4 +64,4 @@ struct World {
 // The one world of the simulation, always the same: --seed only drives the other players' votes.
 const World& StartingWorld();
 
-}  // namespace sim
+}  // namespace rules

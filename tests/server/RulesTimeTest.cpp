@@ -1,13 +1,13 @@
-// The simulated server as time passes: the other players' votes, elections and impeachments
+// The rules engine as time passes: the other players' votes, elections and impeachments
 // closing, and the tables it pushes afterwards.
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "Server.h"
+#include "Engine.h"
 #include "param/ChamberMessages.h"
 
-namespace sim {
+namespace rules {
 namespace {
 
 using namespace ChamberMsg;
@@ -18,7 +18,7 @@ constexpr int kKing = 2001;
 constexpr int kOfficer = 2005;  // holds post 8
 constexpr int kTingYu = 3004;   // the candidate for post 6
 
-void Request(Server& server, int player, int id, const CKParam& request) {
+void Request(Engine& server, int player, int id, const CKParam& request) {
     server.Receive(player, id, request.GetBufferPtr(), request.GetLength());
     const std::vector<Message> answer = server.TakeMessages();
     ASSERT_FALSE(answer.empty());
@@ -27,7 +27,7 @@ void Request(Server& server, int player, int id, const CKParam& request) {
     ASSERT_TRUE(ReadResult(result).Succeeded()) << "request " << id << " refused";
 }
 
-std::vector<int> Votes(const Server& server) {
+std::vector<int> Votes(const Engine& server) {
     std::vector<int> votes;
     for (const Application& application : server.Applications()) {
         votes.push_back(application.agree);
@@ -37,8 +37,8 @@ std::vector<int> Votes(const Server& server) {
 }
 
 // Post 6's election with 小舞 as a second candidate, voting under way.
-Server WithTwoCandidatesForPost6() {
-    Server server(1);
+Engine WithTwoCandidatesForPost6() {
+    Engine server(EngineOptions{1});
     Request(server, kXiaoWu, kApply, MakeApplyRequest(6));
     server.AdvanceTo(kWorldStart + 3 * 3600 + 1);
     server.TakeMessages();
@@ -46,7 +46,7 @@ Server WithTwoCandidatesForPost6() {
     return server;
 }
 
-int ApplyIdOf(const Server& server, int player) {
+int ApplyIdOf(const Engine& server, int player) {
     for (const Application& application : server.Applications()) {
         if (application.playerId == player) {
             return application.applyId;
@@ -57,7 +57,7 @@ int ApplyIdOf(const Server& server, int player) {
 
 TEST(ServerTimeTest, TheCandidateWithMostVotesTakesThePostWhenTheElectionEnds) {
     for (const int favourite : {kXiaoWu, kTingYu}) {
-        Server server = WithTwoCandidatesForPost6();
+        Engine server = WithTwoCandidatesForPost6();
         Request(server, kXingHe, kVote, MakeVoteRequest(ApplyIdOf(server, favourite), 500));
         const std::int64_t end = server.Applications().back().endTime;
         server.AdvanceTo(end - 1);
@@ -71,7 +71,7 @@ TEST(ServerTimeTest, TheCandidateWithMostVotesTakesThePostWhenTheElectionEnds) {
 }
 
 TEST(ServerTimeTest, AfterAnElectionTheServerPushesTheJobTableWithItsClockAndEveryList) {
-    Server server(1);
+    Engine server(EngineOptions{1});
     server.AdvanceTo(kWorldStart + 22 * 3600);
     const std::vector<Message> pushed = server.TakeMessages();
     ASSERT_EQ(pushed.size(), 2u);
@@ -89,7 +89,7 @@ TEST(ServerTimeTest, AfterAnElectionTheServerPushesTheJobTableWithItsClockAndEve
 }
 
 TEST(ServerTimeTest, NothingIsPushedWhileNothingHappens) {
-    Server server(1);
+    Engine server(EngineOptions{1});
     server.AdvanceTo(kWorldStart + 3599);
     EXPECT_TRUE(server.TakeMessages().empty());
     server.AdvanceTo(kWorldStart + 3600);
@@ -98,7 +98,7 @@ TEST(ServerTimeTest, NothingIsPushedWhileNothingHappens) {
 
 TEST(ServerTimeTest, AnImpeachmentRemovesTheHolderOnlyWhenMoreVoteForIt) {
     for (const int votes : {400, -400}) {
-        Server server(1);
+        Engine server(EngineOptions{1});
         Request(server, kKing, kImpeach, MakeImpeachRequest(8));
         server.SetWallet(kXiaoWu, 0, 400);
         server.AdvanceTo(kWorldStart + 301);
@@ -111,16 +111,16 @@ TEST(ServerTimeTest, AnImpeachmentRemovesTheHolderOnlyWhenMoreVoteForIt) {
 }
 
 TEST(ServerTimeTest, TheOtherPlayersVoteTheSameForTheSameSeed) {
-    Server first(7);
-    Server second(7);
-    Server other(8);
-    for (Server* server : {&first, &second, &other}) {
+    Engine first(EngineOptions{7});
+    Engine second(EngineOptions{7});
+    Engine other(EngineOptions{8});
+    for (Engine* server : {&first, &second, &other}) {
         server->AdvanceTo(kWorldStart + 10 * 3600);
     }
     EXPECT_EQ(Votes(first), Votes(second));
     EXPECT_NE(Votes(first), Votes(other));
-    EXPECT_GT(Votes(first)[0], Votes(Server(7))[0]) << "ten hours of votes for the first candidate";
+    EXPECT_GT(Votes(first)[0], Votes(Engine(EngineOptions{7}))[0]) << "ten hours of votes for the first candidate";
 }
 
 }  // namespace
-}  // namespace sim
+}  // namespace rules

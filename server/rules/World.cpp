@@ -1,6 +1,6 @@
 #include "World.h"
 
-namespace sim {
+namespace rules {
 
 namespace {
 
@@ -50,4 +50,4 @@ const World& StartingWorld() {
     return world;
 }
 
-}  // namespace sim
+}  // namespace rules

@@ -3,10 +3,10 @@
 #include <cstdlib>
 
 #include "Rules.h"
-#include "Server.h"
+#include "Engine.h"
 #include "param/ChamberMessages.h"
 
-namespace sim {
+namespace rules {
 
 namespace {
 
@@ -33,9 +33,8 @@ int IntField(const CKParam& packet, short id, int fallback) {
 
 }  // namespace
 
-CKParam Server::Apply(int playerId, const CKParam& request) {
-    namespace reason = rules::reason;
-    const int jobId = IntField(request, Field::kTarget, 0);
+CKParam Engine::Apply(int playerId, const CKParam& request) {
+        const int jobId = IntField(request, Field::kTarget, 0);
     const PostDef* post = Post(jobId);
     Player* player = MutablePlayer(playerId);
     if (post == nullptr || player == nullptr) {
@@ -47,7 +46,7 @@ CKParam Server::Apply(int playerId, const CKParam& request) {
     if (PostOf(playerId) != 0) {
         return Refusal(reason::kHoldsAPost);
     }
-    for (const Application& application : m_applications) {
+    for (const Application& application : m_state.applications) {
         if (application.type == UniteApplyJob::kCandidacy && application.playerId == playerId) {
             return Refusal(application.jobId == jobId ? reason::kAlreadyApplied : reason::kRunsElsewhere);
         }
@@ -57,31 +56,30 @@ CKParam Server::Apply(int playerId, const CKParam& request) {
         return Refusal(reason::kNotEnoughCoins);
     }
     const Application* election = RunningElection(jobId);
-    if (election != nullptr && m_now >= election->startTime) {
+    if (election != nullptr && m_state.now >= election->startTime) {
         return Refusal(reason::kEnrolmentClosed);
     }
     player->coins -= price;
+    m_changes.players.insert(playerId);
     CKParam result = Success();
     result.SetCString(Field::kJobName, CString::FromUtf8(post->name));
-    if (election == nullptr && post->rank > rules::kLastElectedRank) {
-        m_holders[jobId] = {playerId, m_now};
+    if (election == nullptr && post->rank > kLastElectedRank) {
+        SetHolder(jobId, playerId, m_state.now);
         result.SetInt(Field::kHolds, 1);
-        SendJobTable(kJobTable);
-        SendAllApplications();
+        SendJobTable(kJobTable, kEveryone);
+        SendAllApplications(kEveryone);
         return result;
     }
-    const std::int64_t start = election != nullptr ? election->startTime : m_now + rules::kEnrolment;
-    const std::int64_t end = election != nullptr ? election->endTime : start + rules::kVoting;
-    m_applications.push_back(
-        {m_nextApplyId++, jobId, UniteApplyJob::kCandidacy, playerId, playerId, start, end});
+    const std::int64_t start = election != nullptr ? election->startTime : m_state.now + kEnrolment;
+    const std::int64_t end = election != nullptr ? election->endTime : start + kVoting;
+    AddApplication({m_state.nextApplyId++, jobId, UniteApplyJob::kCandidacy, playerId, playerId, start, end});
     result.SetInt(Field::kHolds, 0);
-    SendApplications(kApplicationUpdate, {&m_applications.back()});
+    SendApplications(kApplicationUpdate, {&m_state.applications.back()}, kEveryone);
     return result;
 }
 
-CKParam Server::Impeach(int playerId, const CKParam& request) {
-    namespace reason = rules::reason;
-    const int jobId = IntField(request, Field::kTarget, 0);
+CKParam Engine::Impeach(int playerId, const CKParam& request) {
+        const int jobId = IntField(request, Field::kTarget, 0);
     const PostDef* post = Post(jobId);
     Player* king = MutablePlayer(playerId);
     if (post == nullptr || king == nullptr) {
@@ -98,26 +96,26 @@ CKParam Server::Impeach(int playerId, const CKParam& request) {
     if (holder == playerId) {
         return Refusal(reason::kKingHimself);
     }
-    for (const Application& application : m_applications) {
+    for (const Application& application : m_state.applications) {
         if (application.jobId == jobId && application.type == UniteApplyJob::kImpeachment) {
             return Refusal(reason::kAlreadyImpeached);
         }
     }
-    const int price = rules::kImpeachmentFactor * m_world.ranks.at(post->rank).price;
+    const int price = kImpeachmentFactor * m_world.ranks.at(post->rank).price;
     if (king->coins < price) {
         return Refusal(reason::kNotEnoughCoins);
     }
     king->coins -= price;
-    const std::int64_t start = m_now + rules::kImpeachmentDelay;
-    m_applications.push_back({m_nextApplyId++, jobId, UniteApplyJob::kImpeachment, playerId, holder, start,
-                              start + rules::kImpeachmentVoting});
-    SendApplications(kApplicationUpdate, {&m_applications.back()});
+    m_changes.players.insert(playerId);
+    const std::int64_t start = m_state.now + kImpeachmentDelay;
+    AddApplication({m_state.nextApplyId++, jobId, UniteApplyJob::kImpeachment, playerId, holder, start,
+                    start + kImpeachmentVoting});
+    SendApplications(kApplicationUpdate, {&m_state.applications.back()}, kEveryone);
     return Success();
 }
 
-CKParam Server::Vote(int playerId, const CKParam& request) {
-    namespace reason = rules::reason;
-    const int votes = IntField(request, Field::kVotes, 0);
+CKParam Engine::Vote(int playerId, const CKParam& request) {
+        const int votes = IntField(request, Field::kVotes, 0);
     Application* application = FindApplication(IntField(request, Field::kTarget, 0));
     Player* voter = MutablePlayer(playerId);
     if (votes == 0 || voter == nullptr) {
@@ -126,10 +124,10 @@ CKParam Server::Vote(int playerId, const CKParam& request) {
     if (application == nullptr) {
         return Refusal(reason::kNoSuchVote);
     }
-    if (m_now <= application->startTime) {
+    if (m_state.now <= application->startTime) {
         return Refusal(reason::kVotingNotStarted);
     }
-    if (m_now >= application->endTime) {
+    if (m_state.now >= application->endTime) {
         return Refusal(reason::kVotingOver);
     }
     if (application->targetId == playerId) {
@@ -142,18 +140,19 @@ CKParam Server::Vote(int playerId, const CKParam& request) {
     }
     voter->ballots -= ballots;
     (votes > 0 ? application->agree : application->oppose) += ballots;
+    m_changes.players.insert(playerId);
+    m_changes.applications.insert(application->applyId);
     CKParam entry;
     entry.SetInt(Field::kCount, 1);
     WriteApplication(entry, 0, Record(*application));
-    Send(kApplicationEntry, entry);
+    Send(kApplicationEntry, entry, kEveryone);
     CKParam result = Success();
     result.SetInt(Field::kVotesUsed, ballots);
     return result;
 }
 
-CKParam Server::Mute(int playerId, const CKParam& request) {
-    namespace reason = rules::reason;
-    CString name;
+CKParam Engine::Mute(int playerId, const CKParam& request) {
+        CString name;
     request.GetCString(Field::kTarget, name);
     const int post = PostOf(playerId);
     if (post == 0) {
@@ -166,17 +165,21 @@ CKParam Server::Mute(int playerId, const CKParam& request) {
     if (target->id == playerId) {
         return Refusal(reason::kMuteYourself);
     }
-    if (const auto it = m_mutedUntil.find(target->id); it != m_mutedUntil.end() && it->second > m_now) {
+    if (const auto it = m_state.mutedUntil.find(target->id);
+        it != m_state.mutedUntil.end() && it->second > m_state.now) {
         return Refusal(reason::kAlreadyMuted);
     }
     const RankRules& rank = RulesOf(post);
-    int& used = m_mutesUsed[{playerId, ServerDay(m_now)}];
+    const MuteDay day{playerId, ServerDay(m_state.now)};
+    int& used = m_state.mutesUsed[day];
     if (used >= rank.mutesPerDay) {
         return Refusal(reason::kNoMutesLeft);
     }
     const int seconds =
         std::clamp(IntField(request, Field::kMuteSeconds, rank.muteSeconds), 1, rank.muteSeconds);
-    m_mutedUntil[target->id] = m_now + seconds;
+    m_state.mutedUntil[target->id] = m_state.now + seconds;
+    m_changes.mutedUntil.insert(target->id);
+    m_changes.mutesUsed.insert(day);
     CKParam result = Success();
     result.SetInt(Field::kMutesUsed, used);
     result.SetInt(Field::kMutesAllowed, rank.mutesPerDay);
@@ -184,4 +187,4 @@ CKParam Server::Mute(int playerId, const CKParam& request) {
     return result;
 }
 
-}  // namespace sim
+}  // namespace rules

@@ -2,7 +2,7 @@
 // reasons it gives when it refuses a request (shown by the screen after "申请失败，" and the like).
 #pragma once
 
-namespace sim::rules {
+namespace rules {
 
 inline constexpr int kHour = 3600;
 inline constexpr int kDay = 24 * kHour;
@@ -46,4 +46,4 @@ inline constexpr const char* kAlreadyMuted = "该玩家正在禁言中";
 inline constexpr const char* kNoMutesLeft = "今天的禁言次数已用完";
 }  // namespace reason
 
-}  // namespace sim::rules
+}  // namespace rules

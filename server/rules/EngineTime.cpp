@@ -4,71 +4,74 @@
 #include <vector>
 
 #include "Rules.h"
-#include "Server.h"
+#include "Engine.h"
 #include "param/ChamberMessages.h"
 
-namespace sim {
+namespace rules {
 
-void Server::AdvanceTo(std::int64_t time) {
+void Engine::AdvanceTo(std::int64_t time) {
     bool changed = false;
-    while (m_now < time) {
-        const std::int64_t nextHour = (m_now / rules::kHour + 1) * rules::kHour;
+    while (m_state.now < time) {
+        const std::int64_t nextHour = (m_state.now / kHour + 1) * kHour;
         std::int64_t next = std::min(nextHour, time);
-        for (const Application& application : m_applications) {
+        for (const Application& application : m_state.applications) {
             next = std::min(next, application.endTime);
         }
-        m_now = next;
-        changed = CloseFinished(m_now) || changed;
-        if (m_now == nextHour) {
-            changed = OtherPlayersVote(m_now) || changed;
+        next = std::max(next, m_state.now);  // a record already over closes now
+        m_state.now = next;
+        changed = CloseFinished(m_state.now) || changed;
+        if (m_state.now == nextHour && m_options.otherPlayersVote) {
+            changed = OtherPlayersVote(m_state.now) || changed;
         }
     }
     if (changed) {
-        SendJobTable(ChamberMsg::kJobTableWithClock);
-        SendAllApplications();
+        SendJobTable(ChamberMsg::kJobTableWithClock, kEveryone);
+        SendAllApplications(kEveryone);
     }
 }
 
-bool Server::OtherPlayersVote(std::int64_t time) {
+bool Engine::OtherPlayersVote(std::int64_t time) {
     bool voted = false;
-    for (Application& application : m_applications) {
+    for (Application& application : m_state.applications) {
         if (application.startTime < time && application.endTime > time) {
             application.agree += m_random.Below(6);
             application.oppose += m_random.Below(4);
+            m_changes.applications.insert(application.applyId);
             voted = true;
         }
     }
     return voted;
 }
 
-bool Server::CloseFinished(std::int64_t time) {
+bool Engine::CloseFinished(std::int64_t time) {
     bool closed = false;
     std::vector<int> elections;
-    for (const Application& application : m_applications) {
+    for (const Application& application : m_state.applications) {
         if (application.endTime > time) {
             continue;
         }
         closed = true;
+        m_changes.applications.insert(application.applyId);
         if (application.type == UniteApplyJob::kCandidacy) {
             if (std::find(elections.begin(), elections.end(), application.jobId) == elections.end()) {
                 elections.push_back(application.jobId);
             }
         } else if (application.agree > application.oppose &&
                    HolderOf(application.jobId) == application.targetId) {
-            m_holders.erase(application.jobId);
+            SetHolder(application.jobId, 0, time);
         }
     }
     for (const int jobId : elections) {
         CloseElection(jobId, time);
     }
-    std::erase_if(m_applications,
+    std::erase_if(m_state.applications,
                   [time](const Application& application) { return application.endTime <= time; });
     return closed;
 }
 
-void Server::CloseElection(int jobId, std::int64_t time) {
+void Engine::CloseElection(int jobId, std::int64_t time) {
     std::vector<const Application*> candidates;
-    for (const Application& application : m_applications) {
+    for (const Application& application : m_state.applications) {
         if (application.jobId == jobId && application.type == UniteApplyJob::kCandidacy) {
             candidates.push_back(&application);
         }
@@ -81,10 +84,10 @@ void Server::CloseElection(int jobId, std::int64_t time) {
     });
     for (const Application* candidate : candidates) {
         if (HolderOf(jobId) == 0 && PostOf(candidate->playerId) == 0) {
-            m_holders[jobId] = {candidate->playerId, time};
+            SetHolder(jobId, candidate->playerId, time);
             return;
         }
     }
 }
 
-}  // namespace sim
+}  // namespace rules

@@ -1,4 +1,4 @@
-#include "Server.h"
+#include "Engine.h"
 
 #include <algorithm>
 #include <ctime>
@@ -8,12 +8,12 @@
 #include "gui/UserExtraData.h"
 #include "param/ChamberMessages.h"
 
-namespace sim {
+namespace rules {
 
 namespace {
 
 // Holders of the starting world took office a week before it starts.
-constexpr std::int64_t kTenureBeforeStart = 7 * rules::kDay;
+constexpr std::int64_t kTenureBeforeStart = 7 * kDay;
 
 CString Text(std::string_view utf8) {
     return CString::FromUtf8(utf8);
@@ -21,7 +21,7 @@ CString Text(std::string_view utf8) {
 
 // "自 2024-02-23 20:00 起任职" in the server's time zone.
 std::string TenureText(std::int64_t since) {
-    const std::time_t t = static_cast<std::time_t>(since + rules::kServerUtcOffset);
+    const std::time_t t = static_cast<std::time_t>(since + kServerUtcOffset);
     std::tm tm{};
     gmtime_r(&t, &tm);
     char date[32];
@@ -42,19 +42,24 @@ CString Settings(const PostDef& post, const RankRules& rank) {
 
 }  // namespace
 
-Server::Server(std::uint64_t seed, std::int64_t start)
-    : m_world(StartingWorld()), m_now(start), m_random(seed) {
+Engine::Engine(const EngineOptions& options, std::int64_t start)
+    : m_world(StartingWorld()), m_options(options), m_random(options.seed) {
+    m_state.now = start;
+    for (const Player& player : m_world.players) {
+        m_state.players.emplace(player.id, player);
+        m_playerByName.emplace(player.name, player.id);
+    }
     for (const auto& [jobId, playerId] : m_world.holders) {
-        m_holders[jobId] = {playerId, start - kTenureBeforeStart};
+        m_state.holders[jobId] = {playerId, start - kTenureBeforeStart};
     }
     for (const InitialApplication& initial : m_world.applications) {
         const int target =
             initial.type == UniteApplyJob::kImpeachment ? HolderOf(initial.jobId) : initial.playerId;
-        m_applications.push_back({m_nextApplyId++, initial.jobId, initial.type, initial.playerId, target,
-                                  start + initial.startOffset, start + initial.endOffset});
+        m_state.applications.push_back({m_state.nextApplyId++, initial.jobId, initial.type, initial.playerId,
+                                        target, start + initial.startOffset, start + initial.endOffset});
     }
     // Elections already under way have had some votes from the other players.
-    for (Application& application : m_applications) {
+    for (Application& application : m_state.applications) {
         if (application.startTime < start) {
             application.agree = m_random.Below(40);
             application.oppose = m_random.Below(15);
@@ -62,39 +67,53 @@ Server::Server(std::uint64_t seed, std::int64_t start)
     }
 }
 
-const Player* Server::FindPlayer(std::string_view name) const {
-    const auto it = std::find_if(m_world.players.begin(), m_world.players.end(),
-                                 [name](const Player& player) { return player.name == name; });
-    return it != m_world.players.end() ? &*it : nullptr;
+Engine::Engine(const EngineOptions& options, WorldState state)
+    : m_world(StartingWorld()), m_options(options), m_random(options.seed), m_state(std::move(state)) {
+    for (const auto& [id, player] : m_state.players) {
+        m_playerByName.emplace(player.name, id);
+    }
 }
 
-const Player* Server::PlayerById(int id) const {
-    const auto it = std::find_if(m_world.players.begin(), m_world.players.end(),
-                                 [id](const Player& player) { return player.id == id; });
-    return it != m_world.players.end() ? &*it : nullptr;
+const Player* Engine::FindPlayer(std::string_view name) const {
+    const auto it = m_playerByName.find(name);
+    return it != m_playerByName.end() ? PlayerById(it->second) : nullptr;
 }
 
-Player* Server::MutablePlayer(int id) {
-    return const_cast<Player*>(PlayerById(id));
+const Player* Engine::PlayerById(int id) const {
+    const auto it = m_state.players.find(id);
+    return it != m_state.players.end() ? &it->second : nullptr;
 }
 
-const PostDef* Server::Post(int jobId) const {
+Player* Engine::MutablePlayer(int id) {
+    const auto it = m_state.players.find(id);
+    return it != m_state.players.end() ? &it->second : nullptr;
+}
+
+int Engine::AddPlayer(const std::string& name, int kingdom, int coins, int ballots) {
+    const int id = m_state.players.empty() ? 1 : m_state.players.rbegin()->first + 1;
+    m_state.players.emplace(id, Player{id, name, kingdom, coins, ballots});
+    m_playerByName.emplace(name, id);
+    m_changes.players.insert(id);
+    return id;
+}
+
+const PostDef* Engine::Post(int jobId) const {
     const auto it = std::find_if(m_world.posts.begin(), m_world.posts.end(),
                                  [jobId](const PostDef& post) { return post.jobId == jobId; });
     return it != m_world.posts.end() ? &*it : nullptr;
 }
 
-const RankRules& Server::RulesOf(int jobId) const {
+const RankRules& Engine::RulesOf(int jobId) const {
     return m_world.ranks.at(Post(jobId)->rank);
 }
 
-int Server::HolderOf(int jobId) const {
-    const auto it = m_holders.find(jobId);
-    return it != m_holders.end() ? it->second.playerId : 0;
+int Engine::HolderOf(int jobId) const {
+    const auto it = m_state.holders.find(jobId);
+    return it != m_state.holders.end() ? it->second.playerId : 0;
 }
 
-int Server::PostOf(int playerId) const {
-    for (const auto& [jobId, holding] : m_holders) {
+int Engine::PostOf(int playerId) const {
+    for (const auto& [jobId, holding] : m_state.holders) {
         if (holding.playerId == playerId) {
             return jobId;
         }
@@ -102,15 +121,29 @@ int Server::PostOf(int playerId) const {
     return 0;
 }
 
-Application* Server::FindApplication(int applyId) {
-    const auto it =
-        std::find_if(m_applications.begin(), m_applications.end(),
-                     [applyId](const Application& application) { return application.applyId == applyId; });
-    return it != m_applications.end() ? &*it : nullptr;
+void Engine::SetHolder(int jobId, int playerId, std::int64_t since) {
+    if (playerId == 0) {
+        m_state.holders.erase(jobId);
+    } else {
+        m_state.holders[jobId] = {playerId, since};
+    }
+    m_changes.posts.insert(jobId);
 }
 
-const Application* Server::RunningElection(int jobId) const {
-    for (const Application& application : m_applications) {
+void Engine::AddApplication(const Application& application) {
+    m_state.applications.push_back(application);
+    m_changes.applications.insert(application.applyId);
+}
+
+Application* Engine::FindApplication(int applyId) {
+    const auto it =
+        std::find_if(m_state.applications.begin(), m_state.applications.end(),
+                     [applyId](const Application& application) { return application.applyId == applyId; });
+    return it != m_state.applications.end() ? &*it : nullptr;
+}
+
+const Application* Engine::RunningElection(int jobId) const {
+    for (const Application& application : m_state.applications) {
         if (application.jobId == jobId && application.type == UniteApplyJob::kCandidacy) {
             return &application;
         }
@@ -118,11 +151,11 @@ const Application* Server::RunningElection(int jobId) const {
     return nullptr;
 }
 
-std::int64_t Server::ServerDay(std::int64_t time) const {
-    return (time + rules::kServerUtcOffset) / rules::kDay;
+std::int64_t Engine::ServerDay(std::int64_t time) {
+    return (time + kServerUtcOffset) / kDay;
 }
 
-std::string Server::IdentityOf(int playerId) const {
+std::string Engine::IdentityOf(int playerId) const {
     const Player* player = PlayerById(playerId);
     const int post = PostOf(playerId);
     const int level = post > 0 ? Post(post)->rank + 1 : 0;
@@ -132,7 +165,7 @@ std::string Server::IdentityOf(int playerId) const {
         .ToUtf8();
 }
 
-bool Server::CanPay(int playerId, int code) const {
+bool Engine::CanPay(int playerId, int code) const {
     const Player* player = PlayerById(playerId);
     if (player == nullptr) {
         return false;
@@ -140,22 +173,23 @@ bool Server::CanPay(int playerId, int code) const {
     return code >= 10000 ? player->coins >= code - 10000 : player->ballots >= code;
 }
 
-void Server::SetWallet(int playerId, int coins, int ballots) {
+void Engine::SetWallet(int playerId, int coins, int ballots) {
     if (Player* player = MutablePlayer(playerId)) {
         player->coins = coins;
         player->ballots = ballots;
+        m_changes.players.insert(playerId);
     }
 }
 
-void Server::Connect(int) {
-    SendJobTable(ChamberMsg::kJobTableWithClock);
-    SendAllApplications();
+void Engine::Connect(int playerId) {
+    SendJobTable(ChamberMsg::kJobTableWithClock, playerId);
+    SendAllApplications(playerId);
 }
 
-void Server::Receive(int playerId, int id, const char* image, int length) {
+Outcome Engine::Receive(int playerId, int id, const char* image, int length) {
     CKParam request;
     if (request.SetBufferPtr(image, length) != 0) {
-        return;
+        return Outcome::Ignored;
     }
     // The result goes out before the tables and lists that a request changes.
     const std::size_t followUps = m_outbox.size();
@@ -174,18 +208,23 @@ void Server::Receive(int playerId, int id, const char* image, int length) {
             result = Mute(playerId, request);
             break;
         default:
-            return;
+            return Outcome::Ignored;
     }
     const char* bytes = result.GetBufferPtr();
     m_outbox.insert(m_outbox.begin() + static_cast<std::ptrdiff_t>(followUps),
-                    Message{id + 1, std::vector<char>(bytes, bytes + result.GetLength())});
+                    Message{id + 1, std::vector<char>(bytes, bytes + result.GetLength()), playerId});
+    return ChamberMsg::ReadResult(result).Succeeded() ? Outcome::Accepted : Outcome::Refused;
 }
 
-std::vector<Message> Server::TakeMessages() {
+std::vector<Message> Engine::TakeMessages() {
     return std::exchange(m_outbox, {});
 }
 
-UniteApplyJob Server::Record(const Application& application) const {
+Changes Engine::TakeChanges() {
+    return std::exchange(m_changes, {});
+}
+
+UniteApplyJob Engine::Record(const Application& application) const {
     const Player* target = PlayerById(application.targetId);
     UniteApplyJob record;
     record.applyId = application.applyId;
@@ -205,7 +244,7 @@ UniteApplyJob Server::Record(const Application& application) const {
     return record;
 }
 
-void Server::SendJobTable(int id) {
+void Engine::SendJobTable(int id, int to) {
     CKParam packet;
     packet.SetInt(ChamberMsg::Field::kCount, static_cast<int>(m_world.posts.size()));
     for (std::size_t i = 0; i < m_world.posts.size(); ++i) {
@@ -218,7 +257,7 @@ void Server::SendJobTable(int id) {
         job.holderId = 0;
         job.extraData = Settings(post, m_world.ranks.at(post.rank));
         job.jobExtra2 = 0;
-        if (const auto it = m_holders.find(post.jobId); it != m_holders.end()) {
+        if (const auto it = m_state.holders.find(post.jobId); it != m_state.holders.end()) {
             const Player& holder = *PlayerById(it->second.playerId);
             job.holderId = holder.id;
             job.holderName = Text(holder.name);
@@ -228,31 +267,31 @@ void Server::SendJobTable(int id) {
         WriteJob(packet, static_cast<int>(i), job);
     }
     if (id == ChamberMsg::kJobTableWithClock) {
-        packet.SetInt(ChamberMsg::Field::kClock, static_cast<int>(m_now));
+        packet.SetInt(ChamberMsg::Field::kClock, static_cast<int>(m_state.now));
     }
-    Send(id, packet);
+    Send(id, packet, to);
 }
 
-void Server::SendApplications(int id, const std::vector<const Application*>& entries) {
+void Engine::SendApplications(int id, const std::vector<const Application*>& entries, int to) {
     CKParam packet;
     packet.SetInt(ChamberMsg::Field::kCount, static_cast<int>(entries.size()));
     for (std::size_t i = 0; i < entries.size(); ++i) {
         WriteApplication(packet, static_cast<int>(i), Record(*entries[i]));
     }
-    Send(id, packet);
+    Send(id, packet, to);
 }
 
-void Server::SendAllApplications() {
+void Engine::SendAllApplications(int to) {
     std::vector<const Application*> all;
-    for (const Application& application : m_applications) {
+    for (const Application& application : m_state.applications) {
         all.push_back(&application);
     }
-    SendApplications(ChamberMsg::kApplicationList, all);
+    SendApplications(ChamberMsg::kApplicationList, all, to);
 }
 
-void Server::Send(int id, const CKParam& packet) {
+void Engine::Send(int id, const CKParam& packet, int to) {
     const char* image = packet.GetBufferPtr();
-    m_outbox.push_back({id, std::vector<char>(image, image + packet.GetLength())});
+    m_outbox.push_back({id, std::vector<char>(image, image + packet.GetLength()), to});
 }
 
-}  // namespace sim
+}  // namespace rules

@@ -1,14 +1,14 @@
-// The simulated server's answers to the four requests, as images in and images out.
+// The rules engine's answers to the four requests, as images in and images out.
 #include <gtest/gtest.h>
 
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "Server.h"
+#include "Engine.h"
 #include "param/ChamberMessages.h"
 
-namespace sim {
+namespace rules {
 namespace {
 
 using namespace ChamberMsg;
@@ -20,7 +20,7 @@ constexpr int kKing = 2001;
 constexpr int kOfficer = 2005;    // holds post 8 (rank 3)
 constexpr int kCandidate = 3001;  // runs for post 3 (election under way)
 
-class ServerTest : public ::testing::Test {
+class RulesTest : public ::testing::Test {
 protected:
     // Sends a request image and returns every message the server queued in answer.
     std::vector<Message> Ask(int player, int id, const CKParam& request) {
@@ -60,10 +60,10 @@ protected:
     int Ballots(int player) const { return server.PlayerById(player)->ballots; }
     const Application* Latest() const { return &server.Applications().back(); }
 
-    Server server{1};
+    Engine server{EngineOptions{}};
 };
 
-TEST_F(ServerTest, AnOfficersPostNobodyRunsForGoesToTheApplicantAtOnce) {
+TEST_F(RulesTest, AnOfficersPostNobodyRunsForGoesToTheApplicantAtOnce) {
     const std::vector<Message> answer = Ask(kXiaoWu, kApply, MakeApplyRequest(11));
     ASSERT_EQ(Ids(answer), (std::vector<int>{kApplyResult, kJobTable, kApplicationList}));
     const ApplyResult result = ReadApplyResult(Packet(answer[0]));
@@ -78,7 +78,7 @@ TEST_F(ServerTest, AnOfficersPostNobodyRunsForGoesToTheApplicantAtOnce) {
     EXPECT_EQ(holder, kXiaoWu) << "the job table shows the new holder in entry 10";
 }
 
-TEST_F(ServerTest, AChancellorsPostNobodyRunsForOpensAnElection) {
+TEST_F(RulesTest, AChancellorsPostNobodyRunsForOpensAnElection) {
     // Post 3's election ends; the king then has its new holder impeached, which leaves it vacant.
     Advance(kWorldStart + 23 * 3600);
     ASSERT_NE(server.HolderOf(3), 0);
@@ -99,7 +99,7 @@ TEST_F(ServerTest, AChancellorsPostNobodyRunsForOpensAnElection) {
     EXPECT_EQ(Coins(kXingHe), 2000 - 800);
 }
 
-TEST_F(ServerTest, JoiningAnAnnouncedElectionTakesItsTimes) {
+TEST_F(RulesTest, JoiningAnAnnouncedElectionTakesItsTimes) {
     const Application announced = server.Applications().back();  // post 6, voting starts in 3 hours
     const std::vector<Message> answer = Ask(kXiaoWu, kApply, MakeApplyRequest(6));
     ASSERT_EQ(Ids(answer), (std::vector<int>{kApplyResult, kApplicationUpdate}));
@@ -111,7 +111,7 @@ TEST_F(ServerTest, JoiningAnAnnouncedElectionTakesItsTimes) {
     EXPECT_EQ(Coins(kXiaoWu), 1000 - 300);
 }
 
-TEST_F(ServerTest, ApplicationsAreRefusedWithTheirReasons) {
+TEST_F(RulesTest, ApplicationsAreRefusedWithTheirReasons) {
     EXPECT_EQ(Refusal(kXiaoWu, kApply, MakeApplyRequest(16)), "职位不存在");
     EXPECT_EQ(Refusal(kXiaoWu, kApply, MakeApplyRequest(1)), "该职位已有人担任");
     EXPECT_EQ(Refusal(kOfficer, kApply, MakeApplyRequest(11)), "您已担任其他职位");
@@ -124,7 +124,7 @@ TEST_F(ServerTest, ApplicationsAreRefusedWithTheirReasons) {
     EXPECT_EQ(Coins(kXiaoWu), 1000 - 300) << "only the accepted application is paid for";
 }
 
-TEST_F(ServerTest, TheKingImpeachesAHolderForThreeTimesThePrice) {
+TEST_F(RulesTest, TheKingImpeachesAHolderForThreeTimesThePrice) {
     EXPECT_EQ(Refusal(kXiaoWu, kImpeach, MakeImpeachRequest(8)), "只有国王才能发起弹劾");
     EXPECT_EQ(Refusal(kOfficer, kImpeach, MakeImpeachRequest(4)), "只有国王才能发起弹劾");
     EXPECT_EQ(Refusal(kKing, kImpeach, MakeImpeachRequest(11)), "该职位空缺，无法弹劾");
@@ -143,7 +143,7 @@ TEST_F(ServerTest, TheKingImpeachesAHolderForThreeTimesThePrice) {
     EXPECT_EQ(Refusal(kKing, kImpeach, MakeImpeachRequest(8)), "该职位正在被弹劾");
 }
 
-TEST_F(ServerTest, VotesAreCountedAndPaidWithBallots) {
+TEST_F(RulesTest, VotesAreCountedAndPaidWithBallots) {
     const int applyId = server.Applications().front().applyId;  // post 3, voting under way
     const int agree = server.Applications().front().agree;
     const int oppose = server.Applications().front().oppose;
@@ -160,7 +160,7 @@ TEST_F(ServerTest, VotesAreCountedAndPaidWithBallots) {
     EXPECT_EQ(Ballots(kXiaoWu), 30 - 15);
 }
 
-TEST_F(ServerTest, VotesAreRefusedWithTheirReasons) {
+TEST_F(RulesTest, VotesAreRefusedWithTheirReasons) {
     const int running = server.Applications().front().applyId;
     const int announced = server.Applications().back().applyId;
     EXPECT_EQ(Refusal(kXiaoWu, kVote, MakeVoteRequest(running, 0)), "票数无效");
@@ -171,7 +171,7 @@ TEST_F(ServerTest, VotesAreRefusedWithTheirReasons) {
     EXPECT_EQ(Ballots(kYunShang), 5);
 }
 
-TEST_F(ServerTest, AHolderMayNotVoteOnTheirOwnImpeachment) {
+TEST_F(RulesTest, AHolderMayNotVoteOnTheirOwnImpeachment) {
     ASSERT_EQ(Refusal(kKing, kImpeach, MakeImpeachRequest(8)), std::nullopt);
     const int impeachment = Latest()->applyId;
     EXPECT_EQ(Refusal(kXiaoWu, kVote, MakeVoteRequest(impeachment, 1)), "投票还没开始");
@@ -180,7 +180,7 @@ TEST_F(ServerTest, AHolderMayNotVoteOnTheirOwnImpeachment) {
     EXPECT_EQ(Refusal(kXiaoWu, kVote, MakeVoteRequest(impeachment, -1)), std::nullopt);
 }
 
-TEST_F(ServerTest, MutesCountAgainstADailyLimitByRank) {
+TEST_F(RulesTest, MutesCountAgainstADailyLimitByRank) {
     EXPECT_EQ(Refusal(kXiaoWu, kMute, MakeMuteRequest(u"云裳", 3600)), "您没有职位，不能禁言");
     EXPECT_EQ(Refusal(kOfficer, kMute, MakeMuteRequest(u"无名氏", 1200)), "查无此人");
     EXPECT_EQ(Refusal(kOfficer, kMute, MakeMuteRequest(u"流萤", 1200)), "不能禁言自己");
@@ -201,7 +201,7 @@ TEST_F(ServerTest, MutesCountAgainstADailyLimitByRank) {
     EXPECT_EQ(Refusal(kOfficer, kMute, MakeMuteRequest(u"小舞", 1200)), std::nullopt);
 }
 
-TEST_F(ServerTest, AMuteLastsNoLongerThanTheRankAllows) {
+TEST_F(RulesTest, AMuteLastsNoLongerThanTheRankAllows) {
     ASSERT_EQ(Refusal(kOfficer, kMute, MakeMuteRequest(u"云裳", 86400)), std::nullopt);
     Advance(kWorldStart + 1199);
     EXPECT_EQ(Refusal(kKing, kMute, MakeMuteRequest(u"云裳", 60)), "该玩家正在禁言中");
@@ -209,7 +209,7 @@ TEST_F(ServerTest, AMuteLastsNoLongerThanTheRankAllows) {
     EXPECT_EQ(Refusal(kKing, kMute, MakeMuteRequest(u"云裳", 60)), std::nullopt);
 }
 
-TEST_F(ServerTest, TheWalletAnswersInTheHostsEncoding) {
+TEST_F(RulesTest, TheWalletAnswersInTheHostsEncoding) {
     EXPECT_TRUE(server.CanPay(kXiaoWu, 10000 + 1000));
     EXPECT_FALSE(server.CanPay(kXiaoWu, 10000 + 1001));
     EXPECT_TRUE(server.CanPay(kXiaoWu, 30));
@@ -219,7 +219,7 @@ TEST_F(ServerTest, TheWalletAnswersInTheHostsEncoding) {
     EXPECT_FALSE(server.CanPay(9999, 1)) << "nobody";
 }
 
-TEST_F(ServerTest, ADamagedImageOrAnUnknownRequestIsIgnored) {
+TEST_F(RulesTest, ADamagedImageOrAnUnknownRequestIsIgnored) {
     const char garbage[] = "not a packet at all";
     server.Receive(kXiaoWu, kApply, garbage, sizeof garbage);
     EXPECT_TRUE(server.TakeMessages().empty());
@@ -228,4 +228,4 @@ TEST_F(ServerTest, ADamagedImageOrAnUnknownRequestIsIgnored) {
 }
 
 }  // namespace
-}  // namespace sim
+}  // namespace rules
