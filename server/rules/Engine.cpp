@@ -89,12 +89,9 @@ Player* Engine::MutablePlayer(int id) {
     return it != m_state.players.end() ? &it->second : nullptr;
 }
 
-int Engine::AddPlayer(const std::string& name, int kingdom, int coins, int ballots) {
-    const int id = m_state.players.empty() ? 1 : m_state.players.rbegin()->first + 1;
-    m_state.players.emplace(id, Player{id, name, kingdom, coins, ballots});
-    m_playerByName.emplace(name, id);
-    m_changes.players.insert(id);
-    return id;
+void Engine::AdoptPlayer(const Player& player) {
+    m_state.players.insert_or_assign(player.id, player);
+    m_playerByName.insert_or_assign(player.name, player.id);
 }
 
 const PostDef* Engine::Post(int jobId) const {

@@ -93,6 +93,9 @@ struct EngineOptions {
     bool otherPlayersVote = true;
 };
 
+// The failure result of a request: field 31 = 0 and the reason in field 32.
+CKParam MakeRefusal(std::string_view reason);
+
 class Engine {
 public:
     // The starting world at `start`: its players, posts, holders and the elections it begins with.
@@ -104,8 +107,8 @@ public:
     const WorldState& State() const { return m_state; }
     const Player* FindPlayer(std::string_view name) const;
     const Player* PlayerById(int id) const;
-    // A new player without a post; returns its id.
-    int AddPlayer(const std::string& name, int kingdom, int coins, int ballots);
+    // A player that a store added since this engine was made (nothing to write back).
+    void AdoptPlayer(const Player& player);
     // The identity text of a player for the screen: "UserId", "level" (1 the king, 2 ... 4 the
     // other ranks, 0 without a post) and "family" (the kingdom).
     std::string IdentityOf(int playerId) const;

@@ -8,16 +8,16 @@
 
 namespace rules {
 
+CKParam MakeRefusal(std::string_view reason) {
+    CKParam packet;
+    packet.SetInt(ChamberMsg::Field::kResult, 0);
+    packet.SetCString(ChamberMsg::Field::kReason, CString::FromUtf8(reason));
+    return packet;
+}
+
 namespace {
 
 using namespace ChamberMsg;
-
-CKParam Refusal(const char* reason) {
-    CKParam packet;
-    packet.SetInt(Field::kResult, 0);
-    packet.SetCString(Field::kReason, CString::FromUtf8(reason));
-    return packet;
-}
 
 CKParam Success() {
     CKParam packet;
@@ -38,26 +38,26 @@ CKParam Engine::Apply(int playerId, const CKParam& request) {
     const PostDef* post = Post(jobId);
     Player* player = MutablePlayer(playerId);
     if (post == nullptr || player == nullptr) {
-        return Refusal(reason::kNoSuchPost);
+        return MakeRefusal(reason::kNoSuchPost);
     }
     if (HolderOf(jobId) != 0) {
-        return Refusal(reason::kPostHeld);
+        return MakeRefusal(reason::kPostHeld);
     }
     if (PostOf(playerId) != 0) {
-        return Refusal(reason::kHoldsAPost);
+        return MakeRefusal(reason::kHoldsAPost);
     }
     for (const Application& application : m_state.applications) {
         if (application.type == UniteApplyJob::kCandidacy && application.playerId == playerId) {
-            return Refusal(application.jobId == jobId ? reason::kAlreadyApplied : reason::kRunsElsewhere);
+            return MakeRefusal(application.jobId == jobId ? reason::kAlreadyApplied : reason::kRunsElsewhere);
         }
     }
     const int price = m_world.ranks.at(post->rank).price;
     if (player->coins < price) {
-        return Refusal(reason::kNotEnoughCoins);
+        return MakeRefusal(reason::kNotEnoughCoins);
     }
     const Application* election = RunningElection(jobId);
     if (election != nullptr && m_state.now >= election->startTime) {
-        return Refusal(reason::kEnrolmentClosed);
+        return MakeRefusal(reason::kEnrolmentClosed);
     }
     player->coins -= price;
     m_changes.players.insert(playerId);
@@ -83,27 +83,27 @@ CKParam Engine::Impeach(int playerId, const CKParam& request) {
     const PostDef* post = Post(jobId);
     Player* king = MutablePlayer(playerId);
     if (post == nullptr || king == nullptr) {
-        return Refusal(reason::kNoSuchPost);
+        return MakeRefusal(reason::kNoSuchPost);
     }
     const int kingsPost = PostOf(playerId);
     if (kingsPost == 0 || Post(kingsPost)->rank != 0) {
-        return Refusal(reason::kOnlyTheKing);
+        return MakeRefusal(reason::kOnlyTheKing);
     }
     const int holder = HolderOf(jobId);
     if (holder == 0) {
-        return Refusal(reason::kPostVacant);
+        return MakeRefusal(reason::kPostVacant);
     }
     if (holder == playerId) {
-        return Refusal(reason::kKingHimself);
+        return MakeRefusal(reason::kKingHimself);
     }
     for (const Application& application : m_state.applications) {
         if (application.jobId == jobId && application.type == UniteApplyJob::kImpeachment) {
-            return Refusal(reason::kAlreadyImpeached);
+            return MakeRefusal(reason::kAlreadyImpeached);
         }
     }
     const int price = kImpeachmentFactor * m_world.ranks.at(post->rank).price;
     if (king->coins < price) {
-        return Refusal(reason::kNotEnoughCoins);
+        return MakeRefusal(reason::kNotEnoughCoins);
     }
     king->coins -= price;
     m_changes.players.insert(playerId);
@@ -119,24 +119,24 @@ CKParam Engine::Vote(int playerId, const CKParam& request) {
     Application* application = FindApplication(IntField(request, Field::kTarget, 0));
     Player* voter = MutablePlayer(playerId);
     if (votes == 0 || voter == nullptr) {
-        return Refusal(reason::kNoVotes);
+        return MakeRefusal(reason::kNoVotes);
     }
     if (application == nullptr) {
-        return Refusal(reason::kNoSuchVote);
+        return MakeRefusal(reason::kNoSuchVote);
     }
     if (m_state.now <= application->startTime) {
-        return Refusal(reason::kVotingNotStarted);
+        return MakeRefusal(reason::kVotingNotStarted);
     }
     if (m_state.now >= application->endTime) {
-        return Refusal(reason::kVotingOver);
+        return MakeRefusal(reason::kVotingOver);
     }
     if (application->targetId == playerId) {
-        return Refusal(application->type == UniteApplyJob::kCandidacy ? reason::kOwnCandidacy
+        return MakeRefusal(application->type == UniteApplyJob::kCandidacy ? reason::kOwnCandidacy
                                                                       : reason::kOwnImpeachment);
     }
     const int ballots = std::abs(votes);
     if (voter->ballots < ballots) {
-        return Refusal(reason::kNotEnoughBallots);
+        return MakeRefusal(reason::kNotEnoughBallots);
     }
     voter->ballots -= ballots;
     (votes > 0 ? application->agree : application->oppose) += ballots;
@@ -156,24 +156,24 @@ CKParam Engine::Mute(int playerId, const CKParam& request) {
     request.GetCString(Field::kTarget, name);
     const int post = PostOf(playerId);
     if (post == 0) {
-        return Refusal(reason::kNoPostToMute);
+        return MakeRefusal(reason::kNoPostToMute);
     }
     const Player* target = FindPlayer(name.ToUtf8());
     if (target == nullptr) {
-        return Refusal(reason::kNoSuchPlayer);
+        return MakeRefusal(reason::kNoSuchPlayer);
     }
     if (target->id == playerId) {
-        return Refusal(reason::kMuteYourself);
+        return MakeRefusal(reason::kMuteYourself);
     }
     if (const auto it = m_state.mutedUntil.find(target->id);
         it != m_state.mutedUntil.end() && it->second > m_state.now) {
-        return Refusal(reason::kAlreadyMuted);
+        return MakeRefusal(reason::kAlreadyMuted);
     }
     const RankRules& rank = RulesOf(post);
     const MuteDay day{playerId, ServerDay(m_state.now)};
     int& used = m_state.mutesUsed[day];
     if (used >= rank.mutesPerDay) {
-        return Refusal(reason::kNoMutesLeft);
+        return MakeRefusal(reason::kNoMutesLeft);
     }
     const int seconds =
         std::clamp(IntField(request, Field::kMuteSeconds, rank.muteSeconds), 1, rank.muteSeconds);

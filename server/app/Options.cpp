@@ -1,0 +1,114 @@
+#include "Options.h"
+
+#include <charconv>
+#include <string_view>
+#include <vector>
+
+namespace server {
+
+namespace {
+
+bool ParseInt(std::string_view text, int& value, int low, int high) {
+    int parsed = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), parsed);
+    if (error != std::errc() || end != text.data() + text.size() || parsed < low || parsed > high) {
+        return false;
+    }
+    value = parsed;
+    return true;
+}
+
+// "HOST:PORT"; the host is an IPv4 or IPv6 address ("[::1]:7400" for IPv6).
+bool ParseEndpoint(std::string_view text, std::string& host, unsigned short& port) {
+    const std::size_t colon = text.rfind(':');
+    int number = 0;
+    if (colon == std::string_view::npos || !ParseInt(text.substr(colon + 1), number, 0, 65535)) {
+        return false;
+    }
+    std::string_view address = text.substr(0, colon);
+    if (address.size() >= 2 && address.front() == '[' && address.back() == ']') {
+        address = address.substr(1, address.size() - 2);
+    }
+    if (address.empty()) {
+        return false;
+    }
+    host = address;
+    port = static_cast<unsigned short>(number);
+    return true;
+}
+
+}  // namespace
+
+std::string Usage() {
+    return "usage: chamber-server [--listen HOST:PORT] [--db FILE] [--speed N]\n"
+           "       chamber-server [--db FILE] players add NAME [--kingdom N] [--coins N] [--ballots N]\n"
+           "       chamber-server [--db FILE] players token NAME\n"
+           "\n"
+           "Serves the Chamber to its clients over TCP (the protocol: server/PROTOCOL.md).\n"
+           "  --listen HOST:PORT  where to listen (default 127.0.0.1:7400; port 0 picks a free one)\n"
+           "  --db FILE           the database (default chamber.db; a new file gets the starting world)\n"
+           "  --speed N           the server's clock runs N times faster than the wall clock (default 1)\n"
+           "  players add NAME    a new player without a post (kingdom 1 to 4, default 1; 1000 M coins and\n"
+           "                      30 ballots unless told); prints the player's secret token on a line of its own\n"
+           "  players token NAME  a new secret token for an existing player (the old one stops working)\n"
+           "It prints \"listening on HOST:PORT\" when it serves, and logs to the error stream.\n"
+           "SIGINT or SIGTERM stop it once the commits in flight are on the disk.\n";
+}
+
+ParsedOptions ParseOptions(int argc, const char* const* argv) {
+    ParsedOptions parsed;
+    Options& options = parsed.options;
+    std::vector<std::string_view> words;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view argument = argv[i];
+        if (argument == "--help" || argument == "-h") {
+            parsed.help = true;
+            return parsed;
+        }
+        const bool takesValue = argument == "--listen" || argument == "--db" || argument == "--speed" ||
+                                argument == "--kingdom" || argument == "--coins" || argument == "--ballots";
+        if (!takesValue) {
+            if (argument.starts_with("-")) {
+                parsed.error = "unexpected option " + std::string(argument);
+                return parsed;
+            }
+            words.push_back(argument);
+            continue;
+        }
+        if (i + 1 >= argc) {
+            parsed.error = std::string(argument) + " needs a value";
+            return parsed;
+        }
+        const std::string_view value = argv[++i];
+        bool ok = true;
+        if (argument == "--listen") {
+            ok = ParseEndpoint(value, options.host, options.port);
+        } else if (argument == "--db") {
+            options.dbPath = value;
+        } else if (argument == "--speed") {
+            ok = ParseInt(value, options.speed, 1, 1'000'000);
+        } else if (argument == "--kingdom") {
+            ok = ParseInt(value, options.player.kingdom, 1, 4);
+        } else if (argument == "--coins") {
+            ok = ParseInt(value, options.player.coins, 0, 2'000'000'000);
+        } else {
+            ok = ParseInt(value, options.player.ballots, 0, 2'000'000'000);
+        }
+        if (!ok) {
+            parsed.error = "bad value for " + std::string(argument) + ": " + std::string(value);
+            return parsed;
+        }
+    }
+    if (words.empty()) {
+        return parsed;
+    }
+    if (words.size() != 3 || words[0] != "players" || (words[1] != "add" && words[1] != "token")) {
+        parsed.error = "unexpected argument " + std::string(words[0]);
+        return parsed;
+    }
+    options.command = words[1] == "add" ? Options::Command::AddPlayer : Options::Command::NewToken;
+    options.player.name = words[2];
+    return parsed;
+}
+
+}  // namespace server

@@ -1,0 +1,50 @@
+// The store's own thread: commits and look-ups run there, one at a time, so that the game's thread
+// never waits for the disk. Each job's completion is posted back to the game's executor.
+#pragma once
+
+#include <asio/any_io_executor.hpp>
+#include <asio/post.hpp>
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <thread>
+
+#include "Store.h"
+
+namespace server {
+
+class StoreWorker {
+public:
+    explicit StoreWorker(store::Store& store);
+    // Finishes the jobs queued, then stops the thread.
+    ~StoreWorker();
+    StoreWorker(const StoreWorker&) = delete;
+    StoreWorker& operator=(const StoreWorker&) = delete;
+
+    // Runs `job` on the store's thread.
+    void Post(std::function<void(store::Store&)> job);
+
+    // Runs `job` on the store's thread, then `done` with its result on `executor`.
+    template <typename Job, typename Done>
+    void Call(asio::any_io_executor executor, Job job, Done done) {
+        Post([executor, job = std::move(job), done = std::move(done)](store::Store& store) mutable {
+            auto result = job(store);
+            asio::post(executor, [done = std::move(done), result = std::move(result)]() mutable {
+                done(std::move(result));
+            });
+        });
+    }
+
+private:
+    void Run();
+
+    store::Store& m_store;
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::deque<std::function<void(store::Store&)>> m_jobs;
+    bool m_stopping = false;
+    std::thread m_thread;
+};
+
+}  // namespace server

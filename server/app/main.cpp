@@ -1,0 +1,104 @@
+// chamber-server: the Chamber's game server. Clients log in over TCP and play against one rules
+// engine; the world lives in a SQLite database.
+#include <asio/io_context.hpp>
+#include <asio/signal_set.hpp>
+#include <csignal>
+#include <iostream>
+
+#include "Hall.h"
+#include "Listener.h"
+#include "Log.h"
+#include "Options.h"
+#include "ServerClock.h"
+#include "Store.h"
+#include "StoreWorker.h"
+
+namespace {
+
+constexpr std::size_t kMaxNameBytes = 64;
+
+int ManagePlayers(const server::Options& options) {
+    const server::PlayerSpec& spec = options.player;
+    if (spec.name.empty() || spec.name.size() > kMaxNameBytes) {
+        std::cerr << "chamber-server: a player's name has 1 to " << kMaxNameBytes << " bytes\n";
+        return 2;
+    }
+    store::Store store(options.dbPath, server::ServerClock::WallNow());
+    const std::string token = store::NewToken();
+    if (options.command == server::Options::Command::AddPlayer) {
+        if (store.FindAccount(spec.name)) {
+            std::cerr << "chamber-server: there is a player named " << spec.name
+                      << " already (players token NAME gives a new token)\n";
+            return 1;
+        }
+        const int id = store.AddPlayer(spec.name, spec.kingdom, spec.coins, spec.ballots, store::HashToken(token));
+        std::cerr << "player " << id << " " << spec.name << " added; the token follows, shown this once\n";
+    } else if (!store.SetToken(spec.name, store::HashToken(token))) {
+        std::cerr << "chamber-server: no player named " << spec.name << "\n";
+        return 1;
+    } else {
+        std::cerr << "new token for " << spec.name << ", shown this once\n";
+    }
+    std::cout << token << std::endl;
+    return 0;
+}
+
+int Serve(const server::Options& options) {
+    store::Store store(options.dbPath, server::ServerClock::WallNow());
+    rules::Engine engine(rules::EngineOptions{.otherPlayersVote = false}, store.Load());
+    asio::io_context io(1);
+    int exitCode = 0;
+    // Declared before the hall, so that its thread ends after the hall's last job was queued.
+    server::StoreWorker worker(store);
+    server::Hall hall(io.get_executor(), engine, worker, server::ServerClock(engine.Now(), options.speed), [&] {
+        exitCode = 1;
+        io.stop();
+    });
+    const asio::ip::tcp::endpoint endpoint(asio::ip::make_address(options.host), options.port);
+    server::Listener listener(io, endpoint, hall);
+    asio::signal_set signals(io, SIGINT, SIGTERM);
+    signals.async_wait([&](const asio::error_code& error, int signal) {
+        if (error) {
+            return;
+        }
+        server::Log(server::Level::Info, "signal " + std::to_string(signal) + ": finishing the commits in flight");
+        listener.Close();
+        hall.Stop([&] { io.stop(); });
+    });
+    hall.Start();
+    listener.Start();
+    const auto bound = listener.Endpoint();
+    server::Log(server::Level::Info, "database " + options.dbPath + ", " +
+                                         std::to_string(engine.State().players.size()) + " players, speed " +
+                                         std::to_string(options.speed));
+    std::cout << "listening on " << bound.address().to_string() << ":" << bound.port() << std::endl;
+    io.run();
+    server::Log(server::Level::Info, exitCode == 0 ? "stopped" : "stopped after a failure");
+    return exitCode;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const server::ParsedOptions parsed = server::ParseOptions(argc, argv);
+    if (parsed.help) {
+        std::cout << server::Usage();
+        return 0;
+    }
+    if (!parsed.error.empty()) {
+        std::cerr << "chamber-server: " << parsed.error << "\n\n" << server::Usage();
+        return 2;
+    }
+    if (!store::InitCrypto()) {
+        std::cerr << "chamber-server: libsodium cannot start\n";
+        return 1;
+    }
+    std::signal(SIGPIPE, SIG_IGN);
+    try {
+        return parsed.options.command == server::Options::Command::Serve ? Serve(parsed.options)
+                                                                          : ManagePlayers(parsed.options);
+    } catch (const std::exception& error) {
+        std::cerr << "chamber-server: " << error.what() << "\n";
+        return 1;
+    }
+}

@@ -1,0 +1,68 @@
+#include "Frame.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "param/ByteOrder.h"
+
+namespace wire {
+
+using odc::param::LoadLE;
+using odc::param::StoreLE;
+
+std::vector<char> EncodeFrame(int id, std::span<const char> image) {
+    std::vector<char> bytes(kLengthSize + kIdSize + image.size());
+    StoreLE(bytes.data(), static_cast<std::uint32_t>(kIdSize + image.size()));
+    StoreLE(bytes.data() + kLengthSize, static_cast<std::uint32_t>(id));
+    std::copy(image.begin(), image.end(), bytes.begin() + kLengthSize + kIdSize);
+    return bytes;
+}
+
+std::span<char> FrameReader::Prepare(std::size_t n) {
+    if (m_begin == m_end) {
+        m_begin = m_end = 0;
+    } else if (m_begin > 0 && m_end + n > m_buffer.size()) {
+        // Move the unread bytes to the front before growing.
+        std::memmove(m_buffer.data(), m_buffer.data() + m_begin, m_end - m_begin);
+        m_end -= m_begin;
+        m_begin = 0;
+    }
+    if (m_end + n > m_buffer.size()) {
+        m_buffer.resize(m_end + n);
+    }
+    return {m_buffer.data() + m_end, n};
+}
+
+void FrameReader::Commit(std::size_t n) {
+    m_end = std::min(m_end + n, m_buffer.size());
+}
+
+void FrameReader::Append(std::span<const char> bytes) {
+    std::span<char> room = Prepare(bytes.size());
+    std::copy(bytes.begin(), bytes.end(), room.begin());
+    Commit(bytes.size());
+}
+
+FrameReader::Status FrameReader::Next(Frame& frame) {
+    if (m_broken) {
+        return Status::Broken;
+    }
+    if (Buffered() < kLengthSize) {
+        return Status::NeedMore;
+    }
+    const std::uint32_t length = LoadLE<std::uint32_t>(m_buffer.data() + m_begin);
+    if (length < kIdSize || length > kMaxFrameLength) {
+        m_broken = true;
+        return Status::Broken;
+    }
+    if (Buffered() < kLengthSize + length) {
+        return Status::NeedMore;
+    }
+    const char* id = m_buffer.data() + m_begin + kLengthSize;
+    frame.id = static_cast<int>(LoadLE<std::uint32_t>(id));
+    frame.image.assign(id + kIdSize, id + length);
+    m_begin += kLengthSize + length;
+    return Status::Ready;
+}
+
+}  // namespace wire

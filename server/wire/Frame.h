@@ -1,0 +1,55 @@
+// Frames of the Chamber's network protocol (server/PROTOCOL.md): a little-endian u32 length of what
+// follows, a little-endian i32 message id, then the CKParam byte image of the message.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace wire {
+
+// The largest length word accepted: 1 MiB of id and image. The largest Chamber message, a list of
+// 655 applications, is about 107 KB.
+inline constexpr std::uint32_t kMaxFrameLength = 1u << 20;
+// The length word and the message id.
+inline constexpr std::size_t kLengthSize = 4;
+inline constexpr std::size_t kIdSize = 4;
+
+struct Frame {
+    int id = 0;
+    std::vector<char> image;
+};
+
+// The bytes of one frame: length word, id, image.
+std::vector<char> EncodeFrame(int id, std::span<const char> image);
+
+// Cuts a byte stream into frames. Bytes arrive in pieces of any size; whole frames come out in
+// order. A length word below the id's size or above kMaxFrameLength makes the stream broken for
+// good: nothing more comes out of it.
+class FrameReader {
+public:
+    enum class Status {
+        NeedMore,  // no whole frame buffered yet
+        Ready,     // `frame` holds the next frame
+        Broken,    // a length word out of bounds: the connection is to be closed
+    };
+
+    // Room for `n` more bytes at the end of the buffer; the caller fills some and calls Commit.
+    std::span<char> Prepare(std::size_t n);
+    void Commit(std::size_t n);
+    // Appends bytes (Prepare, copy, Commit).
+    void Append(std::span<const char> bytes);
+    // Takes the next whole frame, if there is one.
+    Status Next(Frame& frame);
+    // Bytes buffered that are not yet part of a taken frame.
+    std::size_t Buffered() const { return m_end - m_begin; }
+
+private:
+    std::vector<char> m_buffer;
+    std::size_t m_begin = 0;  // first byte not yet taken
+    std::size_t m_end = 0;    // one past the last byte received
+    bool m_broken = false;
+};
+
+}  // namespace wire

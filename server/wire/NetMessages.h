@@ -1,0 +1,58 @@
+// The messages of the network protocol that the Chamber itself does not define: login, its result,
+// the wallet and the heartbeat. Same style as the Chamber's messages: ints with tag 20, texts with
+// tag 40. The Chamber's own messages travel unchanged under their own ids.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "param/CKParam.h"
+
+namespace wire {
+
+inline constexpr int kLogin = 1;        // client -> server: fields 50 name, 51 token
+inline constexpr int kLoginResult = 2;  // server -> client: 31 result; 32 reason; 33 identity, 34, 35
+inline constexpr int kWallet = 3;       // server -> client, whenever it changes: 34 coins, 35 ballots
+inline constexpr int kHeartbeat = 4;    // either way, no fields
+
+namespace field {
+inline constexpr short kName = 50;
+inline constexpr short kToken = 51;
+inline constexpr short kResult = 31;
+inline constexpr short kReason = 32;
+inline constexpr short kIdentity = 33;
+inline constexpr short kCoins = 34;
+inline constexpr short kBallots = 35;
+}  // namespace field
+
+struct Wallet {
+    int coins = 0;
+    int ballots = 0;
+    friend bool operator==(const Wallet&, const Wallet&) = default;
+};
+
+struct Login {
+    std::string name;  // UTF-8
+    std::string token;
+};
+
+// A login result: on success the identity text for SetUserInfo and the wallet, else the reason.
+struct LoginResult {
+    bool ok = false;
+    std::string reason;
+    std::string identity;
+    Wallet wallet;
+};
+
+CKParam MakeLogin(const Login& login);
+// Empty when the name or the token is missing.
+std::optional<Login> ReadLogin(const CKParam& packet);
+
+CKParam MakeLoginAccepted(const std::string& identity, const Wallet& wallet);
+CKParam MakeLoginRefused(const std::string& reason);
+LoginResult ReadLoginResult(const CKParam& packet);
+
+CKParam MakeWallet(const Wallet& wallet);
+std::optional<Wallet> ReadWallet(const CKParam& packet);
+
+}  // namespace wire
