@@ -162,14 +162,6 @@ std::string Engine::IdentityOf(int playerId) const {
         .ToUtf8();
 }
 
-bool Engine::CanPay(int playerId, int code) const {
-    const Player* player = PlayerById(playerId);
-    if (player == nullptr) {
-        return false;
-    }
-    return code >= 10000 ? player->coins >= code - 10000 : player->ballots >= code;
-}
-
 void Engine::SetWallet(int playerId, int coins, int ballots) {
     if (Player* player = MutablePlayer(playerId)) {
         player->coins = coins;

@@ -112,9 +112,6 @@ public:
     // The identity text of a player for the screen: "UserId", "level" (1 the king, 2 ... 4 the
     // other ranks, 0 without a post) and "family" (the kingdom).
     std::string IdentityOf(int playerId) const;
-    // The wallet behind the host's OnUserHasPower: code >= 10000 asks for code - 10000 M coins,
-    // a smaller code for that many ballots.
-    bool CanPay(int playerId, int code) const;
     void SetWallet(int playerId, int coins, int ballots);
 
     // A player's client connects: it gets the job table with the clock and every list.

@@ -31,6 +31,12 @@ struct Wallet {
     friend bool operator==(const Wallet&, const Wallet&) = default;
 };
 
+// The answer to the Chamber's OnUserHasPower: a code of 10000 or more asks for code - 10000 M
+// coins, a smaller code for that many ballots.
+constexpr bool CanPay(const Wallet& wallet, int code) {
+    return code >= 10000 ? wallet.coins >= code - 10000 : wallet.ballots >= code;
+}
+
 struct Login {
     std::string name;  // UTF-8
     std::string token;

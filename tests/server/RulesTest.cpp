@@ -209,16 +209,6 @@ TEST_F(RulesTest, AMuteLastsNoLongerThanTheRankAllows) {
     EXPECT_EQ(Refusal(kKing, kMute, MakeMuteRequest(u"云裳", 60)), std::nullopt);
 }
 
-TEST_F(RulesTest, TheWalletAnswersInTheHostsEncoding) {
-    EXPECT_TRUE(server.CanPay(kXiaoWu, 10000 + 1000));
-    EXPECT_FALSE(server.CanPay(kXiaoWu, 10000 + 1001));
-    EXPECT_TRUE(server.CanPay(kXiaoWu, 30));
-    EXPECT_FALSE(server.CanPay(kXiaoWu, 31));
-    server.SetWallet(kXiaoWu, 5, 0);
-    EXPECT_FALSE(server.CanPay(kXiaoWu, 1));
-    EXPECT_FALSE(server.CanPay(9999, 1)) << "nobody";
-}
-
 TEST_F(RulesTest, ADamagedImageOrAnUnknownRequestIsIgnored) {
     const char garbage[] = "not a packet at all";
     server.Receive(kXiaoWu, kApply, garbage, sizeof garbage);

@@ -11,6 +11,7 @@ std::string Usage() {
     return "usage: chamber-sim [SCENARIO] [--out DIR] [--seed N] [--tz ZONE] [--no-pictures]\n"
            "       chamber-sim --window [--player NAME] [--jump DURATION] [--out DIR] [--seed N] [--tz "
            "ZONE]\n"
+           "       chamber-sim [SCENARIO | --window] --connect HOST:PORT --player NAME --token TOKEN [...]\n"
            "\n"
            "Plays SCENARIO (default: the built-in tour of the Chamber) against the simulated server and\n"
            "writes DIR/transcript.txt (also printed) and the pictures DIR/NN-name.png (default DIR: out).\n"
@@ -20,7 +21,9 @@ std::string Usage() {
            "  --window        play in a window: F5 moves time on, F9 saves a picture, F10 F11 F12 as in\n"
            "                  the Chamber\n"
            "  --player NAME   who plays in the window (default 小舞)\n"
-           "  --jump DURATION how far F5 moves time, e.g. 30m, 1h, 1d (default 1h)\n";
+           "  --jump DURATION how far F5 moves time, e.g. 30m, 1h, 1d (default 1h)\n"
+           "  --connect HOST:PORT  play against chamber-server there, as --player with --token (from\n"
+           "                  chamber-server players add); the server's clock and wallets are its own\n";
 }
 
 ParsedOptions ParseOptions(int argc, const char* const* argv) {
@@ -35,7 +38,7 @@ ParsedOptions ParseOptions(int argc, const char* const* argv) {
         } else if (argument == "--window") {
             options.window = true;
         } else if (argument == "--out" || argument == "--tz" || argument == "--player" ||
-                   argument == "--seed" || argument == "--jump") {
+                   argument == "--seed" || argument == "--jump" || argument == "--connect" || argument == "--token") {
             if (i + 1 >= argc) {
                 parsed.error = std::string(argument) + " needs a value";
                 return parsed;
@@ -47,6 +50,18 @@ ParsedOptions ParseOptions(int argc, const char* const* argv) {
                 options.timeZone = text;
             } else if (argument == "--player") {
                 options.player = text;
+            } else if (argument == "--token") {
+                options.token = text;
+            } else if (argument == "--connect") {
+                const std::size_t colon = text.rfind(':');
+                const std::string_view port = colon == std::string_view::npos ? "" : text.substr(colon + 1);
+                const auto [end, error] =
+                    std::from_chars(port.data(), port.data() + port.size(), options.connectPort);
+                if (colon == 0 || port.empty() || error != std::errc() || end != port.data() + port.size() ||
+                    options.connectPort == 0) {
+                    parsed.error = "--connect takes HOST:PORT";
+                }
+                options.connectHost = text.substr(0, colon);
             } else if (argument == "--seed") {
                 const auto [end, error] =
                     std::from_chars(text.data(), text.data() + text.size(), options.seed);
@@ -67,6 +82,9 @@ ParsedOptions ParseOptions(int argc, const char* const* argv) {
         if (!parsed.error.empty()) {
             return parsed;
         }
+    }
+    if (parsed.error.empty() && !options.connectHost.empty() && options.token.empty()) {
+        parsed.error = "--connect needs the player's --token";
     }
     return parsed;
 }

@@ -13,8 +13,12 @@ struct Options {
     std::string timeZone = "CST-8";  // China Standard Time, written so that it needs no tzdata
     bool pictures = true;
     bool window = false;
-    std::string player = "小舞";      // who plays in the window
+    std::string player = "小舞";      // who plays in the window, or logs in to a network server
     std::int64_t jumpMs = 3'600'000;  // how far F5 moves time in the window
+    // A network server instead of the in-process one: its address and the player's token.
+    std::string connectHost;  // empty: the in-process server
+    unsigned short connectPort = 0;
+    std::string token;
 };
 
 struct ParsedOptions {

@@ -83,8 +83,15 @@ int RunScenario(const Options& options) {
         transcript.Line("# chamber-sim transcript of " + (options.scenarioFile.empty()
                                                               ? std::string("the built-in tour")
                                                               : options.scenarioFile));
-        transcript.Line("# seed " + std::to_string(options.seed) + ", time zone " + options.timeZone);
-        Session session(options.seed, transcript);
+        transcript.Line(options.connectHost.empty()
+                            ? "# seed " + std::to_string(options.seed) + ", time zone " + options.timeZone
+                            : "# server " + options.connectHost + ":" + std::to_string(options.connectPort) +
+                                  ", time zone " + options.timeZone);
+        const std::unique_ptr<GameLink> link = MakeLink(options, transcript);
+        if (!link) {
+            return 2;
+        }
+        Session session(*link, transcript);
         ScenarioRunner::PictureTaker takePicture;
         if (drawing.renderer) {
             takePicture = [&drawing](const std::string& path) {

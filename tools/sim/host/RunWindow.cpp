@@ -42,9 +42,13 @@ int RunWindow(const Options& options) {
     transcript.Line("# chamber-sim window, seed " + std::to_string(options.seed) + ", time zone " +
                     options.timeZone);
     {
-        Session session(options.seed, transcript);
+        const std::unique_ptr<GameLink> link = MakeLink(options, transcript);
+        if (!link) {
+            return 2;
+        }
+        Session session(*link, transcript);
         if (!session.Login(options.player)) {
-            std::cerr << "chamber-sim: no player named " << options.player << "\n";
+            std::cerr << "chamber-sim: " << options.player << " cannot log in\n";
             return 2;
         }
         session.Open();
@@ -60,7 +64,9 @@ int RunWindow(const Options& options) {
             }
             transcript.Line("[" + session.Stamp() + "] > jump " + std::to_string(options.jumpMs / 1000) +
                             "s (F5)");
-            session.Jump(options.jumpMs);
+            if (!session.Jump(options.jumpMs)) {
+                transcript.Line(1, "! the network server keeps its own time: no jumps");
+            }
         };
         double last = window.Seconds();
         while (!window.ShouldClose()) {
@@ -71,7 +77,7 @@ int RunWindow(const Options& options) {
             const double now = window.Seconds();
             const auto elapsed = static_cast<std::int64_t>((now - last) * 1000);
             if (elapsed > 0) {
-                session.Wait(std::min(elapsed, kLongestFrameMs));
+                session.Frame(std::min(elapsed, kLongestFrameMs));
                 last = now;
             }
             renderer->Draw();

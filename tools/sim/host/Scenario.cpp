@@ -9,7 +9,7 @@ namespace sim {
 
 namespace {
 
-constexpr std::array<std::pair<Verb, std::string_view>, 13> kVerbs = {{
+constexpr std::array<std::pair<Verb, std::string_view>, 14> kVerbs = {{
     {Verb::Say, "say"},
     {Verb::Login, "login"},
     {Verb::Open, "open"},
@@ -23,7 +23,11 @@ constexpr std::array<std::pair<Verb, std::string_view>, 13> kVerbs = {{
     {Verb::Jump, "jump"},
     {Verb::Wallet, "wallet"},
     {Verb::Picture, "picture"},
+    {Verb::Await, "await"},
 }};
+
+// How long `await` waits when no duration is given.
+constexpr std::int64_t kDefaultAwaitMs = 10'000;
 
 constexpr std::string_view kBlanks = " \t";
 
@@ -130,6 +134,12 @@ std::string ReadArguments(Command& command, std::string_view rest) {
         case Verb::Jump:
             command.number = ParseDuration(rest);
             return command.number > 0 ? "" : "a duration such as 30s, 5m, 2h or 1d";
+        case Verb::Await: {
+            const std::string_view id = NextWord(rest);
+            command.number2 = rest.empty() ? kDefaultAwaitMs : ParseDuration(rest);
+            const bool good = ParseInt(id, command.number) && command.number > 0 && command.number2 > 0;
+            return good ? "" : "await MESSAGE_ID [DURATION]";
+        }
         case Verb::Wallet: {
             const std::string_view coins = NextWord(rest);
             const std::string_view ballots = NextWord(rest);

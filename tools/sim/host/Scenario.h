@@ -24,7 +24,8 @@ enum class Verb {
     Wait,
     Jump,
     Wallet,
-    Picture
+    Picture,
+    Await
 };
 
 struct Command {
@@ -32,8 +33,8 @@ struct Command {
     Verb verb;
     std::string target;        // a widget, a player, an answer, a picture name, a heading
     std::string text;          // type: the text to type
-    std::int64_t number = 0;   // key: scan code; wait and jump: milliseconds; wallet: M coins
-    std::int64_t number2 = 0;  // wallet: ballots
+    std::int64_t number = 0;   // key: scan code; wait and jump: milliseconds; wallet: M coins; await: id
+    std::int64_t number2 = 0;  // wallet: ballots; await: milliseconds at most
 };
 
 struct ScenarioError {

@@ -33,6 +33,8 @@ std::string CommandText(const Command& command) {
         case Verb::Wait:
         case Verb::Jump:
             return text + " " + std::to_string(command.number / 1000) + "s";
+        case Verb::Await:
+            return text + " " + std::to_string(command.number) + " " + MessageName(static_cast<int>(command.number));
         default:
             return text + " " + command.target;
     }
@@ -116,13 +118,27 @@ bool ScenarioRunner::Execute(const Command& command) {
             return true;
         case Verb::Wait:
         case Verb::Jump:
-            (command.verb == Verb::Wait ? m_session.Wait(command.number) : m_session.Jump(command.number));
+            if (command.verb == Verb::Wait) {
+                m_session.Wait(command.number);
+            } else if (!m_session.Jump(command.number)) {
+                Missed("the network server keeps its own time: no jumps");
+                return false;
+            }
             if (const auto clock = Inspect(u"Chamber/m_GuiCommon.SIServerTimer")) {
                 m_transcript.Line(1, "server clock " + Quoted(clock->text.ToUtf8()));
             }
             return true;
         case Verb::Wallet:
-            m_session.SetWallet(static_cast<int>(command.number), static_cast<int>(command.number2));
+            if (!m_session.SetWallet(static_cast<int>(command.number), static_cast<int>(command.number2))) {
+                Missed("the network server owns the wallets");
+                return false;
+            }
+            return true;
+        case Verb::Await:
+            if (!m_session.Await(static_cast<int>(command.number), command.number2)) {
+                Missed("no message " + std::to_string(command.number) + " arrived");
+                return false;
+            }
             return true;
         case Verb::Picture: {
             char number[16];

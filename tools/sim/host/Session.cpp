@@ -1,6 +1,7 @@
 #include "Session.h"
 
 #include <algorithm>
+#include <chrono>
 
 #include "OrnDanceChamberTesting.h"
 #include "PacketText.h"
@@ -12,22 +13,32 @@ namespace sim {
 namespace {
 
 constexpr int kTickMs = 1000;
+// How long the network is handled between looks while waiting for a message.
+constexpr std::chrono::milliseconds kAwaitStep{20};
 
 bool IsResult(int id) {
     return id == ChamberMsg::kApplyResult || id == ChamberMsg::kImpeachResult ||
            id == ChamberMsg::kVoteResult || id == ChamberMsg::kMuteResult;
 }
 
+std::int64_t WallMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::system_clock::now().time_since_epoch())
+        .count();
+}
+
 }  // namespace
 
-Session::Session(std::uint64_t seed, Transcript& transcript)
-    : m_nowMs(rules::kWorldStart * 1000),
+Session::Session(GameLink& link, Transcript& transcript)
+    : m_link(link),
+      m_nowMs(rules::kWorldStart * 1000),
       m_transcript(transcript),
-      m_server(rules::EngineOptions{seed}),
-      m_host(m_server, transcript),
+      m_host(link, transcript),
       m_watcher(transcript) {
-    // The screen's local clock is the simulated one: no wall clock anywhere.
-    SetLocalClockSource([this] { return m_nowMs / 1000; });
+    if (!m_link.LiveClock()) {
+        // The screen's local clock is the simulated one: no wall clock anywhere.
+        SetLocalClockSource([this] { return m_nowMs / 1000; });
+    }
 }
 
 Session::~Session() {
@@ -36,25 +47,23 @@ Session::~Session() {
 }
 
 std::string Session::Stamp() const {
-    return FormatTime(m_nowMs / 1000).ToUtf8();
+    return FormatTime((m_link.LiveClock() ? WallMs() : m_nowMs) / 1000).ToUtf8();
 }
 
 bool Session::Login(std::string_view name) {
-    const rules::Player* player = m_server.FindPlayer(name);
-    if (player == nullptr) {
+    if (!m_link.Login(name)) {
         return false;
     }
-    m_host.SetPlayer(player->id);
     m_identity.clear();
     RefreshIdentity();
     if (m_open) {
-        m_server.Connect(player->id);
+        m_link.ScreenOpened();
     }
     return true;
 }
 
 void Session::RefreshIdentity() {
-    const std::string identity = m_server.IdentityOf(m_host.PlayerId());
+    const std::string identity = m_link.Identity();
     if (identity != m_identity) {
         m_identity = identity;
         m_transcript.Line(1, "SetUserInfo(" + Quoted(identity) + ")");
@@ -70,7 +79,7 @@ void Session::Open() {
     m_transcript.Line(1, "Show(true) -> " + std::to_string(m_host.Show(true)));
     if (!m_open) {
         m_open = true;
-        m_server.Connect(m_host.PlayerId());
+        m_link.ScreenOpened();
     }
 }
 
@@ -80,7 +89,7 @@ void Session::Close() {
 }
 
 void Session::Deliver() {
-    for (const rules::Message& message : m_server.TakeMessages()) {
+    for (const rules::Message& message : m_link.Take()) {
         CKParam packet;
         packet.SetBufferPtr(message.image.data(), static_cast<int>(message.image.size()));
         m_transcript.Line(1, "server -> SetRecParam(0, " + std::to_string(message.id) + " " +
@@ -91,6 +100,7 @@ void Session::Deliver() {
             m_transcript.Line(3, line);
         }
         m_host.SetRecParam(0, message.id, packet);
+        m_arrived.insert(message.id);
         m_watcher.Look(IsResult(message.id));
     }
     RefreshIdentity();
@@ -107,27 +117,58 @@ bool Session::Settle() {
     return true;
 }
 
+void Session::Tick(std::int64_t ms) {
+    m_nowMs += ms;
+    GUI::Testing::AdvanceTime(static_cast<int>(ms));
+    m_link.Advance(m_nowMs);
+}
+
 void Session::Wait(std::int64_t ms) {
     while (ms > 0) {
         const std::int64_t step = std::min<std::int64_t>(ms, kTickMs);
         ms -= step;
-        m_nowMs += step;
-        GUI::Testing::AdvanceTime(static_cast<int>(step));
-        m_server.AdvanceTo(m_nowMs / 1000);
+        m_link.Poll(std::chrono::milliseconds(m_link.LiveClock() ? step : 0));
+        Tick(step);
         Deliver();
     }
     m_watcher.Look();
 }
 
-void Session::Jump(std::int64_t ms) {
-    m_nowMs += ms;
-    m_server.AdvanceTo(m_nowMs / 1000);
+void Session::Frame(std::int64_t ms) {
+    m_link.Poll(std::chrono::milliseconds(0));
+    Tick(ms);
     Deliver();
-    Wait(kTickMs);
+    m_watcher.Look();
 }
 
-void Session::SetWallet(int coins, int ballots) {
-    m_server.SetWallet(m_host.PlayerId(), coins, ballots);
+bool Session::Jump(std::int64_t ms) {
+    if (m_link.LiveClock()) {
+        return false;
+    }
+    m_nowMs += ms;
+    m_link.Advance(m_nowMs);
+    Deliver();
+    Wait(kTickMs);
+    return true;
+}
+
+bool Session::Await(int id, std::int64_t timeoutMs) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        Deliver();
+        if (m_arrived.contains(id)) {
+            m_arrived.clear();
+            m_watcher.Look();
+            return true;
+        }
+        if (!m_link.LiveClock() || std::chrono::steady_clock::now() >= deadline) {
+            return false;
+        }
+        const auto before = std::chrono::steady_clock::now();
+        m_link.Poll(kAwaitStep);
+        Tick(std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - before)
+                 .count());
+    }
 }
 
 }  // namespace sim

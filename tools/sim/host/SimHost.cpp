@@ -7,12 +7,12 @@
 namespace sim {
 
 std::string SimHost::Wallet() const {
-    const rules::Player* player = m_server.PlayerById(m_player);
-    if (player == nullptr) {
+    const std::optional<wire::Wallet> wallet = m_link.Wallet();
+    if (!wallet) {
         return "(nobody logged in)";
     }
-    return "(" + player->name + ": " + std::to_string(player->coins) + " M币, " +
-           std::to_string(player->ballots) + " 选票)";
+    return "(" + m_link.PlayerName() + ": " + std::to_string(wallet->coins) + " M币, " +
+           std::to_string(wallet->ballots) + " 选票)";
 }
 
 void SimHost::OnExit() {
@@ -34,12 +34,13 @@ int SimHost::OnSendParam(int channel, int id, CKParam& packet) {
     for (const std::string& line : DescribePacket(id, image.data(), static_cast<int>(image.size()))) {
         m_transcript.Line(3, line);
     }
-    m_server.Receive(m_player, id, image.data(), static_cast<int>(image.size()));
+    m_link.Send(id, image);
     return 0;
 }
 
 bool SimHost::OnUserHasPower(int code) {
-    const bool can = m_server.CanPay(m_player, code);
+    const std::optional<wire::Wallet> wallet = m_link.Wallet();
+    const bool can = wallet && wire::CanPay(*wallet, code);
     m_transcript.Line(
         1, "OnUserHasPower(" + std::to_string(code) + ") -> " + (can ? "true " : "false ") + Wallet());
     return can;

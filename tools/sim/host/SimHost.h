@@ -1,12 +1,12 @@
 // The simulator's host client: it derives from the Chamber's facade, carries every request to the
-// simulated server as a byte image, answers OnUserHasPower from the player's wallet on the server,
-// and writes each callback with its arguments into the transcript.
+// server as a byte image, answers OnUserHasPower from the player's wallet as the host knows it, and
+// writes each callback with its arguments into the transcript.
 #pragma once
 
 #include <string>
 #include <utility>
 
-#include "Engine.h"
+#include "GameLink.h"
 #include "Transcript.h"
 #include "chamber/CGuiDanceChamber.h"
 
@@ -14,10 +14,8 @@ namespace sim {
 
 class SimHost : public CGuiDanceChamber {
 public:
-    SimHost(rules::Engine& server, Transcript& transcript) : m_server(server), m_transcript(transcript) {}
+    SimHost(GameLink& link, Transcript& transcript) : m_link(link), m_transcript(transcript) {}
 
-    void SetPlayer(int playerId) { m_player = playerId; }
-    int PlayerId() const { return m_player; }
     // Whether OnExit was called since the last look.
     bool TakeExitRequest() { return std::exchange(m_exitRequested, false); }
 
@@ -30,9 +28,8 @@ public:
 private:
     std::string Wallet() const;
 
-    rules::Engine& m_server;
+    GameLink& m_link;
     Transcript& m_transcript;
-    int m_player = 0;
     bool m_exitRequested = false;
 };
 
