@@ -16,6 +16,8 @@ packages=(
     libegl-dev libgl-dev libgl1-mesa-dri libegl-mesa0 libglew-dev libglfw3-dev xvfb xauth
     # the protobuf peer of the packet benchmarks
     libprotobuf-dev protobuf-compiler
+    # the network server: Asio, SQLite, libsodium
+    libasio-dev libsqlite3-dev libsodium-dev
     # hardening: libFuzzer with clang, valgrind's memcheck, coverage reports
     clang libclang-rt-14-dev valgrind gcovr
 )

@@ -57,6 +57,7 @@ public:
     // Clears the bindings and rewinds, ready for the next use.
     void Reset();
 
+    int ColumnCount() const { return sqlite3_column_count(m_stmt); }
     std::int64_t Int(int column) const;
     std::string Text(int column) const;
     std::vector<unsigned char> Blob(int column) const;

@@ -53,6 +53,12 @@ ChildProcess::~ChildProcess() {
     }
 }
 
+void ChildProcess::Signal(int signal) const {
+    if (m_pid > 0 && !m_reaped) {
+        kill(m_pid, signal);
+    }
+}
+
 std::optional<int> ChildProcess::Wait(std::chrono::milliseconds timeout) {
     if (m_pid <= 0 || m_reaped) {
         return std::nullopt;
@@ -72,7 +78,7 @@ std::optional<int> ChildProcess::Wait(std::chrono::milliseconds timeout) {
 }
 
 std::string MakeTempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "chamber-sim-test-XXXXXX").string();
+    std::string pattern = (std::filesystem::temp_directory_path() / "chamber-test-XXXXXX").string();
     return mkdtemp(pattern.data()) != nullptr ? pattern : std::string();
 }
 

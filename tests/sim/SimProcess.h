@@ -20,6 +20,8 @@ public:
     ChildProcess& operator=(const ChildProcess&) = delete;
 
     bool Started() const { return m_pid > 0; }
+    // Sends a signal (SIGTERM, SIGKILL, ...) to the process.
+    void Signal(int signal) const;
     // The exit code, or nullopt when the process still runs after `timeout` (or died of a signal).
     std::optional<int> Wait(std::chrono::milliseconds timeout);
 

@@ -1,0 +1,163 @@
+// chamber-server end to end over loopback, with a raw client that writes its own frames: logins,
+// what the screen never would send, and answered requests surviving a stop and a kill.
+#include <gtest/gtest.h>
+
+#include "ServerFixture.h"
+#include "chamber/ChamberRecords.h"
+#include "param/ChamberMessages.h"
+
+namespace server::test {
+namespace {
+
+using namespace ChamberMsg;
+
+// The starting world: election 1 (post 3) is under way; post 6's election is announced.
+constexpr int kElectionUnderWay = 1;
+
+constexpr const char* kLedgerSize = "SELECT COUNT(*) FROM ledger";
+constexpr const char* kAgree = "SELECT agree FROM applications WHERE apply_id = 1";
+constexpr const char* kOppose = "SELECT oppose FROM applications WHERE apply_id = 1";
+
+struct Answer {
+    int result = -1;
+    std::string reason;
+};
+
+Answer Ask(RawClient& client, int id, const CKParam& request) {
+    client.Send(id, request);
+    const std::optional<wire::Frame> frame = client.NextWith(id + 1);
+    if (!frame) {
+        return {};
+    }
+    const Result result = ReadResult(PacketOf(*frame));
+    return {result.result.value_or(-1), result.reason.value_or(CString()).ToUtf8()};
+}
+
+class NetworkTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(server.Start()) << server.Log(); }
+
+    ServerProcess server;
+};
+
+TEST_F(NetworkTest, OnlyTheRightTokenLogsAPlayerIn) {
+    const std::string token = server.AddPlayer("甲", {"--kingdom", "3", "--coins", "700", "--ballots", "4"});
+    ASSERT_EQ(token.size(), 64u);
+    EXPECT_TRUE(server.AddPlayer("甲").empty()) << "a name is taken once";
+    RawClient client(server.Port());
+    for (const auto& [name, attempt] : {std::pair<std::string, std::string>{"乙", token},
+                                        {"甲", std::string(64, '0')},
+                                        {"甲", token.substr(1)},
+                                        {"凌霄", token}}) {
+        const wire::LoginResult result = client.Login(name, attempt);
+        EXPECT_FALSE(result.ok) << name;
+        EXPECT_EQ(result.reason, "玩家名或令牌不对");
+    }
+    const wire::LoginResult result = client.Login("甲", token);
+    ASSERT_TRUE(result.ok) << result.reason;
+    EXPECT_EQ(result.identity, "UserId=3005;level=0;family=3");
+    EXPECT_EQ(result.wallet, (wire::Wallet{700, 4}));
+    EXPECT_TRUE(client.NextWith(kJobTableWithClock)) << "the job table follows a login";
+    EXPECT_TRUE(client.NextWith(kApplicationList));
+    EXPECT_EQ(server.Log().find(token), std::string::npos) << "no token in the log";
+}
+
+TEST_F(NetworkTest, WhatTheScreenNeverSendsIsRefusedAndChangesNothing) {
+    const std::string token = server.AddPlayer("甲", {"--ballots", "2"});
+    const std::string world = DumpWorld(server.DbPath());
+    RawClient client(server.Port());
+    EXPECT_EQ(Ask(client, kVote, MakeVoteRequest(kElectionUnderWay, 1)).reason, "请先登录");
+    ASSERT_TRUE(client.Login("甲", token).ok);
+    struct Case {
+        int id;
+        CKParam request;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {kImpeach, MakeImpeachRequest(2), "只有国王才能发起弹劾"},
+        {kVote, MakeVoteRequest(kElectionUnderWay, 3), "选票不足"},
+        {kVote, MakeVoteRequest(kElectionUnderWay, -3), "选票不足"},
+        {kVote, MakeVoteRequest(99, 1), "投票对象不存在"},
+        {kMute, MakeMuteRequest(u"凌霄", 600), "您没有职位，不能禁言"},
+        {kApply, MakeApplyRequest(1), "该职位已有人担任"},
+    };
+    for (const Case& c : cases) {
+        const Answer answer = Ask(client, c.id, c.request);
+        EXPECT_EQ(answer.result, 0) << c.reason;
+        EXPECT_EQ(answer.reason, c.reason);
+    }
+    EXPECT_EQ(DumpWorld(server.DbPath()), world);
+    EXPECT_EQ(QueryInt(server.DbPath(), kLedgerSize), 0);
+}
+
+TEST_F(NetworkTest, AVoteOnAFinishedElectionIsRefused) {
+    ASSERT_TRUE(server.Stop());
+    // A day of the server's clock passes in a second: the election closes at once.
+    ASSERT_TRUE(server.Start({"--speed", "86400"})) << server.Log();
+    const std::string token = server.AddPlayer("甲");
+    RawClient client(server.Port());
+    ASSERT_TRUE(client.Login("甲", token).ok);
+    ASSERT_TRUE(client.NextWith(kJobTableWithClock)) << "the closing is pushed";
+    ASSERT_TRUE(client.NextWith(kJobTableWithClock, 10s)) << "the closing is pushed";
+    const std::string world = DumpWorld(server.DbPath());
+    const Answer answer = Ask(client, kVote, MakeVoteRequest(kElectionUnderWay, 1));
+    EXPECT_EQ(answer.result, 0);
+    EXPECT_EQ(answer.reason, "投票对象不存在");
+    EXPECT_EQ(DumpWorld(server.DbPath()), world);
+    EXPECT_EQ(QueryInt(server.DbPath(), kLedgerSize), 0);
+}
+
+TEST_F(NetworkTest, ASecondLoginClosesTheFirstConnection) {
+    const std::string token = server.AddPlayer("甲");
+    RawClient first(server.Port());
+    ASSERT_TRUE(first.Login("甲", token).ok);
+    RawClient second(server.Port());
+    ASSERT_TRUE(second.Login("甲", token).ok);
+    EXPECT_TRUE(first.ClosedByServer());
+    EXPECT_EQ(Ask(second, kVote, MakeVoteRequest(kElectionUnderWay, 1)).result, 1);
+}
+
+TEST_F(NetworkTest, AnsweredRequestsSurviveAStopAndAKill) {
+    const std::string token = server.AddPlayer("甲");
+    const std::int64_t agree = QueryInt(server.DbPath(), kAgree);
+    const std::int64_t oppose = QueryInt(server.DbPath(), kOppose);
+    {
+        RawClient client(server.Port());
+        ASSERT_TRUE(client.Login("甲", token).ok);
+        ASSERT_EQ(Ask(client, kApply, MakeApplyRequest(6)).result, 1);
+        ASSERT_EQ(Ask(client, kVote, MakeVoteRequest(kElectionUnderWay, 2)).result, 1);
+    }
+    const std::string world = DumpWorld(server.DbPath());
+    ASSERT_TRUE(server.Stop()) << server.Log();
+    EXPECT_EQ(DumpWorld(server.DbPath()), world);
+    ASSERT_TRUE(server.Start()) << server.Log();
+    {
+        RawClient client(server.Port());
+        const wire::LoginResult login = client.Login("甲", token);
+        ASSERT_TRUE(login.ok);
+        EXPECT_EQ(login.wallet, (wire::Wallet{1000 - 300, 30 - 2})) << "the wallet as it was";
+        EXPECT_EQ(DumpWorld(server.DbPath()), world);
+        ASSERT_EQ(Ask(client, kVote, MakeVoteRequest(kElectionUnderWay, -5)).result, 1);
+        // Killed the moment the answer arrived: the vote is on the disk all the same.
+        server.Kill();
+    }
+    EXPECT_EQ(QueryInt(server.DbPath(), kLedgerSize), 3);
+    EXPECT_EQ(QueryInt(server.DbPath(), kAgree), agree + 2);
+    EXPECT_EQ(QueryInt(server.DbPath(), kOppose), oppose + 5);
+    ASSERT_TRUE(server.Start()) << server.Log();
+    RawClient client(server.Port());
+    const wire::LoginResult login = client.Login("甲", token);
+    EXPECT_EQ(login.wallet, (wire::Wallet{700, 30 - 7}));
+    const std::optional<wire::Frame> list = client.NextWith(kApplicationList);
+    ASSERT_TRUE(list);
+    const CKParam packet = PacketOf(*list);
+    ASSERT_EQ(ReadEntryCount(packet), 5) << "four of the starting world and 甲's candidacy";
+    const std::optional<UniteApplyJob> election = ReadApplication(packet, 0);
+    ASSERT_TRUE(election);
+    EXPECT_EQ(election->agreeVotes, agree + 2);
+    EXPECT_EQ(election->opposeVotes, oppose + 5);
+    EXPECT_EQ(ReadApplication(packet, 4)->userName, CString(u"甲"));
+}
+
+}  // namespace
+}  // namespace server::test

@@ -1,0 +1,190 @@
+#include "ServerFixture.h"
+
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <regex>
+#include <thread>
+
+#include "Sqlite.h"
+
+namespace server::test {
+
+ServerProcess::ServerProcess() : m_dir(sim::test::MakeTempDir()), m_db(m_dir + "/chamber.db") {}
+
+std::string ServerProcess::Log() const {
+    return sim::test::ReadText(m_dir + "/server-" + std::to_string(m_runs) + ".log");
+}
+
+bool ServerProcess::Start(const std::vector<std::string>& extra) {
+    std::vector<std::string> argv = {ODC_SERVER_BINARY, "--db", m_db, "--listen", "127.0.0.1:0"};
+    argv.insert(argv.end(), extra.begin(), extra.end());
+    ++m_runs;
+    m_process = std::make_unique<sim::test::ChildProcess>(argv, std::vector<std::string>{},
+                                                          m_dir + "/server-" + std::to_string(m_runs) + ".log");
+    const std::regex listening(R"(listening on 127\.0\.0\.1:(\d+))");
+    const auto deadline = std::chrono::steady_clock::now() + 10s;
+    while (std::chrono::steady_clock::now() < deadline) {
+        std::smatch match;
+        const std::string log = Log();
+        if (std::regex_search(log, match, listening)) {
+            m_port = static_cast<unsigned short>(std::stoi(match[1]));
+            return true;
+        }
+        std::this_thread::sleep_for(20ms);
+    }
+    return false;
+}
+
+bool ServerProcess::Stop() {
+    m_process->Signal(SIGTERM);
+    return m_process->Wait(10s) == 0;
+}
+
+void ServerProcess::Kill() {
+    m_process->Signal(SIGKILL);
+    m_process->Wait(10s);
+}
+
+std::string ServerProcess::RunPlayers(const std::vector<std::string>& arguments) {
+    std::vector<std::string> argv = {ODC_SERVER_BINARY, "--db", m_db, "players"};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    const std::string output = m_dir + "/players.out";
+    sim::test::ChildProcess process(argv, {}, output);
+    if (process.Wait(10s) != 0) {
+        return {};
+    }
+    std::smatch match;
+    const std::string text = sim::test::ReadText(output);
+    const std::regex token(R"((^|\n)([0-9a-f]{64})\n)");
+    return std::regex_search(text, match, token) ? match[2].str() : std::string();
+}
+
+std::string ServerProcess::AddPlayer(const std::string& name, const std::vector<std::string>& extra) {
+    std::vector<std::string> arguments = {"add", name};
+    arguments.insert(arguments.end(), extra.begin(), extra.end());
+    return RunPlayers(arguments);
+}
+
+std::string ServerProcess::NewToken(const std::string& name) {
+    return RunPlayers({"token", name});
+}
+
+RawClient::RawClient(unsigned short port) {
+    m_fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (connect(m_fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+        close(m_fd);
+        m_fd = -1;
+        return;
+    }
+    const int one = 1;
+    setsockopt(m_fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+}
+
+RawClient::~RawClient() {
+    if (m_fd >= 0) {
+        close(m_fd);
+    }
+}
+
+void RawClient::SendBytes(std::span<const char> bytes) {
+    while (!bytes.empty()) {
+        const ssize_t sent = send(m_fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+        if (sent <= 0) {
+            return;
+        }
+        bytes = bytes.subspan(static_cast<std::size_t>(sent));
+    }
+}
+
+void RawClient::Send(int id, const CKParam& packet) {
+    SendBytes(wire::EncodeFrame(id, {packet.GetBufferPtr(), static_cast<std::size_t>(packet.GetLength())}));
+}
+
+std::optional<wire::Frame> RawClient::Next(std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    wire::Frame frame;
+    while (m_reader.Next(frame) != wire::FrameReader::Status::Ready) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        pollfd ready{m_fd, POLLIN, 0};
+        if (m_closed || left.count() <= 0 || poll(&ready, 1, static_cast<int>(left.count())) <= 0) {
+            return std::nullopt;
+        }
+        const std::span<char> room = m_reader.Prepare(64 * 1024);
+        const ssize_t n = recv(m_fd, room.data(), room.size(), 0);
+        if (n <= 0) {
+            m_closed = true;
+            return std::nullopt;
+        }
+        m_reader.Commit(static_cast<std::size_t>(n));
+    }
+    return frame;
+}
+
+std::optional<wire::Frame> RawClient::NextWith(int id, std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (std::chrono::steady_clock::now() < deadline) {
+        std::optional<wire::Frame> frame = Next(
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()));
+        if (!frame || frame->id == id) {
+            return frame;
+        }
+    }
+    return std::nullopt;
+}
+
+wire::LoginResult RawClient::Login(const std::string& name, const std::string& token) {
+    Send(wire::kLogin, wire::MakeLogin({name, token}));
+    const std::optional<wire::Frame> answer = NextWith(wire::kLoginResult);
+    if (!answer) {
+        wire::LoginResult none;
+        none.reason = "no answer";
+        return none;
+    }
+    return wire::ReadLoginResult(PacketOf(*answer));
+}
+
+bool RawClient::ClosedByServer(std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (!m_closed && std::chrono::steady_clock::now() < deadline) {
+        Next(std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()));
+    }
+    return m_closed;
+}
+
+std::string DumpWorld(const std::string& dbPath) {
+    store::Database db(dbPath);
+    std::string dump;
+    for (const char* table : {"meta", "players", "posts", "applications", "mutes_used", "muted"}) {
+        store::Statement rows(db, std::string("SELECT * FROM ") + table + " ORDER BY 1, 2");
+        dump += std::string(table) + ":\n";
+        while (rows.Step()) {
+            for (int column = 0; column < rows.ColumnCount(); ++column) {
+                dump += rows.Text(column) + "|";
+            }
+            dump += "\n";
+        }
+    }
+    return dump;
+}
+
+std::int64_t QueryInt(const std::string& dbPath, const std::string& sql) {
+    store::Database db(dbPath);
+    return db.QueryInt(sql);
+}
+
+CKParam PacketOf(const wire::Frame& frame) {
+    CKParam packet;
+    packet.SetBufferPtr(frame.image.data(), static_cast<int>(frame.image.size()));
+    return packet;
+}
+
+}  // namespace server::test

@@ -1,0 +1,84 @@
+// What the server's end-to-end tests share: chamber-server started on a fresh database on a free
+// loopback port, players added through its command line, a raw client that writes frames itself,
+// and a dump of the store to compare.
+#pragma once
+
+#include <chrono>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "Frame.h"
+#include "NetMessages.h"
+#include "SimProcess.h"
+#include "param/CKParam.h"
+
+namespace server::test {
+
+using namespace std::chrono_literals;
+
+class ServerProcess {
+public:
+    // A fresh database in a folder of its own; the server is not started yet.
+    ServerProcess();
+    // Starts chamber-server with `extra` arguments; false when it does not listen within 10 s.
+    bool Start(const std::vector<std::string>& extra = {});
+    // SIGTERM (and waits for a clean exit) or SIGKILL.
+    bool Stop();
+    void Kill();
+    // Adds a player through `chamber-server players add`; returns the token.
+    std::string AddPlayer(const std::string& name, const std::vector<std::string>& extra = {});
+    // A new token for a player of the starting world (`players token`).
+    std::string NewToken(const std::string& name);
+
+    unsigned short Port() const { return m_port; }
+    const std::string& Dir() const { return m_dir; }
+    const std::string& DbPath() const { return m_db; }
+    std::string Log() const;
+
+private:
+    std::string RunPlayers(const std::vector<std::string>& arguments);
+
+    std::string m_dir;
+    std::string m_db;
+    int m_runs = 0;
+    std::unique_ptr<sim::test::ChildProcess> m_process;
+    unsigned short m_port = 0;
+};
+
+// A client that is not the module: it writes and reads frames itself, on a blocking socket.
+class RawClient {
+public:
+    explicit RawClient(unsigned short port);
+    ~RawClient();
+    RawClient(const RawClient&) = delete;
+    RawClient& operator=(const RawClient&) = delete;
+
+    bool Connected() const { return m_fd >= 0; }
+    void Send(int id, const CKParam& packet);
+    void SendBytes(std::span<const char> bytes);
+    // The next frame; empty after `timeout` or when the server closed the connection.
+    std::optional<wire::Frame> Next(std::chrono::milliseconds timeout = 5s);
+    // Frames are skipped until one with `id`.
+    std::optional<wire::Frame> NextWith(int id, std::chrono::milliseconds timeout = 5s);
+    wire::LoginResult Login(const std::string& name, const std::string& token);
+    // Whether the server closes the connection within `timeout`.
+    bool ClosedByServer(std::chrono::milliseconds timeout = 5s);
+
+private:
+    int m_fd = -1;
+    bool m_closed = false;
+    wire::FrameReader m_reader;
+};
+
+// Every row of every table of the store but the ledger, as text, for comparisons.
+std::string DumpWorld(const std::string& dbPath);
+// The first column of the first row of a query on the store.
+std::int64_t QueryInt(const std::string& dbPath, const std::string& sql);
+
+// The restored packet of a frame.
+CKParam PacketOf(const wire::Frame& frame);
+
+}  // namespace server::test

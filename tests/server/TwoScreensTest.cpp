@@ -1,0 +1,113 @@
+// Two players on two screens against one chamber-server: each screen is chamber-sim playing a
+// scenario headless, the module itself driven through GUI::Testing.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <thread>
+
+#include "ServerFixture.h"
+
+namespace server::test {
+namespace {
+
+// One chamber-sim playing `scenario` as `player` against the server.
+class Screen {
+public:
+    Screen(const ServerProcess& server, const std::string& player, const std::string& token,
+           const std::string& scenario)
+        : m_dir(server.Dir() + "/" + player) {
+        std::filesystem::create_directories(m_dir);
+        std::ofstream(m_dir + "/play.chamber") << scenario;
+        m_process = std::make_unique<sim::test::ChildProcess>(
+            std::vector<std::string>{ODC_SIM_BINARY, m_dir + "/play.chamber", "--no-pictures", "--out", m_dir,
+                                     "--tz", "UTC", "--connect", "127.0.0.1:" + std::to_string(server.Port()),
+                                     "--player", player, "--token", token},
+            std::vector<std::string>{}, m_dir + "/console.txt");
+    }
+
+    std::string Transcript() const { return sim::test::ReadText(m_dir + "/transcript.txt"); }
+    // Waits until the transcript holds `text`.
+    bool Reaches(const std::string& text) const {
+        const auto deadline = std::chrono::steady_clock::now() + 20s;
+        while (Transcript().find(text) == std::string::npos) {
+            if (std::chrono::steady_clock::now() > deadline) {
+                return false;
+            }
+            std::this_thread::sleep_for(20ms);
+        }
+        return true;
+    }
+    // The exit code: 0 when every command was carried out.
+    std::optional<int> Finish() { return m_process->Wait(30s); }
+    // What the transcript says after the first line holding `marker`.
+    std::string After(const std::string& marker) const {
+        const std::string text = Transcript();
+        const std::size_t at = text.find(marker);
+        return at == std::string::npos ? std::string() : text.substr(at);
+    }
+
+private:
+    std::string m_dir;
+    std::unique_ptr<sim::test::ChildProcess> m_process;
+};
+
+std::string VotesForShownInRow0(const std::string& transcript) {
+    std::smatch match;
+    const std::regex votes("m_GuiJobVotes.SIJlinVotes0 \"(\\d+)\"");
+    return std::regex_search(transcript, match, votes) ? match[1].str() : std::string();
+}
+
+TEST(TwoScreensTest, AVoteOnOneScreenShowsOnTheOthersOpenVoteList) {
+    ServerProcess server;
+    ASSERT_TRUE(server.Start()) << server.Log();
+    const std::string watcherToken = server.AddPlayer("乙", {"--kingdom", "2"});
+    const std::string voterToken = server.AddPlayer("甲");
+    Screen watcher(server, "乙", watcherToken,
+                   "login 乙\nopen\nclick m_GuiCommon.ArryIBNations[2]\nclick m_GuiJobDetail.SIUserVotes\n"
+                   "await 10000022 20s\nawait 10000028 20s\n");
+    ASSERT_TRUE(watcher.Reaches("> await 10000022")) << watcher.Transcript();
+    const std::string before = VotesForShownInRow0(watcher.Transcript());
+    ASSERT_FALSE(before.empty()) << watcher.Transcript();
+
+    Screen voter(server, "甲", voterToken,
+                 "login 甲\nopen\nclick m_GuiCommon.ArryIBNations[5]\nclick m_GuiJobDetail.SIRequest\n"
+                 "answer yes\nawait 10000018\nanswer yes\nkey F11\n"
+                 "click m_GuiCommon.ArryIBNations[2]\nclick m_GuiJobDetail.SIUserVotes\n"
+                 "click m_GuiJobVotes.SIExitJob0\nawait 10000026\n");
+    EXPECT_EQ(voter.Finish(), 0) << voter.Transcript();
+    EXPECT_EQ(watcher.Finish(), 0) << watcher.Transcript();
+    EXPECT_NE(watcher.After("> await 10000022").find("jobId=6 applyType=1"), std::string::npos);
+    EXPECT_NE(watcher.After("> await 10000022").find("userName=\"甲\""), std::string::npos)
+        << "甲's candidacy for post 6 reached the other screen";
+    EXPECT_EQ(VotesForShownInRow0(watcher.After("> await 10000028")), std::to_string(std::stoi(before) + 1))
+        << watcher.Transcript();
+}
+
+TEST(TwoScreensTest, AnElectionEndsOnTheServersClockOnBothScreens) {
+    ServerProcess server;
+    ASSERT_TRUE(server.Start({"--speed", "20000"})) << server.Log();
+    std::vector<std::unique_ptr<Screen>> screens;
+    for (const std::string name : {"甲", "乙"}) {
+        screens.push_back(std::make_unique<Screen>(server, name, server.AddPlayer(name),
+                                                   "login " + name + "\nawait 10000014\nopen\nawait 10000012 30s\n"));
+    }
+    for (const std::unique_ptr<Screen>& screen : screens) {
+        EXPECT_EQ(screen->Finish(), 0) << screen->Transcript();
+    }
+    const std::int64_t winner = QueryInt(server.DbPath(), "SELECT holder_id FROM posts WHERE job_id = 3");
+    ASSERT_GE(winner, 3001) << "a candidate of the starting world won post 3";
+    ASSERT_LE(winner, 3003);
+    const char* names[] = {"青衣", "飞燕", "踏雪"};
+    for (const std::unique_ptr<Screen>& screen : screens) {
+        EXPECT_NE(screen->After("> await 10000012").find("m_GuiCommon.ArryIBNationsButton[2] \"【YEL】"),
+                  std::string::npos)
+            << screen->Transcript();
+        EXPECT_NE(screen->After("> await 10000012").find(std::string("【WHI】") + names[winner - 3001]),
+                  std::string::npos);
+    }
+}
+
+}  // namespace
+}  // namespace server::test
