@@ -1,31 +1,44 @@
 #include "Connection.h"
 
-#include <asio/read.hpp>
 #include <asio/write.hpp>
 
 #include "Hall.h"
-#include "Log.h"
 
 namespace server {
 
 namespace {
 
-constexpr std::size_t kReadChunk = 64 * 1024;
+// Reads take what the socket has, up to this much; a longer frame grows the buffer.
+constexpr std::size_t kReadChunk = 4096;
 // Frames gathered into one write.
 constexpr std::size_t kWriteGather = 64;
+// The kernel's send buffer of a connection: with the queue limit, what a client that does not read
+// can cost the machine.
+constexpr int kSendBuffer = 256 * 1024;
 
-std::string PeerOf(const asio::ip::tcp::socket& socket) {
+std::string AddressOf(const asio::ip::tcp::socket& socket, bool withPort) {
     asio::error_code error;
     const auto endpoint = socket.remote_endpoint(error);
-    return error ? std::string("?") : endpoint.address().to_string() + ":" + std::to_string(endpoint.port());
+    if (error) {
+        return "?";
+    }
+    return endpoint.address().to_string() + (withPort ? ":" + std::to_string(endpoint.port()) : "");
 }
 
 }  // namespace
 
-Connection::Connection(asio::ip::tcp::socket socket, Hall& hall)
-    : m_socket(std::move(socket)), m_idle(m_socket.get_executor()), m_hall(hall), m_peer(PeerOf(m_socket)) {
+Connection::Connection(asio::ip::tcp::socket socket, Hall& hall, const Limits& limits)
+    : Peer(AddressOf(socket, true), AddressOf(socket, false)),
+      m_socket(std::move(socket)),
+      m_idle(m_socket.get_executor()),
+      m_resume(m_socket.get_executor()),
+      m_hall(hall),
+      m_limits(limits),
+      m_tokens(limits.burst),
+      m_refilled(std::chrono::steady_clock::now()) {
     asio::error_code ignored;
     m_socket.set_option(asio::ip::tcp::no_delay(true), ignored);
+    m_socket.set_option(asio::socket_base::send_buffer_size(kSendBuffer), ignored);
 }
 
 void Connection::Start() {
@@ -34,10 +47,10 @@ void Connection::Start() {
 }
 
 void Connection::ArmIdleTimer() {
-    m_idle.expires_after(kIdleTimeout);
-    m_idle.async_wait([self = shared_from_this()](const asio::error_code& error) {
+    m_idle.expires_after(m_limits.idleTimeout);
+    m_idle.async_wait([self = Self()](const asio::error_code& error) {
         if (!error) {
-            self->Close("silent for " + std::to_string(kIdleTimeout.count()) + " s");
+            self->Close("no whole frame for " + std::to_string(self->m_limits.idleTimeout.count()) + " ms");
         }
     });
 }
@@ -45,7 +58,7 @@ void Connection::ArmIdleTimer() {
 void Connection::Read() {
     const std::span<char> room = m_reader.Prepare(kReadChunk);
     m_socket.async_read_some(asio::buffer(room.data(), room.size()),
-                             [self = shared_from_this()](const asio::error_code& error, std::size_t n) {
+                             [self = Self()](const asio::error_code& error, std::size_t n) {
                                  if (!self->m_open) {
                                      return;
                                  }
@@ -54,24 +67,55 @@ void Connection::Read() {
                                      return;
                                  }
                                  self->m_reader.Commit(n);
-                                 self->ArmIdleTimer();
-                                 wire::Frame frame;
-                                 for (;;) {
-                                     const auto status = self->m_reader.Next(frame);
-                                     if (status == wire::FrameReader::Status::NeedMore) {
-                                         break;
-                                     }
-                                     if (status == wire::FrameReader::Status::Broken) {
-                                         self->Close("frame length out of bounds");
-                                         return;
-                                     }
-                                     self->m_hall.Receive(*self, std::move(frame));
-                                     if (!self->m_open) {
-                                         return;
-                                     }
-                                 }
-                                 self->Read();
+                                 self->Dispatch();
                              });
+}
+
+bool Connection::TakeToken() {
+    if (m_limits.framesPerSecond <= 0) {
+        return true;
+    }
+    const auto now = std::chrono::steady_clock::now();
+    const double seconds = std::chrono::duration<double>(now - m_refilled).count();
+    m_tokens = std::min(m_limits.burst, m_tokens + seconds * m_limits.framesPerSecond);
+    m_refilled = now;
+    if (m_tokens < 1) {
+        return false;
+    }
+    m_tokens -= 1;
+    return true;
+}
+
+void Connection::Dispatch() {
+    wire::Frame frame;
+    for (;;) {
+        if (!TakeToken()) {
+            // Over its rate: the frames wait in the buffer and the socket is not read meanwhile.
+            const auto wait = std::chrono::duration<double>((1 - m_tokens) / m_limits.framesPerSecond);
+            m_resume.expires_after(std::chrono::duration_cast<std::chrono::microseconds>(wait));
+            m_resume.async_wait([self = Self()](const asio::error_code& error) {
+                if (!error && self->m_open) {
+                    self->Dispatch();
+                }
+            });
+            return;
+        }
+        const wire::FrameReader::Status status = m_reader.Next(frame);
+        if (status == wire::FrameReader::Status::NeedMore) {
+            m_tokens += 1;  // nothing was spent
+            break;
+        }
+        if (status == wire::FrameReader::Status::Broken) {
+            Close("frame length out of bounds");
+            return;
+        }
+        ArmIdleTimer();
+        m_hall.Receive(*this, std::move(frame));
+        if (!m_open) {
+            return;
+        }
+    }
+    Read();
 }
 
 void Connection::Send(SharedFrame frame) {
@@ -80,7 +124,7 @@ void Connection::Send(SharedFrame frame) {
     }
     m_queuedBytes += frame->size();
     m_queue.push_back(std::move(frame));
-    if (m_queuedBytes > kMaxQueuedBytes) {
+    if (m_queuedBytes > m_limits.maxQueuedBytes) {
         Close("does not read what it is sent (" + std::to_string(m_queuedBytes) + " bytes queued)");
         return;
     }
@@ -97,24 +141,23 @@ void Connection::Write() {
         buffers.emplace_back(asio::buffer(*m_queue[i]));
     }
     m_writing = true;
-    asio::async_write(m_socket, buffers,
-                      [self = shared_from_this(), count](const asio::error_code& error, std::size_t) {
-                          self->m_writing = false;
-                          if (!self->m_open) {
-                              return;
-                          }
-                          if (error) {
-                              self->Close(error.message());
-                              return;
-                          }
-                          for (std::size_t i = 0; i < count; ++i) {
-                              self->m_queuedBytes -= self->m_queue.front()->size();
-                              self->m_queue.pop_front();
-                          }
-                          if (!self->m_queue.empty()) {
-                              self->Write();
-                          }
-                      });
+    asio::async_write(m_socket, buffers, [self = Self(), count](const asio::error_code& error, std::size_t) {
+        self->m_writing = false;
+        if (!self->m_open) {
+            return;
+        }
+        if (error) {
+            self->Close(error.message());
+            return;
+        }
+        for (std::size_t i = 0; i < count; ++i) {
+            self->m_queuedBytes -= self->m_queue.front()->size();
+            self->m_queue.pop_front();
+        }
+        if (!self->m_queue.empty()) {
+            self->Write();
+        }
+    });
 }
 
 void Connection::Close(const std::string& why) {
@@ -124,6 +167,7 @@ void Connection::Close(const std::string& why) {
     m_open = false;
     asio::error_code ignored;
     m_idle.cancel();
+    m_resume.cancel();
     m_socket.shutdown(asio::ip::tcp::socket::shutdown_both, ignored);
     m_socket.close(ignored);
     m_hall.Leave(*this, why);

@@ -1,5 +1,7 @@
 #include "Hall.h"
 
+#include <unordered_map>
+
 #include "Log.h"
 #include "NetMessages.h"
 #include "param/ChamberMessages.h"
@@ -39,12 +41,13 @@ std::string ReasonOf(const rules::Message& result) {
 }  // namespace
 
 Hall::Hall(asio::any_io_executor executor, rules::Engine& engine, StoreWorker& store, ServerClock clock,
-           std::function<void()> fatal)
+           const Limits& limits, std::function<void()> fatal)
     : m_executor(std::move(executor)),
       m_engine(engine),
       m_store(store),
       m_clock(clock),
       m_ticker(m_executor),
+      m_limits(limits),
       m_fatal(std::move(fatal)) {}
 
 void Hall::Start() {
@@ -65,66 +68,62 @@ void Hall::Tick() {
     });
 }
 
-void Hall::Join(const std::shared_ptr<Connection>& connection) {
+bool Hall::Join(const std::shared_ptr<Peer>& peer) {
     if (m_stopping) {
-        return;
+        return false;
     }
-    m_connections.emplace(connection.get(), connection);
-    Log(Level::Info, "connected " + connection->Peer());
-    connection->Start();
+    m_peers.emplace(peer.get(), peer);
+    Log(Level::Info, "connected " + peer->Address());
+    return true;
 }
 
-void Hall::Leave(Connection& connection, const std::string& why) {
-    std::string who = connection.Peer();
-    if (connection.playerId != 0) {
-        who += " (player " + std::to_string(connection.playerId) + ")";
-        if (const auto it = m_online.find(connection.playerId);
-            it != m_online.end() && it->second.lock().get() == &connection) {
+void Hall::Leave(Peer& peer, const std::string& why) {
+    std::string who = peer.Address();
+    if (peer.playerId != 0) {
+        who += " (player " + std::to_string(peer.playerId) + ")";
+        if (const auto it = m_online.find(peer.playerId); it != m_online.end() && it->second.lock().get() == &peer) {
             m_online.erase(it);
-            m_identities.erase(connection.playerId);
+            m_identities.erase(peer.playerId);
         }
     }
     Log(Level::Info, "closed " + who + ": " + why);
-    m_connections.erase(&connection);
+    m_peers.erase(&peer);
 }
 
-std::shared_ptr<Connection> Hall::Online(int playerId) const {
+std::shared_ptr<Peer> Hall::Online(int playerId) const {
     const auto it = m_online.find(playerId);
     return it != m_online.end() ? it->second.lock() : nullptr;
 }
 
-void Hall::Receive(Connection& connection, wire::Frame frame) {
+void Hall::Receive(Peer& peer, wire::Frame frame) {
     if (m_stopping || m_failed) {
         return;
     }
     if (frame.id == wire::kLogin) {
-        Login(connection, frame);
+        Login(peer, frame);
     } else if (frame.id == wire::kHeartbeat) {
-        SendTo(connection, wire::kHeartbeat, CKParam());
+        SendTo(peer, wire::kHeartbeat, CKParam());
         Flush();
     } else if (IsRequest(frame.id)) {
-        Request(connection, std::move(frame));
+        Request(peer, std::move(frame));
     } else {
-        Log(Level::Warn, "refused message " + std::to_string(frame.id) + " from " + connection.Peer() +
+        Log(Level::Warn, "refused message " + std::to_string(frame.id) + " from " + peer.Address() +
                              ": not a request of the Chamber");
     }
 }
 
-void Hall::SendTo(Connection& connection, int id, const CKParam& packet) {
-    m_pending.out.push_back({Outgoing::To::Connection, connection.weak_from_this(), 0, Encode(id, packet)});
+void Hall::SendTo(Peer& peer, int id, const CKParam& packet) {
+    m_pending.out.push_back({Outgoing::To::Peer, peer.weak_from_this(), 0, Encode(id, packet)});
 }
 
-void Hall::Login(Connection& connection, const wire::Frame& frame) {
+void Hall::Login(Peer& peer, const wire::Frame& frame) {
     CKParam packet;
     std::optional<wire::Login> login;
     if (packet.SetBufferPtr(frame.image.data(), static_cast<int>(frame.image.size())) == 0) {
         login = wire::ReadLogin(packet);
     }
-    const char* refusal = !login ? kBadLogin : connection.playerId != 0 ? kAlreadyLoggedIn : nullptr;
-    if (refusal != nullptr) {
-        Log(Level::Warn, "refused login from " + connection.Peer() + ": " + refusal);
-        SendTo(connection, wire::kLoginResult, wire::MakeLoginRefused(refusal));
-        Flush();
+    if (!login || peer.playerId != 0) {
+        RefuseLogin(peer, !login ? kBadLogin : kAlreadyLoggedIn);
         return;
     }
     m_store.Call(
@@ -137,60 +136,82 @@ void Hall::Login(Connection& connection, const wire::Frame& frame) {
                 return std::nullopt;
             }
         },
-        [this, connection = connection.weak_from_this(), name = login->name,
+        [this, peer = peer.weak_from_this(), name = login->name,
          token = login->token](const std::optional<store::Account>& account) {
-            FinishLogin(connection, name, token, account);
+            FinishLogin(peer, name, token, account);
         });
 }
 
-void Hall::FinishLogin(const std::weak_ptr<Connection>& weak, const std::string& name, const std::string& token,
+void Hall::FinishLogin(const std::weak_ptr<Peer>& weak, const std::string& name, const std::string& token,
                        const std::optional<store::Account>& account) {
-    const std::shared_ptr<Connection> connection = weak.lock();
-    if (!connection || !connection->IsOpen() || m_stopping || m_failed) {
+    const std::shared_ptr<Peer> peer = weak.lock();
+    if (!peer || !peer->IsOpen() || m_stopping || m_failed) {
         return;
     }
     if (!account || !store::TokenMatches(token, account->token)) {
-        Log(Level::Warn, "refused login of " + name + " from " + connection->Peer() + ": " +
+        Log(Level::Warn, "refused login of " + name + " from " + peer->Address() + ": " +
                              (account ? "wrong token" : "no such player"));
-        SendTo(*connection, wire::kLoginResult, wire::MakeLoginRefused(kLoginRefused));
-        Flush();
+        RefuseLogin(*peer, kLoginRefused);
         return;
     }
+    m_failedLogins.erase(peer->Host());
     const int id = account->player.id;
     if (m_engine.PlayerById(id) == nullptr) {
         m_engine.AdoptPlayer(account->player);
     }
-    if (const std::shared_ptr<Connection> earlier = Online(id); earlier && earlier != connection) {
-        earlier->Close("logged in again from " + connection->Peer());
+    if (const std::shared_ptr<Peer> earlier = Online(id); earlier && earlier != peer) {
+        earlier->Close("logged in again from " + peer->Address());
     }
-    connection->playerId = id;
-    m_online[id] = connection;
-    Log(Level::Info, "logged in " + name + " (player " + std::to_string(id) + ") from " + connection->Peer());
+    peer->playerId = id;
+    m_online[id] = peer;
+    Log(Level::Info, "logged in " + name + " (player " + std::to_string(id) + ") from " + peer->Address());
     const rules::Player& player = *m_engine.PlayerById(id);
     const std::string identity = m_engine.IdentityOf(id);
     m_identities[id] = identity;
-    SendTo(*connection, wire::kLoginResult,
-           wire::MakeLoginAccepted(identity, {player.coins, player.ballots}));
+    SendTo(*peer, wire::kLoginResult, wire::MakeLoginAccepted(identity, {player.coins, player.ballots}));
     m_engine.Connect(id);
-    Step(connection.get(), m_engine.TakeMessages());
+    Step(peer.get(), m_engine.TakeMessages());
 }
 
-void Hall::Request(Connection& connection, wire::Frame frame) {
-    if (connection.playerId == 0) {
-        Log(Level::Warn, "refused message " + std::to_string(frame.id) + " from " + connection.Peer() +
+void Hall::RefuseLogin(Peer& peer, const char* reason) {
+    const auto now = std::chrono::steady_clock::now();
+    Failures& failures = m_failedLogins[peer.Host()];
+    if (now - failures.since > std::chrono::minutes(1)) {
+        failures = {0, now};
+    }
+    if (++failures.count > m_limits.failedLoginsPerMinute) {
+        peer.Close("too many failed logins from " + peer.Host());
+        return;
+    }
+    Log(Level::Warn, "refused login from " + peer.Address() + ": " + reason);
+    // Answered late, so that trying tokens one after another gets nowhere.
+    auto timer = std::make_shared<asio::steady_timer>(m_executor, m_limits.failedLoginDelay);
+    timer->async_wait([this, timer, weak = peer.weak_from_this(), reason](const asio::error_code& error) {
+        const std::shared_ptr<Peer> late = weak.lock();
+        if (error || !late || !late->IsOpen() || m_stopping) {
+            return;
+        }
+        SendTo(*late, wire::kLoginResult, wire::MakeLoginRefused(reason));
+        Flush();
+    });
+}
+
+void Hall::Request(Peer& peer, wire::Frame frame) {
+    if (peer.playerId == 0) {
+        Log(Level::Warn, "refused message " + std::to_string(frame.id) + " from " + peer.Address() +
                              ": not logged in");
-        SendTo(connection, frame.id + 1, rules::MakeRefusal(kLogInFirst));
+        SendTo(peer, frame.id + 1, rules::MakeRefusal(kLogInFirst));
         Flush();
         return;
     }
-    const rules::Outcome outcome = m_engine.Receive(connection.playerId, frame.id, frame.image.data(),
+    const rules::Outcome outcome = m_engine.Receive(peer.playerId, frame.id, frame.image.data(),
                                                     static_cast<int>(frame.image.size()));
     std::vector<rules::Message> messages = m_engine.TakeMessages();
-    const std::string who = "player " + std::to_string(connection.playerId);
+    const std::string who = "player " + std::to_string(peer.playerId);
     switch (outcome) {
         case rules::Outcome::Accepted:
             m_pending.batch.ledger.push_back(
-                {m_engine.Now(), connection.playerId, frame.id, std::move(frame.image)});
+                {m_engine.Now(), peer.playerId, frame.id, std::move(frame.image)});
             break;
         case rules::Outcome::Refused:
             Log(Level::Info, "refused message " + std::to_string(frame.id) + " of " + who + ": " +
@@ -199,13 +220,13 @@ void Hall::Request(Connection& connection, wire::Frame frame) {
         case rules::Outcome::Ignored:
             Log(Level::Warn, "refused message " + std::to_string(frame.id) + " of " + who +
                                  ": the image is not a packet");
-            SendTo(connection, frame.id + 1, rules::MakeRefusal(kBadRequest));
+            SendTo(peer, frame.id + 1, rules::MakeRefusal(kBadRequest));
             break;
     }
-    Step(&connection, std::move(messages));
+    Step(&peer, std::move(messages));
 }
 
-void Hall::Step(Connection* origin, std::vector<rules::Message> messages) {
+void Hall::Step(Peer* origin, std::vector<rules::Message> messages) {
     const rules::Changes changes = m_engine.TakeChanges();
     if (!changes.Empty()) {
         m_pending.batch.Add(changes, m_engine.State());
@@ -213,9 +234,9 @@ void Hall::Step(Connection* origin, std::vector<rules::Message> messages) {
     for (rules::Message& message : messages) {
         SharedFrame frame = Encode(message.id, message.image);
         if (message.to == rules::kEveryone) {
-            m_pending.out.push_back({Outgoing::To::Everyone, {}, 0, std::move(frame)});
+            m_pending.out.push_back({Outgoing::To::Everyone, {}, 0, std::move(frame), message.entryKey});
         } else if (origin != nullptr) {
-            m_pending.out.push_back({Outgoing::To::Connection, origin->weak_from_this(), 0, std::move(frame)});
+            m_pending.out.push_back({Outgoing::To::Peer, origin->weak_from_this(), 0, std::move(frame)});
         } else {
             m_pending.out.push_back({Outgoing::To::Player, {}, message.to, std::move(frame)});
         }
@@ -281,25 +302,40 @@ void Hall::Flush() {
 }
 
 void Hall::Deliver(const std::vector<Outgoing>& out) {
-    for (const Outgoing& outgoing : out) {
-        std::vector<std::shared_ptr<Connection>> targets;
+    // A batch of many votes on one application pushes its counts once, as they stand last.
+    std::unordered_map<int, std::size_t> latest;
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        if (out[i].key != 0) {
+            latest[out[i].key] = i;
+        }
+    }
+    std::vector<std::shared_ptr<Peer>> everyone;
+    for (const auto& [id, peer] : m_online) {
+        everyone.push_back(peer.lock());
+    }
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        const Outgoing& outgoing = out[i];
+        if (outgoing.key != 0 && latest[outgoing.key] != i) {
+            continue;
+        }
+        std::shared_ptr<Peer> target;
         switch (outgoing.to) {
-            case Outgoing::To::Connection:
-                targets.push_back(outgoing.connection.lock());
+            case Outgoing::To::Peer:
+                target = outgoing.peer.lock();
                 break;
             case Outgoing::To::Player:
-                targets.push_back(Online(outgoing.playerId));
+                target = Online(outgoing.playerId);
                 break;
             case Outgoing::To::Everyone:
-                for (const auto& [id, connection] : m_online) {
-                    targets.push_back(connection.lock());
+                for (const std::shared_ptr<Peer>& peer : everyone) {
+                    if (peer) {
+                        peer->Send(outgoing.frame);
+                    }
                 }
                 break;
         }
-        for (const std::shared_ptr<Connection>& target : targets) {
-            if (target) {
-                target->Send(outgoing.frame);
-            }
+        if (target) {
+            target->Send(outgoing.frame);
         }
     }
 }
@@ -315,12 +351,12 @@ void Hall::FinishStopping() {
     if (m_committing || !m_stopped) {
         return;
     }
-    std::vector<std::shared_ptr<Connection>> open;
-    for (const auto& [key, connection] : m_connections) {
-        open.push_back(connection);
+    std::vector<std::shared_ptr<Peer>> open;
+    for (const auto& [key, peer] : m_peers) {
+        open.push_back(peer);
     }
-    for (const std::shared_ptr<Connection>& connection : open) {
-        connection->Close("the server stops");
+    for (const std::shared_ptr<Peer>& peer : open) {
+        peer->Close("the server stops");
     }
     std::exchange(m_stopped, {})();
 }

@@ -1,11 +1,12 @@
 #include "Listener.h"
 
+#include "Connection.h"
 #include "Log.h"
 
 namespace server {
 
-Listener::Listener(asio::io_context& io, const asio::ip::tcp::endpoint& endpoint, Hall& hall)
-    : m_acceptor(io, endpoint), m_hall(hall) {}
+Listener::Listener(asio::io_context& io, const asio::ip::tcp::endpoint& endpoint, Hall& hall, const Limits& limits)
+    : m_acceptor(io, endpoint), m_hall(hall), m_limits(limits) {}
 
 void Listener::Close() {
     asio::error_code ignored;
@@ -21,7 +22,10 @@ void Listener::Accept() {
             // Out of descriptors and the like: the connection is lost, the listener goes on.
             Log(Level::Warn, "accept failed: " + error.message());
         } else {
-            m_hall.Join(std::make_shared<Connection>(std::move(socket), m_hall));
+            const auto connection = std::make_shared<Connection>(std::move(socket), m_hall, m_limits);
+            if (m_hall.Join(connection)) {
+                connection->Start();
+            }
         }
         Accept();
     });

@@ -40,7 +40,7 @@ bool ParseEndpoint(std::string_view text, std::string& host, unsigned short& por
 }  // namespace
 
 std::string Usage() {
-    return "usage: chamber-server [--listen HOST:PORT] [--db FILE] [--speed N]\n"
+    return "usage: chamber-server [--listen HOST:PORT] [--db FILE] [--speed N] [LIMITS]\n"
            "       chamber-server [--db FILE] players add NAME [--kingdom N] [--coins N] [--ballots N]\n"
            "       chamber-server [--db FILE] players token NAME\n"
            "\n"
@@ -48,6 +48,12 @@ std::string Usage() {
            "  --listen HOST:PORT  where to listen (default 127.0.0.1:7400; port 0 picks a free one)\n"
            "  --db FILE           the database (default chamber.db; a new file gets the starting world)\n"
            "  --speed N           the server's clock runs N times faster than the wall clock (default 1)\n"
+           "LIMITS, each client's:\n"
+           "  --idle-timeout S    closed after S seconds without a whole frame (default 60)\n"
+           "  --rate N            at most N frames a second, 2N in a burst; 0: no limit (default 50)\n"
+           "  --max-queue BYTES   closed when more than this waits to be written to it (default 1048576)\n"
+           "  --failed-login-delay MS  a refused login is answered this late (default 1000); more than\n"
+           "                      10 refusals a minute close the address's connection\n"
            "  players add NAME    a new player without a post (kingdom 1 to 4, default 1; 1000 M coins and\n"
            "                      30 ballots unless told); prints the player's secret token on a line of its own\n"
            "  players token NAME  a new secret token for an existing player (the old one stops working)\n"
@@ -66,7 +72,9 @@ ParsedOptions ParseOptions(int argc, const char* const* argv) {
             return parsed;
         }
         const bool takesValue = argument == "--listen" || argument == "--db" || argument == "--speed" ||
-                                argument == "--kingdom" || argument == "--coins" || argument == "--ballots";
+                                argument == "--kingdom" || argument == "--coins" || argument == "--ballots" ||
+                                argument == "--idle-timeout" || argument == "--rate" || argument == "--max-queue" ||
+                                argument == "--failed-login-delay";
         if (!takesValue) {
             if (argument.starts_with("-")) {
                 parsed.error = "unexpected option " + std::string(argument);
@@ -89,6 +97,22 @@ ParsedOptions ParseOptions(int argc, const char* const* argv) {
             ok = ParseInt(value, options.speed, 1, 1'000'000);
         } else if (argument == "--kingdom") {
             ok = ParseInt(value, options.player.kingdom, 1, 4);
+        } else if (argument == "--idle-timeout" || argument == "--rate" || argument == "--max-queue" ||
+                   argument == "--failed-login-delay") {
+            int number = 0;
+            ok = ParseInt(value, number, 0, 1'000'000'000);
+            Limits& limits = options.limits;
+            if (argument == "--idle-timeout") {
+                ok = ok && number > 0;
+                limits.idleTimeout = std::chrono::seconds(number);
+            } else if (argument == "--rate") {
+                limits.framesPerSecond = number;
+                limits.burst = 2.0 * number;
+            } else if (argument == "--max-queue") {
+                limits.maxQueuedBytes = static_cast<std::size_t>(number);
+            } else {
+                limits.failedLoginDelay = std::chrono::milliseconds(number);
+            }
         } else if (argument == "--coins") {
             ok = ParseInt(value, options.player.coins, 0, 2'000'000'000);
         } else {

@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "Limits.h"
+
 namespace server {
 
 struct PlayerSpec {
@@ -18,6 +20,7 @@ struct Options {
     unsigned short port = 7400;
     std::string dbPath = "chamber.db";
     int speed = 1;
+    Limits limits;
     PlayerSpec player;  // players add / players token
 };
 

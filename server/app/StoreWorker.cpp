@@ -2,9 +2,16 @@
 
 namespace server {
 
-StoreWorker::StoreWorker(store::Store& store) : m_store(store), m_thread([this] { Run(); }) {}
+StoreWorker::StoreWorker(store::Store& store, Mode mode) : m_store(store) {
+    if (mode == Mode::OwnThread) {
+        m_thread = std::thread([this] { Run(); });
+    }
+}
 
 StoreWorker::~StoreWorker() {
+    if (!m_thread.joinable()) {
+        return;
+    }
     {
         const std::lock_guard lock(m_mutex);
         m_stopping = true;
@@ -14,6 +21,10 @@ StoreWorker::~StoreWorker() {
 }
 
 void StoreWorker::Post(std::function<void(store::Store&)> job) {
+    if (!m_thread.joinable()) {
+        job(m_store);
+        return;
+    }
     {
         const std::lock_guard lock(m_mutex);
         m_jobs.push_back(std::move(job));

@@ -1,5 +1,6 @@
 // The store's own thread: commits and look-ups run there, one at a time, so that the game's thread
-// never waits for the disk. Each job's completion is posted back to the game's executor.
+// never waits for the disk. Each job's completion is posted back to the game's executor. A worker
+// without a thread runs each job at once on the caller's thread (the fuzzer's deterministic runs).
 #pragma once
 
 #include <asio/any_io_executor.hpp>
@@ -16,7 +17,8 @@ namespace server {
 
 class StoreWorker {
 public:
-    explicit StoreWorker(store::Store& store);
+    enum class Mode { OwnThread, Inline };
+    explicit StoreWorker(store::Store& store, Mode mode = Mode::OwnThread);
     // Finishes the jobs queued, then stops the thread.
     ~StoreWorker();
     StoreWorker(const StoreWorker&) = delete;

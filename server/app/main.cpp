@@ -2,6 +2,8 @@
 // engine; the world lives in a SQLite database.
 #include <asio/io_context.hpp>
 #include <asio/signal_set.hpp>
+#include <sys/resource.h>
+
 #include <csignal>
 #include <iostream>
 
@@ -50,12 +52,13 @@ int Serve(const server::Options& options) {
     int exitCode = 0;
     // Declared before the hall, so that its thread ends after the hall's last job was queued.
     server::StoreWorker worker(store);
-    server::Hall hall(io.get_executor(), engine, worker, server::ServerClock(engine.Now(), options.speed), [&] {
-        exitCode = 1;
-        io.stop();
-    });
+    server::Hall hall(io.get_executor(), engine, worker, server::ServerClock(engine.Now(), options.speed),
+                      options.limits, [&] {
+                          exitCode = 1;
+                          io.stop();
+                      });
     const asio::ip::tcp::endpoint endpoint(asio::ip::make_address(options.host), options.port);
-    server::Listener listener(io, endpoint, hall);
+    server::Listener listener(io, endpoint, hall, options.limits);
     asio::signal_set signals(io, SIGINT, SIGTERM);
     signals.async_wait([&](const asio::error_code& error, int signal) {
         if (error) {
@@ -94,6 +97,12 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::signal(SIGPIPE, SIG_IGN);
+    // A connection is a descriptor: take every one the system allows this process.
+    rlimit files{};
+    if (getrlimit(RLIMIT_NOFILE, &files) == 0 && files.rlim_cur < files.rlim_max) {
+        files.rlim_cur = files.rlim_max;
+        setrlimit(RLIMIT_NOFILE, &files);
+    }
     try {
         return parsed.options.command == server::Options::Command::Serve ? Serve(parsed.options)
                                                                           : ManagePlayers(parsed.options);

@@ -278,9 +278,9 @@ void Engine::SendAllApplications(int to) {
     SendApplications(ChamberMsg::kApplicationList, all, to);
 }
 
-void Engine::Send(int id, const CKParam& packet, int to) {
+void Engine::Send(int id, const CKParam& packet, int to, int entryKey) {
     const char* image = packet.GetBufferPtr();
-    m_outbox.push_back({id, std::vector<char>(image, image + packet.GetLength()), to});
+    m_outbox.push_back({id, std::vector<char>(image, image + packet.GetLength()), to, entryKey});
 }
 
 }  // namespace rules

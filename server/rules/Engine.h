@@ -29,6 +29,9 @@ struct Message {
     int id;
     std::vector<char> image;
     int to = kEveryone;  // a player id, or kEveryone
+    // One application's entry (10000028) carries its applyId here: a later message with the same
+    // key shows the same record newer, so a server may send only the latest of a run of them.
+    int entryKey = 0;
 };
 
 // A post's holder and since when it is held.
@@ -158,7 +161,7 @@ private:
     void SendJobTable(int id, int to);
     void SendApplications(int id, const std::vector<const Application*>& entries, int to);
     void SendAllApplications(int to);
-    void Send(int id, const CKParam& packet, int to);
+    void Send(int id, const CKParam& packet, int to, int entryKey = 0);
 
     const World& m_world;
     EngineOptions m_options;

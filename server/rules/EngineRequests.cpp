@@ -145,7 +145,7 @@ CKParam Engine::Vote(int playerId, const CKParam& request) {
     CKParam entry;
     entry.SetInt(Field::kCount, 1);
     WriteApplication(entry, 0, Record(*application));
-    Send(kApplicationEntry, entry, kEveryone);
+    Send(kApplicationEntry, entry, kEveryone, application->applyId);
     CKParam result = Success();
     result.SetInt(Field::kVotesUsed, ballots);
     return result;
