@@ -26,18 +26,10 @@ bool ServerProcess::Start(const std::vector<std::string>& extra) {
     ++m_runs;
     m_process = std::make_unique<sim::test::ChildProcess>(argv, std::vector<std::string>{},
                                                           m_dir + "/server-" + std::to_string(m_runs) + ".log");
-    const std::regex listening(R"(listening on 127\.0\.0\.1:(\d+))");
-    const auto deadline = std::chrono::steady_clock::now() + 10s;
-    while (std::chrono::steady_clock::now() < deadline) {
-        std::smatch match;
-        const std::string log = Log();
-        if (std::regex_search(log, match, listening)) {
-            m_port = static_cast<unsigned short>(std::stoi(match[1]));
-            return true;
-        }
-        std::this_thread::sleep_for(20ms);
-    }
-    return false;
+    const std::optional<unsigned short> port =
+        odc::WaitForListening(m_dir + "/server-" + std::to_string(m_runs) + ".log", 10s);
+    m_port = port.value_or(0);
+    return port.has_value();
 }
 
 bool ServerProcess::Stop() {

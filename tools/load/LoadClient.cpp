@@ -1,0 +1,179 @@
+#include "LoadClient.h"
+
+#include <asio/write.hpp>
+
+#include "NetMessages.h"
+#include "chamber/ChamberRecords.h"
+#include "param/ChamberMessages.h"
+
+namespace load {
+
+namespace {
+
+constexpr auto kRetry = std::chrono::milliseconds(100);
+constexpr std::size_t kReadChunk = 16 * 1024;
+
+CKParam Restore(const wire::Frame& frame) {
+    CKParam packet;
+    packet.SetBufferPtr(frame.image.data(), static_cast<int>(frame.image.size()));
+    return packet;
+}
+
+std::vector<char> Encode(int id, const CKParam& packet) {
+    return wire::EncodeFrame(id, {packet.GetBufferPtr(), static_cast<std::size_t>(packet.GetLength())});
+}
+
+}  // namespace
+
+LoadClient::LoadClient(asio::io_context& io, LoadRun& run, std::string name, std::string token, std::uint32_t seed)
+    : m_socket(io), m_retry(io), m_run(run), m_name(std::move(name)), m_token(std::move(token)), m_random(seed) {}
+
+void LoadClient::Connect() {
+    const int connection = ++m_connection;
+    m_reader = wire::FrameReader();
+    m_socket.async_connect(m_run.server, [self = shared_from_this(), connection](const asio::error_code& error) {
+        if (connection != self->m_connection) {
+            return;
+        }
+        if (error) {
+            self->Drop();
+            return;
+        }
+        self->m_socket.set_option(asio::ip::tcp::no_delay(true));
+        self->Send(Encode(wire::kLogin, wire::MakeLogin({self->m_name, self->m_token})));
+        self->Read();
+    });
+}
+
+void LoadClient::Send(std::vector<char> frame) {
+    m_writing = std::move(frame);
+    asio::async_write(m_socket, asio::buffer(m_writing),
+                      [self = shared_from_this(), connection = m_connection](const asio::error_code& error,
+                                                                            std::size_t) {
+                          if (error && connection == self->m_connection) {
+                              self->Drop();
+                          }
+                      });
+}
+
+void LoadClient::Read() {
+    const std::span<char> room = m_reader.Prepare(kReadChunk);
+    m_socket.async_read_some(asio::buffer(room.data(), room.size()),
+                             [self = shared_from_this(), connection = m_connection](const asio::error_code& error,
+                                                                                   std::size_t n) {
+                                 if (connection != self->m_connection) {
+                                     return;
+                                 }
+                                 if (error) {
+                                     self->Drop();
+                                     return;
+                                 }
+                                 self->m_reader.Commit(n);
+                                 wire::Frame frame;
+                                 while (self->m_reader.Next(frame) == wire::FrameReader::Status::Ready) {
+                                     self->Handle(frame);
+                                     if (connection != self->m_connection) {
+                                         return;
+                                     }
+                                 }
+                                 self->Read();
+                             });
+}
+
+void LoadClient::Handle(const wire::Frame& frame) {
+    using namespace ChamberMsg;
+    switch (frame.id) {
+        case wire::kLoginResult:
+            if (!m_loggedIn && wire::ReadLoginResult(Restore(frame)).ok) {
+                m_loggedIn = true;
+                m_lastLogin = Clock::now();
+            }
+            return;
+        case kJobTableWithClock:
+            if (const std::optional<int> clock = ReadClock(Restore(frame))) {
+                m_run.serverClock = *clock;
+                m_run.clockSeen = Clock::now();
+            }
+            return;
+        case kApplicationList:
+        case kApplicationUpdate: {
+            const CKParam packet = Restore(frame);
+            if (frame.id == kApplicationList) {
+                m_run.applications.clear();
+            }
+            for (int i = 0; i < ReadEntryCount(packet); ++i) {
+                if (const std::optional<UniteApplyJob> entry = ReadApplication(packet, i)) {
+                    m_run.applications[entry->applyId] = {entry->startTime, entry->endTime};
+                }
+            }
+            // The lists follow the login: the client starts voting.
+            if (frame.id == kApplicationList && m_loggedIn && !m_inFlight) {
+                VoteNext();
+            }
+            return;
+        }
+        case kVoteResult: {
+            if (!m_inFlight) {
+                return;
+            }
+            const VoteResult result = ReadVoteResult(Restore(frame));
+            if (result.Succeeded()) {
+                ++m_run.answered[{m_inFlight->applyId, m_inFlight->votes}];
+                m_run.latencyUs.push_back(static_cast<std::uint32_t>(
+                    std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - m_inFlight->sent).count()));
+            } else {
+                ++m_run.refused;
+                ++m_run.reasons[result.reason.value_or(CString()).ToUtf8()];
+            }
+            m_inFlight.reset();
+            VoteNext();
+            return;
+        }
+        default:
+            return;
+    }
+}
+
+void LoadClient::VoteNext() {
+    const std::int64_t now = m_run.ServerNow();
+    std::vector<int> open;
+    for (const auto& [applyId, window] : m_run.applications) {
+        if (window.start < now && window.end > now) {
+            open.push_back(applyId);
+        }
+    }
+    if (Clock::now() >= m_run.stopAt || open.empty()) {
+        m_done = true;
+        asio::error_code ignored;
+        m_socket.close(ignored);
+        ++m_connection;
+        return;
+    }
+    const int applyId = open[std::uniform_int_distribution<std::size_t>(0, open.size() - 1)(m_random)];
+    const int votes = std::bernoulli_distribution(0.5)(m_random) ? 1 : -1;
+    m_inFlight = InFlight{applyId, votes, Clock::now()};
+    Send(Encode(ChamberMsg::kVote, ChamberMsg::MakeVoteRequest(applyId, votes)));
+}
+
+void LoadClient::Drop() {
+    ++m_connection;
+    asio::error_code ignored;
+    m_socket.close(ignored);
+    m_loggedIn = false;
+    if (m_inFlight) {
+        ++m_run.unknown[{m_inFlight->applyId, m_inFlight->votes}];
+        m_inFlight.reset();
+    }
+    if (Clock::now() >= m_run.stopAt) {
+        m_done = true;
+        return;
+    }
+    m_retry.expires_after(kRetry);
+    m_retry.async_wait([self = shared_from_this()](const asio::error_code& error) {
+        if (!error) {
+            self->Connect();
+        }
+    });
+}
+
+}  // namespace load

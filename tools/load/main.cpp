@@ -1,0 +1,328 @@
+// chamber-load: many players voting against chamber-server at once, on loopback, for a bounded
+// time; then a check that every answered vote is in the store.
+#include <signal.h>
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <asio/connect.hpp>
+#include <asio/io_context.hpp>
+#include <asio/read.hpp>
+#include <asio/write.hpp>
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <memory>
+#include <sstream>
+
+#include "ChildProcess.h"
+#include "Credentials.h"
+#include "LoadClient.h"
+#include "LoadOptions.h"
+#include "NetMessages.h"
+#include "Sqlite.h"
+#include "Store.h"
+#include "param/ChamberMessages.h"
+
+namespace load {
+
+namespace {
+
+constexpr const char* kKing = "凌霄";
+constexpr int kImpeachedPost = 2;
+constexpr int kPlayerBallots = 1'000'000'000;
+
+struct Account {
+    std::string name;
+    std::string token;
+};
+
+// N players named load-0001 ... with fresh tokens, and a fresh token for the king.
+std::vector<Account> PreparePlayers(const Options& options, std::string& kingToken) {
+    store::Store store(options.db, std::time(nullptr));
+    std::vector<Account> accounts;
+    for (int i = 1; i <= options.clients; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "load-%04d", i);
+        Account account{name, store::NewToken()};
+        if (!store.SetToken(account.name, store::HashToken(account.token))) {
+            store.AddPlayer(account.name, 1 + i % 4, 0, kPlayerBallots, store::HashToken(account.token));
+        }
+        accounts.push_back(std::move(account));
+    }
+    kingToken = store::NewToken();
+    store.SetToken(kKing, store::HashToken(kingToken));
+    return accounts;
+}
+
+// The king starts an impeachment of post 2's holder, so that there is one to vote on (it is refused
+// when one runs already). Blocking: before the run.
+void StartImpeachment(const asio::ip::tcp::endpoint& server, const std::string& kingToken) {
+    asio::io_context io;
+    asio::ip::tcp::socket socket(io);
+    socket.connect(server);
+    const auto send = [&socket](int id, const CKParam& packet) {
+        asio::write(socket, asio::buffer(wire::EncodeFrame(
+                                id, {packet.GetBufferPtr(), static_cast<std::size_t>(packet.GetLength())})));
+    };
+    send(wire::kLogin, wire::MakeLogin({kKing, kingToken}));
+    send(ChamberMsg::kImpeach, ChamberMsg::MakeImpeachRequest(kImpeachedPost));
+    wire::FrameReader reader;
+    wire::Frame frame;
+    while (frame.id != ChamberMsg::kImpeachResult) {
+        while (reader.Next(frame) != wire::FrameReader::Status::Ready) {
+            const std::span<char> room = reader.Prepare(64 * 1024);
+            reader.Commit(socket.read_some(asio::buffer(room.data(), room.size())));
+        }
+    }
+}
+
+VoteCounts StoredCounts(const std::string& db) {
+    store::Database database(db);
+    store::Statement rows(database, "SELECT apply_id, agree, oppose FROM applications");
+    VoteCounts counts;
+    while (rows.Step()) {
+        counts[{static_cast<int>(rows.Int(0)), 1}] = rows.Int(1);
+        counts[{static_cast<int>(rows.Int(0)), -1}] = rows.Int(2);
+    }
+    return counts;
+}
+
+std::int64_t Sum(const VoteCounts& counts) {
+    std::int64_t sum = 0;
+    for (const auto& [key, count] : counts) {
+        sum += count;
+    }
+    return sum;
+}
+
+// Resident memory of a process in KiB, from /proc.
+long ResidentKiB(int pid) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.starts_with("VmRSS:")) {
+            return std::stol(line.substr(6));
+        }
+    }
+    return 0;
+}
+
+unsigned short FreePort() {
+    asio::io_context io;
+    asio::ip::tcp::acceptor acceptor(io, {asio::ip::make_address("127.0.0.1"), 0});
+    return acceptor.local_endpoint().port();
+}
+
+std::string Ms(double microseconds) {
+    std::ostringstream text;
+    text.precision(microseconds < 10'000 ? 2 : 1);
+    text << std::fixed << microseconds / 1000 << " ms";
+    return text.str();
+}
+
+// The server that chamber-load starts and kills itself.
+class OwnServer {
+public:
+    explicit OwnServer(const Options& options) : m_options(options), m_port(FreePort()) {}
+
+    bool Start() {
+        std::vector<std::string> argv = {m_options.server, "--db", m_options.db, "--listen",
+                                         "127.0.0.1:" + std::to_string(m_port), "--speed",
+                                         std::to_string(m_options.speed)};
+        std::istringstream extra(m_options.serverArgs);
+        for (std::string word; extra >> word;) {
+            argv.push_back(word);
+        }
+        const std::string log = m_options.serverLog + (m_starts++ > 0 ? "." + std::to_string(m_starts) : "");
+        m_process = std::make_unique<odc::ChildProcess>(argv, std::vector<std::string>{}, log);
+        return m_process->Started() && odc::WaitForListening(log, std::chrono::seconds(10)).has_value();
+    }
+    void Kill() { m_process->Signal(SIGKILL), m_process->Wait(std::chrono::seconds(10)); }
+    bool Stop() { return m_process->Signal(SIGTERM), m_process->Wait(std::chrono::seconds(20)) == 0; }
+    int Pid() const { return m_process->Pid(); }
+    unsigned short Port() const { return m_port; }
+
+private:
+    const Options& m_options;
+    unsigned short m_port;
+    int m_starts = 0;
+    std::unique_ptr<odc::ChildProcess> m_process;
+};
+
+int Run(const Options& options) {
+    std::string kingToken;
+    const std::vector<Account> accounts = PreparePlayers(options, kingToken);
+    std::unique_ptr<OwnServer> own;
+    LoadRun run;
+    if (options.port == 0) {
+        own = std::make_unique<OwnServer>(options);
+        if (!own->Start()) {
+            std::cerr << "chamber-load: the server did not start; see " << options.serverLog << "\n";
+            return 2;
+        }
+        run.server = {asio::ip::make_address("127.0.0.1"), own->Port()};
+        run.speed = options.speed;
+    } else {
+        run.server = {asio::ip::make_address(options.host), options.port};
+    }
+    std::cout << "chamber-load: " << options.clients << " clients for " << options.seconds << " s against "
+              << run.server.address().to_string() << ":" << run.server.port()
+              << (own ? " (a server of its own, speed " + std::to_string(options.speed) + ")" : "") << std::endl;
+    StartImpeachment(run.server, kingToken);
+    const VoteCounts before = StoredCounts(options.db);
+    const long memoryBefore = own ? ResidentKiB(own->Pid()) : 0;
+
+    asio::io_context io(1);
+    const Clock::time_point start = Clock::now();
+    run.stopAt = start + std::chrono::seconds(options.seconds);
+    run.clockSeen = start;
+    std::vector<std::shared_ptr<LoadClient>> clients;
+    std::uint32_t seed = 1;
+    for (const Account& account : accounts) {
+        clients.push_back(std::make_shared<LoadClient>(io, run, account.name, account.token, seed++));
+        clients.back()->Start();
+    }
+
+    std::optional<double> allIn;
+    long memoryLoggedIn = 0;
+    std::optional<Clock::time_point> killedAt;
+    std::optional<double> backAfter;
+    asio::steady_timer watch(io);
+    std::function<void()> look = [&] {
+        const auto now = Clock::now();
+        const bool everyoneIn = std::all_of(clients.begin(), clients.end(), [](auto& c) { return c->LoggedIn(); });
+        if (!allIn && everyoneIn) {
+            allIn = std::chrono::duration<double>(now - start).count();
+            memoryLoggedIn = own ? ResidentKiB(own->Pid()) : 0;
+        }
+        if (own && options.killAt >= 0 && !killedAt && now - start >= std::chrono::seconds(options.killAt)) {
+            own->Kill();
+            killedAt = Clock::now();
+            std::cout << "killed the server (SIGKILL) at " << options.killAt << " s; starting it again" << std::endl;
+            if (!own->Start()) {
+                std::cerr << "chamber-load: the server did not start again\n";
+                io.stop();
+                return;
+            }
+        }
+        const bool everyoneBack = killedAt && std::all_of(clients.begin(), clients.end(), [&](auto& c) {
+                                      return c->LoggedIn() && c->LastLogin() > *killedAt;
+                                  });
+        if (everyoneBack && !backAfter) {
+            Clock::time_point last = *killedAt;
+            for (const auto& client : clients) {
+                last = std::max(last, client->LastLogin());
+            }
+            backAfter = std::chrono::duration<double>(last - *killedAt).count();
+        }
+        const bool done = std::all_of(clients.begin(), clients.end(), [](auto& c) { return c->Done(); });
+        if (done || now > run.stopAt + std::chrono::seconds(10)) {
+            io.stop();
+            return;
+        }
+        watch.expires_after(std::chrono::milliseconds(10));
+        watch.async_wait([&](const asio::error_code& error) {
+            if (!error) {
+                look();
+            }
+        });
+    };
+    look();
+    io.run();
+    const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
+    if (own && !own->Stop()) {
+        std::cerr << "chamber-load: the server did not stop cleanly\n";
+    }
+
+    std::vector<std::uint32_t>& latency = run.latencyUs;
+    std::sort(latency.begin(), latency.end());
+    const auto percentile = [&latency](double p) {
+        return latency.empty() ? 0.0 : latency[std::min(latency.size() - 1, static_cast<std::size_t>(p * latency.size()))];
+    };
+    const std::int64_t answered = Sum(run.answered);
+    std::cout << "logged in: " << (allIn ? std::to_string(*allIn) + " s until every client was in" : "not all")
+              << "\n";
+    std::cout << "votes: " << answered << " answered in " << options.seconds << " s, "
+              << static_cast<long>(answered / std::min<double>(elapsed, options.seconds)) << " per second; "
+              << run.refused << " refused";
+    for (const auto& [reason, count] : run.reasons) {
+        std::cout << " (" << count << " " << reason << ")";
+    }
+    std::cout << "\nlatency: p50 " << Ms(percentile(0.5)) << ", p99 " << Ms(percentile(0.99)) << ", p99.9 "
+              << Ms(percentile(0.999)) << ", max " << Ms(latency.empty() ? 0 : latency.back()) << "\n";
+    if (own) {
+        std::cout << "server memory: " << memoryBefore << " KiB before the clients, " << memoryLoggedIn
+                  << " KiB with all " << options.clients << " logged in ("
+                  << (memoryLoggedIn - memoryBefore) * 1024 / options.clients << " bytes per client)\n";
+    }
+    if (killedAt) {
+        std::cout << "after the kill: " << (backAfter ? std::to_string(*backAfter) + " s until every client was back"
+                                                      : "not every client came back")
+                  << "; " << Sum(run.unknown) << " votes were in flight\n";
+    }
+
+    // Every answered vote must be in the store; a vote in flight at the kill may or may not be.
+    const VoteCounts after = StoredCounts(options.db);
+    std::int64_t lost = 0;
+    std::int64_t unansweredStored = 0;
+    std::int64_t overcounted = 0;
+    for (const auto& [key, count] : after) {
+        const auto value = [key](const VoteCounts& counts) {
+            const auto it = counts.find(key);
+            return it != counts.end() ? it->second : 0;
+        };
+        const std::int64_t added = count - value(before);
+        const std::int64_t extra = added - value(run.answered);
+        lost += std::max<std::int64_t>(0, -extra);
+        unansweredStored += std::clamp<std::int64_t>(extra, 0, value(run.unknown));
+        overcounted += std::max<std::int64_t>(0, extra - value(run.unknown));
+    }
+    for (const auto& [key, count] : run.answered) {
+        if (!after.contains(key)) {
+            lost += count;  // its application is gone from the store
+        }
+    }
+    if (killedAt) {
+        std::cout << unansweredStored << " of the votes in flight at the kill are in the store\n";
+    }
+    if (overcounted > 0) {
+        std::cout << overcounted << " votes in the store that nobody cast\n";
+    }
+    std::cout << answered << " answered, " << answered - lost << " in the store, " << lost << " lost" << std::endl;
+    return lost == 0 && overcounted == 0 ? 0 : 1;
+}
+
+}  // namespace
+
+}  // namespace load
+
+int main(int argc, char** argv) {
+    load::ParsedOptions parsed = load::ParseOptions(argc, argv);
+    if (parsed.help) {
+        std::cout << load::Usage();
+        return 0;
+    }
+    if (!parsed.error.empty()) {
+        std::cerr << "chamber-load: " << parsed.error << "\n\n" << load::Usage();
+        return 2;
+    }
+    if (parsed.options.server.empty()) {
+        parsed.options.server = ODC_DEFAULT_SERVER;
+    }
+    if (!store::InitCrypto()) {
+        std::cerr << "chamber-load: libsodium cannot start\n";
+        return 1;
+    }
+    std::signal(SIGPIPE, SIG_IGN);
+    rlimit files{};
+    if (getrlimit(RLIMIT_NOFILE, &files) == 0 && files.rlim_cur < files.rlim_max) {
+        files.rlim_cur = files.rlim_max;
+        setrlimit(RLIMIT_NOFILE, &files);
+    }
+    try {
+        return load::Run(parsed.options);
+    } catch (const std::exception& error) {
+        std::cerr << "chamber-load: " << error.what() << "\n";
+        return 1;
+    }
+}
