@@ -12,6 +12,7 @@
 
 #include "Credentials.h"
 #include "Hall.h"
+#include "NetMessages.h"
 #include "param/ChamberMessages.h"
 
 namespace {
@@ -82,6 +83,12 @@ private:
     bool m_open = true;
 };
 
+// Runs what is ready. An io_context that ran out of work stops, and polls nothing until restarted.
+void RunReady(asio::io_context& io) {
+    io.restart();
+    io.poll();
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -115,14 +122,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::size_t length = std::min<std::size_t>(static_cast<unsigned char>(input[1]), input.size() - 2);
         peer.Receive(input.subspan(2, length));
         input = input.subspan(2 + length);
-        io.poll();
+        RunReady(io);
     }
     if (failed) {
         std::abort();  // an in-memory store does not fail
     }
     bool stopped = false;
     hall.Stop([&stopped] { stopped = true; });
-    io.poll();
+    RunReady(io);
     if (!stopped) {
         Fail("the hall did not stop", 0);
     }

@@ -102,7 +102,7 @@ void Hall::Receive(Peer& peer, wire::Frame frame) {
     if (frame.id == wire::kLogin) {
         Login(peer, frame);
     } else if (frame.id == wire::kHeartbeat) {
-        SendTo(peer, wire::kHeartbeat, CKParam());
+        SendTo(peer, wire::kHeartbeat, wire::MakeHeartbeat());
         Flush();
     } else if (IsRequest(frame.id)) {
         Request(peer, std::move(frame));

@@ -57,6 +57,13 @@ LoginResult ReadLoginResult(const CKParam& packet) {
     return result;
 }
 
+CKParam MakeHeartbeat() {
+    static constexpr char kEmptyImage[12] = {12, 0, 0, 0, 0, 0, 0, 0, 0, 0x10, 0, 0};
+    CKParam packet;
+    packet.SetBufferPtr(kEmptyImage, sizeof kEmptyImage);
+    return packet;
+}
+
 CKParam MakeWallet(const Wallet& wallet) {
     CKParam packet;
     packet.SetInt(field::kCoins, wallet.coins);

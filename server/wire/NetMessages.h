@@ -59,6 +59,10 @@ CKParam MakeLoginRefused(const std::string& reason);
 LoginResult ReadLoginResult(const CKParam& packet);
 
 CKParam MakeWallet(const Wallet& wallet);
+
+// A heartbeat: a packet without records whose image says so (length word 12). A newly made CKParam
+// keeps 0 in its length word until it is written, and a reader cannot restore that image.
+CKParam MakeHeartbeat();
 std::optional<Wallet> ReadWallet(const CKParam& packet);
 
 }  // namespace wire

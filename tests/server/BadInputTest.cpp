@@ -47,7 +47,7 @@ protected:
     }
     // The well-behaved client's heartbeat, so that the idle timeout spares it while a test waits.
     void KeepAlive() {
-        good->Send(wire::kHeartbeat, CKParam());
+        good->Send(wire::kHeartbeat, wire::MakeHeartbeat());
         ASSERT_TRUE(good->NextWith(wire::kHeartbeat));
     }
     // The well-behaved client is still answered.
@@ -113,7 +113,7 @@ TEST_F(BadInputTest, UnknownIdsAndResponsesSentAsRequestsAreIgnored) {
     for (const int id : {0, 77, -1, kApplyResult, kJobTableWithClock, kApplicationEntry, wire::kLoginResult}) {
         offender->Send(id, MakeVoteRequest(kElection, 1));
     }
-    offender->Send(wire::kHeartbeat, CKParam());
+    offender->Send(wire::kHeartbeat, wire::MakeHeartbeat());
     const std::optional<wire::Frame> answer = offender->Next();
     ASSERT_TRUE(answer);
     EXPECT_EQ(answer->id, wire::kHeartbeat) << "nothing answered the ignored frames";
@@ -127,7 +127,7 @@ TEST_F(BadInputTest, CutOffAndDribblingClientsAreDropped) {
         cutOff.SendBytes({frame.data(), 10});
     }
     RawClient dribbler(server.Port());
-    const std::vector<char> frame = wire::EncodeFrame(wire::kHeartbeat, Bytes(CKParam()));
+    const std::vector<char> frame = wire::EncodeFrame(wire::kHeartbeat, Bytes(wire::MakeHeartbeat()));
     const auto start = std::chrono::steady_clock::now();
     for (std::size_t i = 0; i < frame.size() && !dribbler.ClosedByServer(500ms); ++i) {
         dribbler.SendBytes({frame.data() + i, 1});
@@ -181,7 +181,7 @@ TEST_F(BadInputTest, AFloodFromOnePlayerIsSlowedWithoutHurtingTheOthers) {
     constexpr int kFrames = 200;  // the limit: 50 a second, 100 at once
     std::vector<char> flood;
     for (int i = 0; i < kFrames; ++i) {
-        const std::vector<char> frame = wire::EncodeFrame(wire::kHeartbeat, Bytes(CKParam()));
+        const std::vector<char> frame = wire::EncodeFrame(wire::kHeartbeat, Bytes(wire::MakeHeartbeat()));
         flood.insert(flood.end(), frame.begin(), frame.end());
     }
     const auto start = std::chrono::steady_clock::now();

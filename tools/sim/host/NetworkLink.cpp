@@ -192,7 +192,7 @@ void NetworkLink::Heartbeat() {
         if (error || connection != m_connection) {
             return;
         }
-        Queue(wire::kHeartbeat, CKParam());
+        Queue(wire::kHeartbeat, wire::MakeHeartbeat());
         Heartbeat();
     });
 }
