@@ -1,5 +1,6 @@
 #include "Connection.h"
 
+#include <asio/post.hpp>
 #include <asio/write.hpp>
 
 #include "Hall.h"
@@ -128,8 +129,13 @@ void Connection::Send(SharedFrame frame) {
         Close("does not read what it is sent (" + std::to_string(m_queuedBytes) + " bytes queued)");
         return;
     }
-    if (!m_writing) {
-        Write();
+    if (!m_writing && m_queue.size() == 1) {
+        // Started once the hall has queued everything of this turn, so that one write carries it.
+        asio::post(m_socket.get_executor(), [self = Self()] {
+            if (self->m_open && !self->m_writing) {
+                self->Write();
+            }
+        });
     }
 }
 

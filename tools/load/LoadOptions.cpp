@@ -38,7 +38,8 @@ std::string Usage() {
            "                       starts five seconds after it is started)\n"
            "  --server BINARY      the chamber-server to start (default: the one built beside it)\n"
            "  --server-log FILE    where that server's output goes (default chamber-load-server.log)\n"
-           "  --server-args ARGS   more arguments for that server, such as \"--rate 0\"\n"
+           "  --server-args ARGS   more arguments for that server; it runs without a rate limit per\n"
+           "                       client unless they say otherwise (\"--rate 50\")\n"
            "The last line reads \"N answered, N in the store, N lost\"; the exit code is 1 when any\n"
            "answered vote is missing from the store, 2 for a bad command line.\n";
 }

@@ -126,9 +126,10 @@ public:
     explicit OwnServer(const Options& options) : m_options(options), m_port(FreePort()) {}
 
     bool Start() {
+        // Each client votes as fast as it is answered: no rate limit, unless --server-args sets one.
         std::vector<std::string> argv = {m_options.server, "--db", m_options.db, "--listen",
                                          "127.0.0.1:" + std::to_string(m_port), "--speed",
-                                         std::to_string(m_options.speed)};
+                                         std::to_string(m_options.speed), "--rate", "0"};
         std::istringstream extra(m_options.serverArgs);
         for (std::string word; extra >> word;) {
             argv.push_back(word);
