@@ -3,6 +3,8 @@
 // figures as fractions of a 16.7 ms frame.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <chrono>
 #include <string>
 
 #include "AllocationMeter.h"
@@ -10,6 +12,7 @@
 #include "PacketSamples.h"
 #include "chamber/CGuiDanceChamber.h"
 #include "chamber/ChamberClock.h"
+#include "gui/GuiDisposal.h"
 #include "gui/GuiRuntime.h"
 #include "param/ChamberMessages.h"
 
@@ -79,7 +82,7 @@ void Create(benchmark::State& state) {
     allocations.Report();
 }
 
-// Release with CEGUI's destruction of the windows, which it defers to the next time pulse.
+// Release: the tree leaves the GUI; CEGUI destroys its windows in the time pulses that follow.
 void Release(benchmark::State& state) {
     OpenChamber chamber(0, kJobCount);
     AllocationMeter allocations(state);
@@ -89,9 +92,37 @@ void Release(benchmark::State& state) {
         chamber.host.Show(true);
         allocations.Resume();
         chamber.host.Release();
-        GUI::Runtime::Advance(0);
+        state.PauseTiming();
+        GUI::Testing::FinishDisposal();
+        state.ResumeTiming();
     }
     allocations.Report();
+}
+
+// The frames after a Release (a time pulse of 16 ms each) until every window of the tree is
+// destroyed and freed: the time of the slowest of them. The counter says how many frames it took.
+void SlowestFrameAfterRelease(benchmark::State& state) {
+    OpenChamber chamber(0, kJobCount);
+    int frames = 0;
+    for (auto _ : state) {
+        chamber.host.Create(nullptr);
+        chamber.host.Show(true);
+        chamber.host.Release();
+        std::chrono::duration<double> slowest{0};
+        frames = 0;
+        bool freed = false;
+        while (!freed) {
+            // The pulse after the last destruction frees the last slice.
+            freed = GUI::detail::BuriedCount() == 0;
+            const auto start = std::chrono::steady_clock::now();
+            GUI::Runtime::Advance(16);
+            slowest =
+                std::max<std::chrono::duration<double>>(slowest, std::chrono::steady_clock::now() - start);
+            ++frames;
+        }
+        state.SetIterationTime(slowest.count());
+    }
+    state.counters["frames"] = frames;
 }
 
 void ShowTrue(benchmark::State& state) {
@@ -193,6 +224,9 @@ const bool kRegistered = [] {
     using benchmark::kMicrosecond;
     benchmark::RegisterBenchmark("Event/Create", Create)->Unit(kMicrosecond);
     benchmark::RegisterBenchmark("Event/Release", Release)->Unit(kMicrosecond);
+    benchmark::RegisterBenchmark("Event/SlowestFrameAfterRelease", SlowestFrameAfterRelease)
+        ->Unit(kMicrosecond)
+        ->UseManualTime();
     // apps: applications held by the screen. An event's allocations must not grow with them.
     benchmark::RegisterBenchmark("Event/ShowTrue", ShowTrue)
         ->ArgName("apps")

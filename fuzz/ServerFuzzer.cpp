@@ -41,9 +41,10 @@ public:
             if (packet.SetBufferPtr(sent.image.data(), static_cast<int>(sent.image.size())) != 0) {
                 Fail("a frame without a packet", sent.id);
             }
-            const bool forAnyone = sent.id == wire::kLoginResult || sent.id == wire::kHeartbeat ||
-                                   (sent.id == ChamberMsg::kApply + 1 || sent.id == ChamberMsg::kImpeach + 1 ||
-                                    sent.id == ChamberMsg::kVote + 1 || sent.id == ChamberMsg::kMute + 1);
+            const bool forAnyone =
+                sent.id == wire::kLoginResult || sent.id == wire::kHeartbeat ||
+                (sent.id == ChamberMsg::kApply + 1 || sent.id == ChamberMsg::kImpeach + 1 ||
+                 sent.id == ChamberMsg::kVote + 1 || sent.id == ChamberMsg::kMute + 1);
             if (!loggedIn && !forAnyone) {
                 Fail("a client that is not logged in was sent", sent.id);
             }
@@ -119,7 +120,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::span<const char> input(reinterpret_cast<const char*>(data), size);
     while (input.size() >= 2) {
         FakePeer& peer = *peers[static_cast<unsigned char>(input[0]) % 3];
-        const std::size_t length = std::min<std::size_t>(static_cast<unsigned char>(input[1]), input.size() - 2);
+        const std::size_t length =
+            std::min<std::size_t>(static_cast<unsigned char>(input[1]), input.size() - 2);
         peer.Receive(input.subspan(2, length));
         input = input.subspan(2 + length);
         RunReady(io);

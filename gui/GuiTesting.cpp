@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "OrnDanceChamberTesting.h"
+#include "gui/GuiDisposal.h"
 #include "gui/GuiEvents.h"
 #include "gui/GuiRegistry.h"
 #include "gui/GuiRuntime.h"
@@ -205,6 +206,17 @@ void PressKey(int scanCode) {
 
 void AdvanceTime(int milliseconds) {
     Runtime::Advance(milliseconds);
+}
+
+int FinishDisposal() {
+    int pulses = 0;
+    // One more pulse than it takes to destroy them: CEGUI frees what it destroyed in the next.
+    do {
+        Runtime::Advance(0);
+        ++pulses;
+    } while (detail::BuriedCount() > 0);
+    Runtime::Advance(0);
+    return pulses + 1;
 }
 
 std::optional<WidgetInfo> Inspect(const CString& fullName) {

@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "gui/GuiAssets.h"
+#include "gui/GuiDisposal.h"
 #include "gui/GuiEvents.h"
 #include "gui/GuiFonts.h"
 #include "gui/GuiMarkup.h"
@@ -74,7 +75,7 @@ WindowCommon::~WindowCommon() {
     if (context.getModalWindow() == m_window) {
         context.setModalWindow(nullptr);
     }
-    CEGUI::WindowManager::getSingleton().destroyWindow(m_window);
+    detail::Bury(m_window);
 }
 
 void WindowCommon::Show() {

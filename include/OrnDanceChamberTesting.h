@@ -47,8 +47,11 @@ ODC_API bool AnswerMsgBox(const CString& answer);
 ODC_API bool TypeText(const CString& editName, const CString& text);
 // Key down, then key up, with a CEGUI scan code (F10 = 0x44, F11 = 0x57, F12 = 0x58).
 ODC_API void PressKey(int scanCode);
-// Toolkit time passes; due timers fire.
+// Toolkit time passes; due timers fire; a slice of the windows of unloaded trees is destroyed.
 ODC_API void AdvanceTime(int milliseconds);
+// Time pulses pass until every window of the unloaded trees is destroyed and freed; returns how
+// many pulses that took.
+ODC_API int FinishDisposal();
 
 ODC_API std::optional<WidgetInfo> Inspect(const CString& fullName);
 // Every widget of every tree as a JSON array, in creation order.

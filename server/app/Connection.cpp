@@ -58,18 +58,19 @@ void Connection::ArmIdleTimer() {
 
 void Connection::Read() {
     const std::span<char> room = m_reader.Prepare(kReadChunk);
-    m_socket.async_read_some(asio::buffer(room.data(), room.size()),
-                             [self = Self()](const asio::error_code& error, std::size_t n) {
-                                 if (!self->m_open) {
-                                     return;
-                                 }
-                                 if (error) {
-                                     self->Close(error == asio::error::eof ? "closed by the client" : error.message());
-                                     return;
-                                 }
-                                 self->m_reader.Commit(n);
-                                 self->Dispatch();
-                             });
+    m_socket.async_read_some(
+        asio::buffer(room.data(), room.size()),
+        [self = Self()](const asio::error_code& error, std::size_t n) {
+            if (!self->m_open) {
+                return;
+            }
+            if (error) {
+                self->Close(error == asio::error::eof ? "closed by the client" : error.message());
+                return;
+            }
+            self->m_reader.Commit(n);
+            self->Dispatch();
+        });
 }
 
 bool Connection::TakeToken() {

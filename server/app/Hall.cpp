@@ -81,7 +81,8 @@ void Hall::Leave(Peer& peer, const std::string& why) {
     std::string who = peer.Address();
     if (peer.playerId != 0) {
         who += " (player " + std::to_string(peer.playerId) + ")";
-        if (const auto it = m_online.find(peer.playerId); it != m_online.end() && it->second.lock().get() == &peer) {
+        if (const auto it = m_online.find(peer.playerId);
+            it != m_online.end() && it->second.lock().get() == &peer) {
             m_online.erase(it);
             m_identities.erase(peer.playerId);
         }
@@ -136,10 +137,8 @@ void Hall::Login(Peer& peer, const wire::Frame& frame) {
                 return std::nullopt;
             }
         },
-        [this, peer = peer.weak_from_this(), name = login->name,
-         token = login->token](const std::optional<store::Account>& account) {
-            FinishLogin(peer, name, token, account);
-        });
+        [this, peer = peer.weak_from_this(), name = login->name, token = login->token](
+            const std::optional<store::Account>& account) { FinishLogin(peer, name, token, account); });
 }
 
 void Hall::FinishLogin(const std::weak_ptr<Peer>& weak, const std::string& name, const std::string& token,
@@ -198,14 +197,14 @@ void Hall::RefuseLogin(Peer& peer, const char* reason) {
 
 void Hall::Request(Peer& peer, wire::Frame frame) {
     if (peer.playerId == 0) {
-        Log(Level::Warn, "refused message " + std::to_string(frame.id) + " from " + peer.Address() +
-                             ": not logged in");
+        Log(Level::Warn,
+            "refused message " + std::to_string(frame.id) + " from " + peer.Address() + ": not logged in");
         SendTo(peer, frame.id + 1, rules::MakeRefusal(kLogInFirst));
         Flush();
         return;
     }
-    const rules::Outcome outcome = m_engine.Receive(peer.playerId, frame.id, frame.image.data(),
-                                                    static_cast<int>(frame.image.size()));
+    const rules::Outcome outcome =
+        m_engine.Receive(peer.playerId, frame.id, frame.image.data(), static_cast<int>(frame.image.size()));
     std::vector<rules::Message> messages = m_engine.TakeMessages();
     const std::string who = "player " + std::to_string(peer.playerId);
     switch (outcome) {
@@ -218,8 +217,8 @@ void Hall::Request(Peer& peer, wire::Frame frame) {
                                  ReasonOf(messages.front()));
             break;
         case rules::Outcome::Ignored:
-            Log(Level::Warn, "refused message " + std::to_string(frame.id) + " of " + who +
-                                 ": the image is not a packet");
+            Log(Level::Warn,
+                "refused message " + std::to_string(frame.id) + " of " + who + ": the image is not a packet");
             SendTo(peer, frame.id + 1, rules::MakeRefusal(kBadRequest));
             break;
     }
@@ -244,8 +243,11 @@ void Hall::Step(Peer* origin, std::vector<rules::Message> messages) {
     for (const int id : changes.players) {
         if (m_online.contains(id)) {
             const rules::Player& player = *m_engine.PlayerById(id);
-            m_pending.out.push_back({Outgoing::To::Player, {}, id,
-                                     Encode(wire::kWallet, wire::MakeWallet({player.coins, player.ballots}))});
+            m_pending.out.push_back(
+                {Outgoing::To::Player,
+                 {},
+                 id,
+                 Encode(wire::kWallet, wire::MakeWallet({player.coins, player.ballots}))});
         }
     }
     if (!changes.posts.empty()) {
@@ -255,8 +257,11 @@ void Hall::Step(Peer* origin, std::vector<rules::Message> messages) {
             if (identity != sent) {
                 const rules::Player& player = *m_engine.PlayerById(id);
                 m_pending.out.push_back(
-                    {Outgoing::To::Player, {}, id,
-                     Encode(wire::kLoginResult, wire::MakeLoginAccepted(identity, {player.coins, player.ballots}))});
+                    {Outgoing::To::Player,
+                     {},
+                     id,
+                     Encode(wire::kLoginResult,
+                            wire::MakeLoginAccepted(identity, {player.coins, player.ballots}))});
                 sent = std::move(identity);
             }
         }

@@ -9,16 +9,16 @@
 #include <cstdint>
 #include <functional>
 #include <map>
-#include <optional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "Batch.h"
-#include "Limits.h"
-#include "Peer.h"
 #include "Engine.h"
 #include "Frame.h"
+#include "Limits.h"
+#include "Peer.h"
 #include "ServerClock.h"
 #include "StoreWorker.h"
 
@@ -87,9 +87,9 @@ private:
     asio::steady_timer m_ticker;
     const Limits& m_limits;
     std::map<const Peer*, std::shared_ptr<Peer>> m_peers;
-    std::map<int, std::weak_ptr<Peer>> m_online;  // player id -> its client
+    std::map<int, std::weak_ptr<Peer>> m_online;     // player id -> its client
     std::map<std::string, Failures> m_failedLogins;  // by address
-    std::map<int, std::string> m_identities;           // player id -> identity last sent
+    std::map<int, std::string> m_identities;         // player id -> identity last sent
     Pending m_pending;
     bool m_committing = false;
     bool m_stopping = false;

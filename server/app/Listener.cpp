@@ -5,7 +5,8 @@
 
 namespace server {
 
-Listener::Listener(asio::io_context& io, const asio::ip::tcp::endpoint& endpoint, Hall& hall, const Limits& limits)
+Listener::Listener(asio::io_context& io, const asio::ip::tcp::endpoint& endpoint, Hall& hall,
+                   const Limits& limits)
     : m_acceptor(io, endpoint), m_hall(hall), m_limits(limits) {}
 
 void Listener::Close() {

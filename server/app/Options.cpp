@@ -55,7 +55,8 @@ std::string Usage() {
            "  --failed-login-delay MS  a refused login is answered this late (default 1000); more than\n"
            "                      10 refusals a minute close the address's connection\n"
            "  players add NAME    a new player without a post (kingdom 1 to 4, default 1; 1000 M coins and\n"
-           "                      30 ballots unless told); prints the player's secret token on a line of its own\n"
+           "                      30 ballots unless told); prints the player's secret token on a line of its "
+           "own\n"
            "  players token NAME  a new secret token for an existing player (the old one stops working)\n"
            "It prints \"listening on HOST:PORT\" when it serves, and logs to the error stream.\n"
            "SIGINT or SIGTERM stop it once the commits in flight are on the disk.\n";
@@ -73,8 +74,8 @@ ParsedOptions ParseOptions(int argc, const char* const* argv) {
         }
         const bool takesValue = argument == "--listen" || argument == "--db" || argument == "--speed" ||
                                 argument == "--kingdom" || argument == "--coins" || argument == "--ballots" ||
-                                argument == "--idle-timeout" || argument == "--rate" || argument == "--max-queue" ||
-                                argument == "--failed-login-delay";
+                                argument == "--idle-timeout" || argument == "--rate" ||
+                                argument == "--max-queue" || argument == "--failed-login-delay";
         if (!takesValue) {
             if (argument.starts_with("-")) {
                 parsed.error = "unexpected option " + std::string(argument);

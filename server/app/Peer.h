@@ -13,7 +13,8 @@ using SharedFrame = std::shared_ptr<const std::vector<char>>;
 
 class Peer : public std::enable_shared_from_this<Peer> {
 public:
-    explicit Peer(std::string address, std::string host) : m_address(std::move(address)), m_host(std::move(host)) {}
+    explicit Peer(std::string address, std::string host)
+        : m_address(std::move(address)), m_host(std::move(host)) {}
     virtual ~Peer() = default;
     Peer(const Peer&) = delete;
     Peer& operator=(const Peer&) = delete;

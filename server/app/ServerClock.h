@@ -16,7 +16,8 @@ public:
 
     std::int64_t Now() const {
         const auto elapsed = std::chrono::steady_clock::now() - m_start;
-        return m_base + m_speed * std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count() / 1000;
+        return m_base +
+               m_speed * std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count() / 1000;
     }
 
     static std::int64_t WallNow() {

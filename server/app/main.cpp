@@ -1,8 +1,8 @@
 // chamber-server: the Chamber's game server. Clients log in over TCP and play against one rules
 // engine; the world lives in a SQLite database.
+#include <sys/resource.h>
 #include <asio/io_context.hpp>
 #include <asio/signal_set.hpp>
-#include <sys/resource.h>
 
 #include <csignal>
 #include <iostream>
@@ -33,7 +33,8 @@ int ManagePlayers(const server::Options& options) {
                       << " already (players token NAME gives a new token)\n";
             return 1;
         }
-        const int id = store.AddPlayer(spec.name, spec.kingdom, spec.coins, spec.ballots, store::HashToken(token));
+        const int id =
+            store.AddPlayer(spec.name, spec.kingdom, spec.coins, spec.ballots, store::HashToken(token));
         std::cerr << "player " << id << " " << spec.name << " added; the token follows, shown this once\n";
     } else if (!store.SetToken(spec.name, store::HashToken(token))) {
         std::cerr << "chamber-server: no player named " << spec.name << "\n";
@@ -64,7 +65,8 @@ int Serve(const server::Options& options) {
         if (error) {
             return;
         }
-        server::Log(server::Level::Info, "signal " + std::to_string(signal) + ": finishing the commits in flight");
+        server::Log(server::Level::Info,
+                    "signal " + std::to_string(signal) + ": finishing the commits in flight");
         listener.Close();
         hall.Stop([&] { io.stop(); });
     });
@@ -105,7 +107,7 @@ int main(int argc, char** argv) {
     }
     try {
         return parsed.options.command == server::Options::Command::Serve ? Serve(parsed.options)
-                                                                          : ManagePlayers(parsed.options);
+                                                                         : ManagePlayers(parsed.options);
     } catch (const std::exception& error) {
         std::cerr << "chamber-server: " << error.what() << "\n";
         return 1;

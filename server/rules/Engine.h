@@ -64,7 +64,7 @@ struct WorldState {
     std::map<int, Holding> holders;         // job id -> holder; a vacant post has none
     std::vector<Application> applications;  // running ones, in creation order
     int nextApplyId = 1;
-    std::map<MuteDay, int> mutesUsed;       // mutes given that day
+    std::map<MuteDay, int> mutesUsed;        // mutes given that day
     std::map<int, std::int64_t> mutedUntil;  // player -> end of the mute
 };
 

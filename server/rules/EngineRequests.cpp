@@ -2,8 +2,8 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "Rules.h"
 #include "Engine.h"
+#include "Rules.h"
 #include "param/ChamberMessages.h"
 
 namespace rules {
@@ -34,7 +34,7 @@ int IntField(const CKParam& packet, short id, int fallback) {
 }  // namespace
 
 CKParam Engine::Apply(int playerId, const CKParam& request) {
-        const int jobId = IntField(request, Field::kTarget, 0);
+    const int jobId = IntField(request, Field::kTarget, 0);
     const PostDef* post = Post(jobId);
     Player* player = MutablePlayer(playerId);
     if (post == nullptr || player == nullptr) {
@@ -79,7 +79,7 @@ CKParam Engine::Apply(int playerId, const CKParam& request) {
 }
 
 CKParam Engine::Impeach(int playerId, const CKParam& request) {
-        const int jobId = IntField(request, Field::kTarget, 0);
+    const int jobId = IntField(request, Field::kTarget, 0);
     const PostDef* post = Post(jobId);
     Player* king = MutablePlayer(playerId);
     if (post == nullptr || king == nullptr) {
@@ -115,7 +115,7 @@ CKParam Engine::Impeach(int playerId, const CKParam& request) {
 }
 
 CKParam Engine::Vote(int playerId, const CKParam& request) {
-        const int votes = IntField(request, Field::kVotes, 0);
+    const int votes = IntField(request, Field::kVotes, 0);
     Application* application = FindApplication(IntField(request, Field::kTarget, 0));
     Player* voter = MutablePlayer(playerId);
     if (votes == 0 || voter == nullptr) {
@@ -132,7 +132,7 @@ CKParam Engine::Vote(int playerId, const CKParam& request) {
     }
     if (application->targetId == playerId) {
         return MakeRefusal(application->type == UniteApplyJob::kCandidacy ? reason::kOwnCandidacy
-                                                                      : reason::kOwnImpeachment);
+                                                                          : reason::kOwnImpeachment);
     }
     const int ballots = std::abs(votes);
     if (voter->ballots < ballots) {
@@ -152,7 +152,7 @@ CKParam Engine::Vote(int playerId, const CKParam& request) {
 }
 
 CKParam Engine::Mute(int playerId, const CKParam& request) {
-        CString name;
+    CString name;
     request.GetCString(Field::kTarget, name);
     const int post = PostOf(playerId);
     if (post == 0) {

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "Rules.h"
 #include "Engine.h"
+#include "Rules.h"
 #include "param/ChamberMessages.h"
 
 namespace rules {

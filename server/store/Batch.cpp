@@ -19,8 +19,8 @@ void Batch::Add(const rules::Changes& changes, const rules::WorldState& state) {
     for (const int applyId : changes.applications) {
         const auto it = std::find_if(state.applications.begin(), state.applications.end(),
                                      [applyId](const rules::Application& a) { return a.applyId == applyId; });
-        applications.insert_or_assign(
-            applyId, it != state.applications.end() ? std::optional(*it) : std::nullopt);
+        applications.insert_or_assign(applyId,
+                                      it != state.applications.end() ? std::optional(*it) : std::nullopt);
     }
     for (const rules::MuteDay& day : changes.mutesUsed) {
         mutesUsed.insert_or_assign(day, state.mutesUsed.at(day));

@@ -24,8 +24,8 @@ struct Batch {
     std::int64_t now = 0;
     int nextApplyId = 1;
     std::map<int, rules::Player> players;
-    std::map<int, std::optional<rules::Holding>> posts;                  // empty: vacant
-    std::map<int, std::optional<rules::Application>> applications;      // empty: closed
+    std::map<int, std::optional<rules::Holding>> posts;             // empty: vacant
+    std::map<int, std::optional<rules::Application>> applications;  // empty: closed
     std::map<rules::MuteDay, int> mutesUsed;
     std::map<int, std::int64_t> mutedUntil;
     std::vector<LedgerEntry> ledger;

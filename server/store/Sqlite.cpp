@@ -3,8 +3,8 @@
 namespace store {
 
 Database::Database(const std::string& path) {
-    const int code = sqlite3_open_v2(path.c_str(), &m_db,
-                                     SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+    const int code = sqlite3_open_v2(
+        path.c_str(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (code != SQLITE_OK) {
         const std::string message = m_db != nullptr ? sqlite3_errmsg(m_db) : sqlite3_errstr(code);
         sqlite3_close(m_db);
@@ -39,8 +39,8 @@ std::int64_t Database::QueryInt(std::string_view sql) {
 }
 
 Statement::Statement(Database& db, std::string_view sql) : m_db(db) {
-    db.Check(sqlite3_prepare_v3(db.Handle(), sql.data(), static_cast<int>(sql.size()), SQLITE_PREPARE_PERSISTENT,
-                                &m_stmt, nullptr),
+    db.Check(sqlite3_prepare_v3(db.Handle(), sql.data(), static_cast<int>(sql.size()),
+                                SQLITE_PREPARE_PERSISTENT, &m_stmt, nullptr),
              sql.substr(0, 60));
 }
 

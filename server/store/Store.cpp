@@ -56,19 +56,23 @@ int Store::Migrate(Database& db) {
 Store::Store(const std::string& path, std::int64_t now)
     : m_db(path),
       m_schemaVersion(Migrate(m_db)),
-      m_upsertPlayer(m_db, "INSERT INTO players(id, name, kingdom, coins, ballots) VALUES(?1, ?2, ?3, ?4, ?5) "
-                           "ON CONFLICT(id) DO UPDATE SET coins = ?4, ballots = ?5"),
+      m_upsertPlayer(m_db,
+                     "INSERT INTO players(id, name, kingdom, coins, ballots) VALUES(?1, ?2, ?3, ?4, ?5) "
+                     "ON CONFLICT(id) DO UPDATE SET coins = ?4, ballots = ?5"),
       m_upsertPost(m_db, "INSERT OR REPLACE INTO posts(job_id, holder_id, since) VALUES(?1, ?2, ?3)"),
       m_deletePost(m_db, "DELETE FROM posts WHERE job_id = ?1"),
-      m_upsertApplication(m_db, "INSERT OR REPLACE INTO applications VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)"),
+      m_upsertApplication(m_db,
+                          "INSERT OR REPLACE INTO applications VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)"),
       m_deleteApplication(m_db, "DELETE FROM applications WHERE apply_id = ?1"),
       m_upsertMutesUsed(m_db, "INSERT OR REPLACE INTO mutes_used(player_id, day, count) VALUES(?1, ?2, ?3)"),
       m_upsertMutedUntil(m_db, "INSERT OR REPLACE INTO muted(player_id, until) VALUES(?1, ?2)"),
       m_appendLedger(m_db, "INSERT INTO ledger(time, player_id, message_id, request) VALUES(?1, ?2, ?3, ?4)"),
       m_upsertMeta(m_db, "INSERT OR REPLACE INTO meta(key, value) VALUES(?1, ?2)"),
-      m_findAccount(m_db, "SELECT id, kingdom, coins, ballots, token_salt, token_hash FROM players WHERE name = ?1"),
-      m_insertPlayer(m_db, "INSERT INTO players(id, name, kingdom, coins, ballots, token_salt, token_hash) "
-                           "VALUES((SELECT COALESCE(MAX(id), 0) + 1 FROM players), ?1, ?2, ?3, ?4, ?5, ?6)"),
+      m_findAccount(
+          m_db, "SELECT id, kingdom, coins, ballots, token_salt, token_hash FROM players WHERE name = ?1"),
+      m_insertPlayer(m_db,
+                     "INSERT INTO players(id, name, kingdom, coins, ballots, token_salt, token_hash) "
+                     "VALUES((SELECT COALESCE(MAX(id), 0) + 1 FROM players), ?1, ?2, ?3, ?4, ?5, ?6)"),
       m_setToken(m_db, "UPDATE players SET token_salt = ?2, token_hash = ?3 WHERE name = ?1") {
     if (m_db.QueryInt("SELECT COUNT(*) FROM meta") == 0) {
         Seed(rules::Engine(rules::EngineOptions{.otherPlayersVote = false}, now).State());
@@ -148,8 +152,9 @@ rules::WorldState Store::Load() {
     Statement players(m_db, "SELECT id, name, kingdom, coins, ballots FROM players");
     while (players.Step()) {
         const int id = static_cast<int>(players.Int(0));
-        state.players.emplace(id, rules::Player{id, players.Text(1), static_cast<int>(players.Int(2)),
-                                                static_cast<int>(players.Int(3)), static_cast<int>(players.Int(4))});
+        state.players.emplace(
+            id, rules::Player{id, players.Text(1), static_cast<int>(players.Int(2)),
+                              static_cast<int>(players.Int(3)), static_cast<int>(players.Int(4))});
     }
     Statement posts(m_db, "SELECT job_id, holder_id, since FROM posts");
     while (posts.Step()) {

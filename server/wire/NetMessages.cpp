@@ -73,7 +73,8 @@ CKParam MakeWallet(const Wallet& wallet) {
 
 std::optional<Wallet> ReadWallet(const CKParam& packet) {
     Wallet wallet;
-    if (packet.GetInt(field::kCoins, wallet.coins) != 0 || packet.GetInt(field::kBallots, wallet.ballots) != 0) {
+    if (packet.GetInt(field::kCoins, wallet.coins) != 0 ||
+        packet.GetInt(field::kBallots, wallet.ballots) != 0) {
         return std::nullopt;
     }
     return wallet;

@@ -1,11 +1,13 @@
 // Trees own their widgets: unloading or destroying a tree removes them, names can be used again,
 // and a callback may unload the tree whose widget it reports.
+#include <CEGUI/GUIContext.h>
 #include <CEGUI/Window.h>
 
 #include <gtest/gtest.h>
 
 #include "GuiTestSupport.h"
 #include "OrnDanceChamberTesting.h"
+#include "gui/GuiDisposal.h"
 #include "gui/GuiRuntime.h"
 
 namespace GUI {
@@ -27,6 +29,29 @@ TEST(LifecycleTest, UnloadRemovesEveryWidgetAndTheTreeCanBeRebuilt) {
     TestSupport::BuildSample(screen);
     EXPECT_TRUE(Testing::Click(TestSupport::kButton));
     EXPECT_EQ(screen.events.size(), 1u);
+}
+
+// An unloaded tree leaves the GUI at once, while CEGUI destroys its windows a slice per time pulse:
+// meanwhile nothing reaches them, not even a click where the button was.
+TEST(LifecycleTest, UnloadedWindowsHearNothingAndDieOverTheNextPulses) {
+    TestSupport::RecordingScreen screen;
+    TestSupport::BuildSample(screen);
+    const CEGUI::Rectf area =
+        screen.FindWidget(TestSupport::kButton)->GetWindow()->getUnclippedOuterRect().get();
+    const auto clickTheButtonsPlace = [&area] {
+        CEGUI::GUIContext& context = Runtime::Context();
+        context.injectMousePosition(area.getPosition().d_x + 2, area.getPosition().d_y + 2);
+        context.injectMouseButtonDown(CEGUI::LeftButton);
+        context.injectMouseButtonUp(CEGUI::LeftButton);
+    };
+    clickTheButtonsPlace();
+    ASSERT_EQ(screen.events.size(), 1u) << "the click reaches the button while it is loaded";
+    screen.UnloadGui();
+    ASSERT_GT(detail::BuriedCount(), 0u);
+    clickTheButtonsPlace();
+    EXPECT_EQ(screen.events.size(), 1u);
+    EXPECT_GE(Testing::FinishDisposal(), 2);
+    EXPECT_EQ(detail::BuriedCount(), 0u);
 }
 
 // A tree hung under another tree's widget leaves it when unloaded; the other tree stays whole.

@@ -110,7 +110,8 @@ TEST_F(BadInputTest, DamagedImagesAreRefusedOrReadAsTheirFirstRecords) {
 
 TEST_F(BadInputTest, UnknownIdsAndResponsesSentAsRequestsAreIgnored) {
     const auto offender = LoggedInOffender();
-    for (const int id : {0, 77, -1, kApplyResult, kJobTableWithClock, kApplicationEntry, wire::kLoginResult}) {
+    for (const int id :
+         {0, 77, -1, kApplyResult, kJobTableWithClock, kApplicationEntry, wire::kLoginResult}) {
         offender->Send(id, MakeVoteRequest(kElection, 1));
     }
     offender->Send(wire::kHeartbeat, wire::MakeHeartbeat());

@@ -119,7 +119,8 @@ TEST(ServerTimeTest, TheOtherPlayersVoteTheSameForTheSameSeed) {
     }
     EXPECT_EQ(Votes(first), Votes(second));
     EXPECT_NE(Votes(first), Votes(other));
-    EXPECT_GT(Votes(first)[0], Votes(Engine(EngineOptions{7}))[0]) << "ten hours of votes for the first candidate";
+    EXPECT_GT(Votes(first)[0], Votes(Engine(EngineOptions{7}))[0])
+        << "ten hours of votes for the first candidate";
 }
 
 }  // namespace

@@ -24,8 +24,8 @@ bool ServerProcess::Start(const std::vector<std::string>& extra) {
     std::vector<std::string> argv = {ODC_SERVER_BINARY, "--db", m_db, "--listen", "127.0.0.1:0"};
     argv.insert(argv.end(), extra.begin(), extra.end());
     ++m_runs;
-    m_process = std::make_unique<sim::test::ChildProcess>(argv, std::vector<std::string>{},
-                                                          m_dir + "/server-" + std::to_string(m_runs) + ".log");
+    m_process = std::make_unique<sim::test::ChildProcess>(
+        argv, std::vector<std::string>{}, m_dir + "/server-" + std::to_string(m_runs) + ".log");
     const std::optional<unsigned short> port =
         odc::WaitForListening(m_dir + "/server-" + std::to_string(m_runs) + ".log", 10s);
     m_port = port.value_or(0);
@@ -105,7 +105,8 @@ std::optional<wire::Frame> RawClient::Next(std::chrono::milliseconds timeout) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     wire::Frame frame;
     while (m_reader.Next(frame) != wire::FrameReader::Status::Ready) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
         pollfd ready{m_fd, POLLIN, 0};
         if (m_closed || left.count() <= 0 || poll(&ready, 1, static_cast<int>(left.count())) <= 0) {
             return std::nullopt;
@@ -124,8 +125,8 @@ std::optional<wire::Frame> RawClient::Next(std::chrono::milliseconds timeout) {
 std::optional<wire::Frame> RawClient::NextWith(int id, std::chrono::milliseconds timeout) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     while (std::chrono::steady_clock::now() < deadline) {
-        std::optional<wire::Frame> frame = Next(
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()));
+        std::optional<wire::Frame> frame = Next(std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now()));
         if (!frame || frame->id == id) {
             return frame;
         }
@@ -147,7 +148,8 @@ wire::LoginResult RawClient::Login(const std::string& name, const std::string& t
 bool RawClient::ClosedByServer(std::chrono::milliseconds timeout) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     while (!m_closed && std::chrono::steady_clock::now() < deadline) {
-        Next(std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()));
+        Next(std::chrono::duration_cast<std::chrono::milliseconds>(deadline -
+                                                                   std::chrono::steady_clock::now()));
     }
     return m_closed;
 }

@@ -90,8 +90,9 @@ TEST(TwoScreensTest, AnElectionEndsOnTheServersClockOnBothScreens) {
     ASSERT_TRUE(server.Start({"--speed", "20000"})) << server.Log();
     std::vector<std::unique_ptr<Screen>> screens;
     for (const std::string name : {"甲", "乙"}) {
-        screens.push_back(std::make_unique<Screen>(server, name, server.AddPlayer(name),
-                                                   "login " + name + "\nawait 10000014\nopen\nawait 10000012 30s\n"));
+        screens.push_back(
+            std::make_unique<Screen>(server, name, server.AddPlayer(name),
+                                     "login " + name + "\nawait 10000014\nopen\nawait 10000012 30s\n"));
     }
     for (const std::unique_ptr<Screen>& screen : screens) {
         EXPECT_EQ(screen->Finish(), 0) << screen->Transcript();

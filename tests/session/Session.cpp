@@ -334,8 +334,8 @@ void Session::Settle() {
     m_host->Create(nullptr);
     m_host->Show(true);
     m_built = m_shown = true;
-    // Unloaded windows wait in CEGUI's dead pool until time passes.
-    GUI::Testing::AdvanceTime(0);
+    // The windows of the unloaded trees are destroyed and freed as time passes.
+    GUI::Testing::FinishDisposal();
     // Every font rasterises the glyphs of the fixed typed texts now, not when a caret is first
     // placed among them.
     for (auto font = CEGUI::FontManager::getSingleton().getIterator(); !font.isAtEnd(); ++font) {

@@ -25,59 +25,66 @@ std::vector<char> Encode(int id, const CKParam& packet) {
 
 }  // namespace
 
-LoadClient::LoadClient(asio::io_context& io, LoadRun& run, std::string name, std::string token, std::uint32_t seed)
-    : m_socket(io), m_retry(io), m_run(run), m_name(std::move(name)), m_token(std::move(token)), m_random(seed) {}
+LoadClient::LoadClient(asio::io_context& io, LoadRun& run, std::string name, std::string token,
+                       std::uint32_t seed)
+    : m_socket(io),
+      m_retry(io),
+      m_run(run),
+      m_name(std::move(name)),
+      m_token(std::move(token)),
+      m_random(seed) {}
 
 void LoadClient::Connect() {
     const int connection = ++m_connection;
     m_reader = wire::FrameReader();
-    m_socket.async_connect(m_run.server, [self = shared_from_this(), connection](const asio::error_code& error) {
-        if (connection != self->m_connection) {
-            return;
-        }
-        if (error) {
-            self->Drop();
-            return;
-        }
-        self->m_socket.set_option(asio::ip::tcp::no_delay(true));
-        self->Send(Encode(wire::kLogin, wire::MakeLogin({self->m_name, self->m_token})));
-        self->Read();
-    });
+    m_socket.async_connect(
+        m_run.server, [self = shared_from_this(), connection](const asio::error_code& error) {
+            if (connection != self->m_connection) {
+                return;
+            }
+            if (error) {
+                self->Drop();
+                return;
+            }
+            self->m_socket.set_option(asio::ip::tcp::no_delay(true));
+            self->Send(Encode(wire::kLogin, wire::MakeLogin({self->m_name, self->m_token})));
+            self->Read();
+        });
 }
 
 void LoadClient::Send(std::vector<char> frame) {
     m_writing = std::move(frame);
-    asio::async_write(m_socket, asio::buffer(m_writing),
-                      [self = shared_from_this(), connection = m_connection](const asio::error_code& error,
-                                                                            std::size_t) {
-                          if (error && connection == self->m_connection) {
-                              self->Drop();
-                          }
-                      });
+    asio::async_write(
+        m_socket, asio::buffer(m_writing),
+        [self = shared_from_this(), connection = m_connection](const asio::error_code& error, std::size_t) {
+            if (error && connection == self->m_connection) {
+                self->Drop();
+            }
+        });
 }
 
 void LoadClient::Read() {
     const std::span<char> room = m_reader.Prepare(kReadChunk);
-    m_socket.async_read_some(asio::buffer(room.data(), room.size()),
-                             [self = shared_from_this(), connection = m_connection](const asio::error_code& error,
-                                                                                   std::size_t n) {
-                                 if (connection != self->m_connection) {
-                                     return;
-                                 }
-                                 if (error) {
-                                     self->Drop();
-                                     return;
-                                 }
-                                 self->m_reader.Commit(n);
-                                 wire::Frame frame;
-                                 while (self->m_reader.Next(frame) == wire::FrameReader::Status::Ready) {
-                                     self->Handle(frame);
-                                     if (connection != self->m_connection) {
-                                         return;
-                                     }
-                                 }
-                                 self->Read();
-                             });
+    m_socket.async_read_some(
+        asio::buffer(room.data(), room.size()),
+        [self = shared_from_this(), connection = m_connection](const asio::error_code& error, std::size_t n) {
+            if (connection != self->m_connection) {
+                return;
+            }
+            if (error) {
+                self->Drop();
+                return;
+            }
+            self->m_reader.Commit(n);
+            wire::Frame frame;
+            while (self->m_reader.Next(frame) == wire::FrameReader::Status::Ready) {
+                self->Handle(frame);
+                if (connection != self->m_connection) {
+                    return;
+                }
+            }
+            self->Read();
+        });
 }
 
 void LoadClient::Handle(const wire::Frame& frame) {
@@ -120,7 +127,8 @@ void LoadClient::Handle(const wire::Frame& frame) {
             if (result.Succeeded()) {
                 ++m_run.answered[{m_inFlight->applyId, m_inFlight->votes}];
                 m_run.latencyUs.push_back(static_cast<std::uint32_t>(
-                    std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - m_inFlight->sent).count()));
+                    std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - m_inFlight->sent)
+                        .count()));
             } else {
                 ++m_run.refused;
                 ++m_run.reasons[result.reason.value_or(CString()).ToUtf8()];

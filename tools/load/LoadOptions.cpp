@@ -54,7 +54,8 @@ ParsedOptions ParseOptions(int argc, const char* const* argv) {
             return parsed;
         }
         if (i + 1 >= argc) {
-            parsed.error = std::string(argument) + (argument.starts_with("--") ? " needs a value" : ": unexpected");
+            parsed.error =
+                std::string(argument) + (argument.starts_with("--") ? " needs a value" : ": unexpected");
             return parsed;
         }
         const std::string_view value = argv[++i];
@@ -62,7 +63,8 @@ ParsedOptions ParseOptions(int argc, const char* const* argv) {
         if (argument == "--connect") {
             const std::size_t colon = value.rfind(':');
             int port = 0;
-            ok = colon != std::string_view::npos && colon > 0 && ParseInt(value.substr(colon + 1), port, 1, 65535);
+            ok = colon != std::string_view::npos && colon > 0 &&
+                 ParseInt(value.substr(colon + 1), port, 1, 65535);
             options.host = value.substr(0, colon);
             options.port = static_cast<unsigned short>(port);
         } else if (argument == "--db") {

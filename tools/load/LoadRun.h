@@ -25,7 +25,7 @@ using VoteCounts = std::map<std::pair<int, int>, std::int64_t>;
 
 struct LoadRun {
     asio::ip::tcp::endpoint server;
-    int speed = 1;            // the server clock's speed, as far as the run knows it
+    int speed = 1;             // the server clock's speed, as far as the run knows it
     Clock::time_point stopAt;  // no vote is sent after this
     std::map<int, Window> applications;
     std::int64_t serverClock = 0;  // the last clock a job table carried

@@ -127,9 +127,15 @@ public:
 
     bool Start() {
         // Each client votes as fast as it is answered: no rate limit, unless --server-args sets one.
-        std::vector<std::string> argv = {m_options.server, "--db", m_options.db, "--listen",
-                                         "127.0.0.1:" + std::to_string(m_port), "--speed",
-                                         std::to_string(m_options.speed), "--rate", "0"};
+        std::vector<std::string> argv = {m_options.server,
+                                         "--db",
+                                         m_options.db,
+                                         "--listen",
+                                         "127.0.0.1:" + std::to_string(m_port),
+                                         "--speed",
+                                         std::to_string(m_options.speed),
+                                         "--rate",
+                                         "0"};
         std::istringstream extra(m_options.serverArgs);
         for (std::string word; extra >> word;) {
             argv.push_back(word);
@@ -168,7 +174,8 @@ int Run(const Options& options) {
     }
     std::cout << "chamber-load: " << options.clients << " clients for " << options.seconds << " s against "
               << run.server.address().to_string() << ":" << run.server.port()
-              << (own ? " (a server of its own, speed " + std::to_string(options.speed) + ")" : "") << std::endl;
+              << (own ? " (a server of its own, speed " + std::to_string(options.speed) + ")" : "")
+              << std::endl;
     StartImpeachment(run.server, kingToken);
     const VoteCounts before = StoredCounts(options.db);
     const long memoryBefore = own ? ResidentKiB(own->Pid()) : 0;
@@ -191,7 +198,8 @@ int Run(const Options& options) {
     asio::steady_timer watch(io);
     std::function<void()> look = [&] {
         const auto now = Clock::now();
-        const bool everyoneIn = std::all_of(clients.begin(), clients.end(), [](auto& c) { return c->LoggedIn(); });
+        const bool everyoneIn =
+            std::all_of(clients.begin(), clients.end(), [](auto& c) { return c->LoggedIn(); });
         if (!allIn && everyoneIn) {
             allIn = std::chrono::duration<double>(now - start).count();
             memoryLoggedIn = own ? ResidentKiB(own->Pid()) : 0;
@@ -199,7 +207,8 @@ int Run(const Options& options) {
         if (own && options.killAt >= 0 && !killedAt && now - start >= std::chrono::seconds(options.killAt)) {
             own->Kill();
             killedAt = Clock::now();
-            std::cout << "killed the server (SIGKILL) at " << options.killAt << " s; starting it again" << std::endl;
+            std::cout << "killed the server (SIGKILL) at " << options.killAt << " s; starting it again"
+                      << std::endl;
             if (!own->Start()) {
                 std::cerr << "chamber-load: the server did not start again\n";
                 io.stop();
@@ -238,11 +247,13 @@ int Run(const Options& options) {
     std::vector<std::uint32_t>& latency = run.latencyUs;
     std::sort(latency.begin(), latency.end());
     const auto percentile = [&latency](double p) {
-        return latency.empty() ? 0.0 : latency[std::min(latency.size() - 1, static_cast<std::size_t>(p * latency.size()))];
+        return latency.empty()
+                   ? 0.0
+                   : latency[std::min(latency.size() - 1, static_cast<std::size_t>(p * latency.size()))];
     };
     const std::int64_t answered = Sum(run.answered);
-    std::cout << "logged in: " << (allIn ? std::to_string(*allIn) + " s until every client was in" : "not all")
-              << "\n";
+    std::cout << "logged in: "
+              << (allIn ? std::to_string(*allIn) + " s until every client was in" : "not all") << "\n";
     std::cout << "votes: " << answered << " answered in " << options.seconds << " s, "
               << static_cast<long>(answered / std::min<double>(elapsed, options.seconds)) << " per second; "
               << run.refused << " refused";
@@ -257,8 +268,9 @@ int Run(const Options& options) {
                   << (memoryLoggedIn - memoryBefore) * 1024 / options.clients << " bytes per client)\n";
     }
     if (killedAt) {
-        std::cout << "after the kill: " << (backAfter ? std::to_string(*backAfter) + " s until every client was back"
-                                                      : "not every client came back")
+        std::cout << "after the kill: "
+                  << (backAfter ? std::to_string(*backAfter) + " s until every client was back"
+                                : "not every client came back")
                   << "; " << Sum(run.unknown) << " votes were in flight\n";
     }
 
@@ -289,7 +301,8 @@ int Run(const Options& options) {
     if (overcounted > 0) {
         std::cout << overcounted << " votes in the store that nobody cast\n";
     }
-    std::cout << answered << " answered, " << answered - lost << " in the store, " << lost << " lost" << std::endl;
+    std::cout << answered << " answered, " << answered - lost << " in the store, " << lost << " lost"
+              << std::endl;
     return lost == 0 && overcounted == 0 ? 0 : 1;
 }
 

@@ -76,7 +76,8 @@ std::optional<int> ChildProcess::Wait(std::chrono::milliseconds timeout) {
     }
 }
 
-std::optional<unsigned short> WaitForListening(const std::string& outputPath, std::chrono::milliseconds timeout) {
+std::optional<unsigned short> WaitForListening(const std::string& outputPath,
+                                               std::chrono::milliseconds timeout) {
     const std::regex listening(R"(listening on \S+:(\d+))");
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     while (std::chrono::steady_clock::now() < deadline) {

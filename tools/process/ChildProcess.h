@@ -35,6 +35,7 @@ private:
 
 // Waits until chamber-server's output file says "listening on ADDRESS:PORT"; the port, or nothing
 // after `timeout`.
-std::optional<unsigned short> WaitForListening(const std::string& outputPath, std::chrono::milliseconds timeout);
+std::optional<unsigned short> WaitForListening(const std::string& outputPath,
+                                               std::chrono::milliseconds timeout);
 
 }  // namespace odc

@@ -11,8 +11,8 @@ std::unique_ptr<GameLink> MakeLink(const Options& options, Transcript& transcrip
         return std::make_unique<LocalLink>(options.seed);
     }
     try {
-        return std::make_unique<NetworkLink>(options.connectHost, options.connectPort, options.player, options.token,
-                                             transcript);
+        return std::make_unique<NetworkLink>(options.connectHost, options.connectPort, options.player,
+                                             options.token, transcript);
     } catch (const asio::system_error& error) {
         std::cerr << "chamber-sim: cannot find " << options.connectHost << ": " << error.what() << "\n";
         return nullptr;

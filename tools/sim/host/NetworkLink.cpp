@@ -86,30 +86,31 @@ void NetworkLink::Connect() {
 
 void NetworkLink::Read() {
     const std::span<char> room = m_reader.Prepare(kReadChunk);
-    m_socket.async_read_some(asio::buffer(room.data(), room.size()),
-                             [this, connection = m_connection](const asio::error_code& error, std::size_t n) {
-                                 if (connection != m_connection) {
-                                     return;
-                                 }
-                                 if (error) {
-                                     Drop(error == asio::error::eof ? "closed by the server" : error.message());
-                                     return;
-                                 }
-                                 m_reader.Commit(n);
-                                 wire::Frame frame;
-                                 wire::FrameReader::Status status;
-                                 while ((status = m_reader.Next(frame)) == wire::FrameReader::Status::Ready) {
-                                     Handle(std::move(frame));
-                                     if (connection != m_connection) {
-                                         return;
-                                     }
-                                 }
-                                 if (status == wire::FrameReader::Status::Broken) {
-                                     Drop("the server sent a frame out of bounds");
-                                     return;
-                                 }
-                                 Read();
-                             });
+    m_socket.async_read_some(
+        asio::buffer(room.data(), room.size()),
+        [this, connection = m_connection](const asio::error_code& error, std::size_t n) {
+            if (connection != m_connection) {
+                return;
+            }
+            if (error) {
+                Drop(error == asio::error::eof ? "closed by the server" : error.message());
+                return;
+            }
+            m_reader.Commit(n);
+            wire::Frame frame;
+            wire::FrameReader::Status status;
+            while ((status = m_reader.Next(frame)) == wire::FrameReader::Status::Ready) {
+                Handle(std::move(frame));
+                if (connection != m_connection) {
+                    return;
+                }
+            }
+            if (status == wire::FrameReader::Status::Broken) {
+                Drop("the server sent a frame out of bounds");
+                return;
+            }
+            Read();
+        });
 }
 
 void NetworkLink::Handle(wire::Frame frame) {
@@ -135,7 +136,8 @@ void NetworkLink::Handle(wire::Frame frame) {
             return;
         }
         case wire::kWallet:
-            if (const std::optional<wire::Wallet> wallet = isPacket ? wire::ReadWallet(packet) : std::nullopt) {
+            if (const std::optional<wire::Wallet> wallet =
+                    isPacket ? wire::ReadWallet(packet) : std::nullopt) {
                 m_wallet = wallet;
             }
             return;
@@ -151,9 +153,9 @@ void NetworkLink::Handle(wire::Frame frame) {
 void NetworkLink::Send(int id, std::span<const char> image) {
     if (!m_loggedIn) {
         const CKParam refusal = rules::MakeRefusal(kDisconnected);
-        m_inbox.push_back({id + 1,
-                           std::vector<char>(refusal.GetBufferPtr(), refusal.GetBufferPtr() + refusal.GetLength()),
-                           rules::kEveryone});
+        m_inbox.push_back(
+            {id + 1, std::vector<char>(refusal.GetBufferPtr(), refusal.GetBufferPtr() + refusal.GetLength()),
+             rules::kEveryone});
         return;
     }
     m_writes.push_back(wire::EncodeFrame(id, image));

@@ -59,10 +59,10 @@ private:
     wire::FrameReader m_reader;
     std::deque<std::vector<char>> m_writes;
     bool m_writing = false;
-    bool m_wanted = false;      // the player asked to be logged in
+    bool m_wanted = false;  // the player asked to be logged in
     bool m_loggedIn = false;
-    std::string m_refusal;       // the server's reason when it refused the login
-    int m_connection = 0;        // counts connections, so that handlers of an old one do nothing
+    std::string m_refusal;  // the server's reason when it refused the login
+    int m_connection = 0;   // counts connections, so that handlers of an old one do nothing
     std::chrono::milliseconds m_backoff;
     std::optional<wire::Wallet> m_wallet;
     std::string m_identity;

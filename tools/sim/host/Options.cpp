@@ -38,7 +38,8 @@ ParsedOptions ParseOptions(int argc, const char* const* argv) {
         } else if (argument == "--window") {
             options.window = true;
         } else if (argument == "--out" || argument == "--tz" || argument == "--player" ||
-                   argument == "--seed" || argument == "--jump" || argument == "--connect" || argument == "--token") {
+                   argument == "--seed" || argument == "--jump" || argument == "--connect" ||
+                   argument == "--token") {
             if (i + 1 >= argc) {
                 parsed.error = std::string(argument) + " needs a value";
                 return parsed;

@@ -34,7 +34,8 @@ std::string CommandText(const Command& command) {
         case Verb::Jump:
             return text + " " + std::to_string(command.number / 1000) + "s";
         case Verb::Await:
-            return text + " " + std::to_string(command.number) + " " + MessageName(static_cast<int>(command.number));
+            return text + " " + std::to_string(command.number) + " " +
+                   MessageName(static_cast<int>(command.number));
         default:
             return text + " " + command.target;
     }

@@ -63,7 +63,7 @@ private:
     ScreenWatcher m_watcher;
     bool m_created = false;
     bool m_open = false;
-    std::string m_identity;  // last identity text given to the screen
+    std::string m_identity;   // last identity text given to the screen
     std::set<int> m_arrived;  // message ids delivered since the last Await
 };
 
