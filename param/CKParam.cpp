@@ -1,6 +1,7 @@
 #include "param/CKParam.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <limits>
 #include <string>
@@ -53,6 +54,44 @@ std::size_t UnitsBeforeZero(const char* text, std::size_t units) {
 
 }  // namespace
 
+namespace {
+
+// Recycled first-size buffers of a thread. The flag, trivially destroyed, tells a packet freed
+// after the thread's pool has gone (at the thread's exit) to free its buffer itself.
+constexpr int kPooledBuffers = 8;
+thread_local bool t_poolGone = false;
+struct BufferPool {
+    BufferPool() = default;
+    BufferPool(const BufferPool&) = delete;
+    BufferPool& operator=(const BufferPool&) = delete;
+    ~BufferPool() {
+        for (int i = 0; i < count; ++i) {
+            delete[] buffers[static_cast<std::size_t>(i)];
+        }
+        t_poolGone = true;
+    }
+    std::array<char*, kPooledBuffers> buffers{};
+    int count = 0;
+};
+thread_local BufferPool t_pool;
+
+}  // namespace
+
+CKParam::Buffer CKParam::NewBuffer(std::int32_t size) {
+    if (size == kInitialSize && !t_poolGone && t_pool.count > 0) {
+        return Buffer(t_pool.buffers[static_cast<std::size_t>(--t_pool.count)], BufferDeleter{size});
+    }
+    return Buffer(new char[static_cast<std::size_t>(size)], BufferDeleter{size});
+}
+
+void CKParam::BufferDeleter::operator()(char* buffer) const noexcept {
+    if (size == kInitialSize && !t_poolGone && t_pool.count < kPooledBuffers) {
+        t_pool.buffers[static_cast<std::size_t>(t_pool.count++)] = buffer;
+        return;
+    }
+    delete[] buffer;
+}
+
 CKParam::CKParam() {
     SetUp();
 }
@@ -60,7 +99,7 @@ CKParam::CKParam() {
 CKParam::CKParam(const CKParam& other)
     : m_nLength(other.m_nLength), m_nPacketNum(other.m_nPacketNum), m_nBufferSize(other.m_nBufferSize) {
     if (other.m_pBuffer) {
-        m_pBuffer = std::make_unique_for_overwrite<char[]>(static_cast<std::size_t>(m_nBufferSize));
+        m_pBuffer = NewBuffer(m_nBufferSize);
         std::memcpy(m_pBuffer.get(), other.m_pBuffer.get(), static_cast<std::size_t>(m_nLength));
     }
 }
@@ -98,7 +137,7 @@ void CKParam::Create() {
 
 void CKParam::SetUp() {
     // Only the header is written: as after any growth, bytes past the length are never read.
-    m_pBuffer = std::make_unique_for_overwrite<char[]>(kInitialSize);
+    m_pBuffer = NewBuffer(kInitialSize);
     StoreLE<std::uint32_t>(m_pBuffer.get(), 0);
     StoreLE<std::uint32_t>(m_pBuffer.get() + 4, 0);
     StoreLE<std::uint32_t>(m_pBuffer.get() + 8, kInitialSize);
@@ -134,7 +173,7 @@ int CKParam::SetBufferPtr(const char* image, int length) {
     }
     const std::int32_t needed = std::max(static_cast<std::int32_t>(sizeWord), length);
     if (needed > m_nBufferSize) {
-        auto buffer = std::make_unique_for_overwrite<char[]>(static_cast<std::size_t>(needed));
+        Buffer buffer = NewBuffer(needed);
         std::memcpy(buffer.get(), image, static_cast<std::size_t>(length));
         m_pBuffer = std::move(buffer);
         m_nBufferSize = needed;
@@ -169,7 +208,7 @@ char* CKParam::PutBuffer(short id, short type, std::uint32_t length) {
         if (length >= kMaxGrowingValue || size > std::numeric_limits<std::int32_t>::max()) {
             return nullptr;
         }
-        auto grown = std::make_unique_for_overwrite<char[]>(size);
+        Buffer grown = NewBuffer(static_cast<std::int32_t>(size));
         std::memcpy(grown.get(), m_pBuffer.get(), static_cast<std::size_t>(m_nLength));
         m_pBuffer = std::move(grown);
         m_nBufferSize = static_cast<std::int32_t>(size);

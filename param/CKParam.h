@@ -133,7 +133,19 @@ private:
     int GetCharRecord(short id, Record& record) const;
     void InvalidateIndex();
 
-    std::unique_ptr<char[]> m_pBuffer;
+    // Frees a packet's buffer. Buffers of the first size (4096 bytes) go back to a small pool of
+    // the thread instead, so that a new packet seldom allocates.
+    struct BufferDeleter {
+        BufferDeleter() noexcept : size(0) {}
+        explicit BufferDeleter(std::int32_t bytes) noexcept : size(bytes) {}
+        void operator()(char* buffer) const noexcept;
+        std::int32_t size;
+    };
+    using Buffer = std::unique_ptr<char[], BufferDeleter>;
+    // A buffer of `size` bytes, not cleared: from the thread's pool when it has one of that size.
+    static Buffer NewBuffer(std::int32_t size);
+
+    Buffer m_pBuffer;
     std::int32_t m_nLength = 0;
     std::int32_t m_nPacketNum = 0;
     std::int32_t m_nBufferSize = 0;
