@@ -23,6 +23,7 @@
 #include "gui/GuiEvents.h"
 #include "gui/GuiFonts.h"
 #include "gui/GuiRegistry.h"
+#include "gui/GuiResources.h"
 #include "gui/GuiSkin.h"
 #include "gui/GuiStrings.h"
 #include "gui/GuiTimers.h"
@@ -48,6 +49,7 @@ struct State {
     CEGUI::Window* root = nullptr;
     std::string assetDir;
     std::unique_ptr<SilentLogger> logger;
+    std::unique_ptr<detail::ResourceProvider> resources;  // outlives CEGUI's system
     std::vector<CEGUI::Event::Connection> connections;
 };
 
@@ -91,8 +93,9 @@ void Begin(CEGUI::Renderer& renderer, CEGUI::NullRenderer* ownRenderer, const Op
     if (options.logFile.empty()) {
         state.logger = std::make_unique<SilentLogger>();
     }
-    CEGUI::System& system = CEGUI::System::create(renderer, nullptr, nullptr, nullptr, nullptr, "",
-                                                  detail::CeguiFromUtf8(options.logFile));
+    state.resources = std::make_unique<detail::ResourceProvider>();
+    CEGUI::System& system = CEGUI::System::create(renderer, state.resources.get(), nullptr, nullptr, nullptr,
+                                                  "", detail::CeguiFromUtf8(options.logFile));
     PointResourceGroups(state.assetDir);
     detail::LoadSkin(renderer);
 

@@ -11,6 +11,7 @@ namespace {
 
 std::atomic<std::uint64_t> g_allocations{0};
 std::atomic<std::int64_t> g_bytes{0};
+std::atomic<std::int64_t> g_blocks{0};
 
 void* Allocate(std::size_t size, std::size_t alignment) {
     void* block = alignment > alignof(std::max_align_t)
@@ -18,6 +19,7 @@ void* Allocate(std::size_t size, std::size_t alignment) {
                       : std::malloc(size == 0 ? 1 : size);
     if (block == nullptr) throw std::bad_alloc();
     g_allocations.fetch_add(1, std::memory_order_relaxed);
+    g_blocks.fetch_add(1, std::memory_order_relaxed);
     g_bytes.fetch_add(static_cast<std::int64_t>(malloc_usable_size(block)), std::memory_order_relaxed);
     return block;
 }
@@ -25,6 +27,7 @@ void* Allocate(std::size_t size, std::size_t alignment) {
 void Free(void* block) noexcept {
     if (block == nullptr) return;
     g_bytes.fetch_sub(static_cast<std::int64_t>(malloc_usable_size(block)), std::memory_order_relaxed);
+    g_blocks.fetch_sub(1, std::memory_order_relaxed);
     std::free(block);
 }
 
@@ -38,6 +41,10 @@ std::uint64_t Allocations() {
 
 std::int64_t BytesInUse() {
     return g_bytes.load(std::memory_order_relaxed);
+}
+
+std::int64_t BlocksInUse() {
+    return g_blocks.load(std::memory_order_relaxed);
 }
 
 }  // namespace odc::heap

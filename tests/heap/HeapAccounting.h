@@ -11,5 +11,7 @@ namespace odc::heap {
 std::uint64_t Allocations();
 // Bytes the process holds now, as the usable sizes of its blocks.
 std::int64_t BytesInUse();
+// Blocks the process holds now.
+std::int64_t BlocksInUse();
 
 }  // namespace odc::heap
