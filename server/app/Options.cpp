@@ -1,43 +1,11 @@
 #include "Options.h"
 
-#include <charconv>
+#include "CommandLine.h"
+
 #include <string_view>
 #include <vector>
 
 namespace server {
-
-namespace {
-
-bool ParseInt(std::string_view text, int& value, int low, int high) {
-    int parsed = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), parsed);
-    if (error != std::errc() || end != text.data() + text.size() || parsed < low || parsed > high) {
-        return false;
-    }
-    value = parsed;
-    return true;
-}
-
-// "HOST:PORT"; the host is an IPv4 or IPv6 address ("[::1]:7400" for IPv6).
-bool ParseEndpoint(std::string_view text, std::string& host, unsigned short& port) {
-    const std::size_t colon = text.rfind(':');
-    int number = 0;
-    if (colon == std::string_view::npos || !ParseInt(text.substr(colon + 1), number, 0, 65535)) {
-        return false;
-    }
-    std::string_view address = text.substr(0, colon);
-    if (address.size() >= 2 && address.front() == '[' && address.back() == ']') {
-        address = address.substr(1, address.size() - 2);
-    }
-    if (address.empty()) {
-        return false;
-    }
-    host = address;
-    port = static_cast<unsigned short>(number);
-    return true;
-}
-
-}  // namespace
 
 std::string Usage() {
     return "usage: chamber-server [--listen HOST:PORT] [--db FILE] [--speed N] [LIMITS]\n"

@@ -7,6 +7,7 @@
 #include <csignal>
 #include <iostream>
 
+#include "CommandLine.h"
 #include "Hall.h"
 #include "Listener.h"
 #include "Log.h"
@@ -99,12 +100,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::signal(SIGPIPE, SIG_IGN);
-    // A connection is a descriptor: take every one the system allows this process.
-    rlimit files{};
-    if (getrlimit(RLIMIT_NOFILE, &files) == 0 && files.rlim_cur < files.rlim_max) {
-        files.rlim_cur = files.rlim_max;
-        setrlimit(RLIMIT_NOFILE, &files);
-    }
+    server::RaiseFileLimit();
     try {
         return parsed.options.command == server::Options::Command::Serve ? Serve(parsed.options)
                                                                          : ManagePlayers(parsed.options);

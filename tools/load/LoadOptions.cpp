@@ -1,23 +1,10 @@
 #include "LoadOptions.h"
 
-#include <charconv>
+#include "CommandLine.h"
+
 #include <string_view>
 
 namespace load {
-
-namespace {
-
-bool ParseInt(std::string_view text, int& value, int low, int high) {
-    int parsed = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), parsed);
-    if (error != std::errc() || end != text.data() + text.size() || parsed < low || parsed > high) {
-        return false;
-    }
-    value = parsed;
-    return true;
-}
-
-}  // namespace
 
 std::string Usage() {
     return "usage: chamber-load --db FILE [--connect HOST:PORT] [--clients N] [--seconds S]\n"
@@ -61,22 +48,17 @@ ParsedOptions ParseOptions(int argc, const char* const* argv) {
         const std::string_view value = argv[++i];
         bool ok = true;
         if (argument == "--connect") {
-            const std::size_t colon = value.rfind(':');
-            int port = 0;
-            ok = colon != std::string_view::npos && colon > 0 &&
-                 ParseInt(value.substr(colon + 1), port, 1, 65535);
-            options.host = value.substr(0, colon);
-            options.port = static_cast<unsigned short>(port);
+            ok = server::ParseEndpoint(value, options.host, options.port) && options.port != 0;
         } else if (argument == "--db") {
             options.db = value;
         } else if (argument == "--clients") {
-            ok = ParseInt(value, options.clients, 1, 20000);
+            ok = server::ParseInt(value, options.clients, 1, 20000);
         } else if (argument == "--seconds") {
-            ok = ParseInt(value, options.seconds, 1, 3600);
+            ok = server::ParseInt(value, options.seconds, 1, 3600);
         } else if (argument == "--kill-at") {
-            ok = ParseInt(value, options.killAt, 0, 3600);
+            ok = server::ParseInt(value, options.killAt, 0, 3600);
         } else if (argument == "--speed") {
-            ok = ParseInt(value, options.speed, 1, 1'000'000);
+            ok = server::ParseInt(value, options.speed, 1, 1'000'000);
         } else if (argument == "--server") {
             options.server = value;
         } else if (argument == "--server-log") {

@@ -1,7 +1,6 @@
 // chamber-load: many players voting against chamber-server at once, on loopback, for a bounded
 // time; then a check that every answered vote is in the store.
 #include <signal.h>
-#include <sys/resource.h>
 
 #include <algorithm>
 #include <asio/connect.hpp>
@@ -15,6 +14,7 @@
 #include <sstream>
 
 #include "ChildProcess.h"
+#include "CommandLine.h"
 #include "Credentials.h"
 #include "LoadClient.h"
 #include "LoadOptions.h"
@@ -328,11 +328,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::signal(SIGPIPE, SIG_IGN);
-    rlimit files{};
-    if (getrlimit(RLIMIT_NOFILE, &files) == 0 && files.rlim_cur < files.rlim_max) {
-        files.rlim_cur = files.rlim_max;
-        setrlimit(RLIMIT_NOFILE, &files);
-    }
+    server::RaiseFileLimit();
     try {
         return load::Run(parsed.options);
     } catch (const std::exception& error) {
