@@ -110,5 +110,25 @@ TEST(TwoScreensTest, AnElectionEndsOnTheServersClockOnBothScreens) {
     }
 }
 
+TEST(TwoScreensTest, AScreenComesBackInStepAfterTheServerIsKilled) {
+    ServerProcess server;
+    ASSERT_TRUE(server.Start()) << server.Log();
+    const std::string token = server.AddPlayer("甲");
+    // The same address again after the restart: the port the first start picked.
+    const std::string address = "127.0.0.1:" + std::to_string(server.Port());
+    Screen screen(server, "甲", token,
+                  "login 甲\nopen\nawait 10000014\nawait 10000012 30s\n"
+                  "click m_GuiCommon.ArryIBNations[2]\nclick m_GuiJobDetail.SIUserVotes\n"
+                  "click m_GuiJobVotes.SIExitJob0\nawait 10000026\n");
+    ASSERT_TRUE(screen.Reaches("> await 10000012")) << screen.Transcript();
+    server.Kill();
+    ASSERT_TRUE(server.Start({"--listen", address})) << server.Log();
+    EXPECT_EQ(screen.Finish(), 0) << screen.Transcript();
+    const std::string after = screen.After("> await 10000012");
+    EXPECT_NE(after.find("; again in 500 ms"), std::string::npos) << "the connection dropped, and back-off began";
+    EXPECT_NE(after.find("network: logged in as 甲"), std::string::npos);
+    EXPECT_NE(after.find("message box 0: 投票成功！"), std::string::npos) << "a vote after the restart";
+}
+
 }  // namespace
 }  // namespace server::test
