@@ -21,6 +21,7 @@
 #include "NetMessages.h"
 #include "Sqlite.h"
 #include "Store.h"
+#include "StoreCheck.h"
 #include "param/ChamberMessages.h"
 
 namespace load {
@@ -275,35 +276,16 @@ int Run(const Options& options) {
     }
 
     // Every answered vote must be in the store; a vote in flight at the kill may or may not be.
-    const VoteCounts after = StoredCounts(options.db);
-    std::int64_t lost = 0;
-    std::int64_t unansweredStored = 0;
-    std::int64_t overcounted = 0;
-    for (const auto& [key, count] : after) {
-        const auto value = [key](const VoteCounts& counts) {
-            const auto it = counts.find(key);
-            return it != counts.end() ? it->second : 0;
-        };
-        const std::int64_t added = count - value(before);
-        const std::int64_t extra = added - value(run.answered);
-        lost += std::max<std::int64_t>(0, -extra);
-        unansweredStored += std::clamp<std::int64_t>(extra, 0, value(run.unknown));
-        overcounted += std::max<std::int64_t>(0, extra - value(run.unknown));
-    }
-    for (const auto& [key, count] : run.answered) {
-        if (!after.contains(key)) {
-            lost += count;  // its application is gone from the store
-        }
-    }
+    const StoreCheck check = CheckStore(before, StoredCounts(options.db), run.answered, run.unknown);
     if (killedAt) {
-        std::cout << unansweredStored << " of the votes in flight at the kill are in the store\n";
+        std::cout << check.unansweredStored << " of the votes in flight at the kill are in the store\n";
     }
-    if (overcounted > 0) {
-        std::cout << overcounted << " votes in the store that nobody cast\n";
+    if (check.overcounted > 0) {
+        std::cout << check.overcounted << " votes in the store that nobody cast\n";
     }
-    std::cout << answered << " answered, " << answered - lost << " in the store, " << lost << " lost"
-              << std::endl;
-    return lost == 0 && overcounted == 0 ? 0 : 1;
+    std::cout << answered << " answered, " << answered - check.lost << " in the store, " << check.lost
+              << " lost" << std::endl;
+    return check.lost == 0 && check.overcounted == 0 ? 0 : 1;
 }
 
 }  // namespace
