@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "ServerFixture.h"
+#include "Sqlite.h"
 #include "chamber/ChamberRecords.h"
 #include "param/ChamberMessages.h"
 
@@ -157,6 +158,21 @@ TEST_F(NetworkTest, AnsweredRequestsSurviveAStopAndAKill) {
     EXPECT_EQ(election->agreeVotes, agree + 2);
     EXPECT_EQ(election->opposeVotes, oppose + 5);
     EXPECT_EQ(ReadApplication(packet, 4)->userName, CString(u"甲"));
+}
+
+TEST(StoreVersionTest, ADatabaseOfANewerSchemaIsRefused) {
+    const std::string dir = sim::test::MakeTempDir();
+    {
+        store::Database db(dir + "/newer.db");
+        db.Exec("PRAGMA user_version = 99");
+    }
+    const std::string output = dir + "/server.log";
+    sim::test::ChildProcess server({ODC_SERVER_BINARY, "--db", dir + "/newer.db", "--listen", "127.0.0.1:0"},
+                                   {}, output);
+    EXPECT_EQ(server.Wait(10s), 1);
+    EXPECT_NE(sim::test::ReadText(output).find("schema version 99, newer than this server's 1"),
+              std::string::npos)
+        << sim::test::ReadText(output);
 }
 
 }  // namespace
