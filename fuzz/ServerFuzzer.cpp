@@ -2,7 +2,7 @@
 // bytes, each for one of three clients; each client's bytes go through the frame reader into the
 // hall (login, the four Chamber requests, heartbeats, anything else), which runs the rules engine
 // on an in-memory store. Checks: every byte the server sends parses as frames holding packets, and
-// a client that is not logged in is sent nothing but login results, heartbeats and refusals.
+// a client that is not logged in is sent nothing but login results and refusals.
 #include <asio/io_context.hpp>
 #include <cstdint>
 #include <cstdio>

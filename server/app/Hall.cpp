@@ -102,14 +102,15 @@ void Hall::Receive(Peer& peer, wire::Frame frame) {
     }
     if (frame.id == wire::kLogin) {
         Login(peer, frame);
-    } else if (frame.id == wire::kHeartbeat) {
+    } else if (frame.id == wire::kHeartbeat && peer.playerId != 0) {
         SendTo(peer, wire::kHeartbeat, wire::MakeHeartbeat());
         Flush();
     } else if (IsRequest(frame.id)) {
         Request(peer, std::move(frame));
     } else {
-        Log(Level::Warn, "refused message " + std::to_string(frame.id) + " from " + peer.Address() +
-                             ": not a request of the Chamber");
+        Log(Level::Warn,
+            "refused message " + std::to_string(frame.id) + " from " + peer.Address() +
+                (frame.id == wire::kHeartbeat ? ": not logged in" : ": not a request of the Chamber"));
     }
 }
 
@@ -122,6 +123,10 @@ void Hall::Login(Peer& peer, const wire::Frame& frame) {
     std::optional<wire::Login> login;
     if (packet.SetBufferPtr(frame.image.data(), static_cast<int>(frame.image.size())) == 0) {
         login = wire::ReadLogin(packet);
+    }
+    if (LoginFailures(peer.Host()).count >= m_limits.failedLoginsPerMinute) {
+        peer.Close("too many failed logins from " + peer.Host());
+        return;
     }
     if (!login || peer.playerId != 0) {
         RefuseLogin(peer, !login ? kBadLogin : kAlreadyLoggedIn);
@@ -172,16 +177,17 @@ void Hall::FinishLogin(const std::weak_ptr<Peer>& weak, const std::string& name,
     Step(peer.get(), m_engine.TakeMessages());
 }
 
-void Hall::RefuseLogin(Peer& peer, const char* reason) {
+Hall::Failures& Hall::LoginFailures(const std::string& host) {
     const auto now = std::chrono::steady_clock::now();
-    Failures& failures = m_failedLogins[peer.Host()];
+    Failures& failures = m_failedLogins[host];
     if (now - failures.since > std::chrono::minutes(1)) {
         failures = {0, now};
     }
-    if (++failures.count > m_limits.failedLoginsPerMinute) {
-        peer.Close("too many failed logins from " + peer.Host());
-        return;
-    }
+    return failures;
+}
+
+void Hall::RefuseLogin(Peer& peer, const char* reason) {
+    ++LoginFailures(peer.Host()).count;
     Log(Level::Warn, "refused login from " + peer.Address() + ": " + reason);
     // Answered late, so that trying tokens one after another gets nowhere.
     auto timer = std::make_shared<asio::steady_timer>(m_executor, m_limits.failedLoginDelay);

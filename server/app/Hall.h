@@ -65,8 +65,10 @@ private:
     void Login(Peer& peer, const wire::Frame& frame);
     void FinishLogin(const std::weak_ptr<Peer>& peer, const std::string& name, const std::string& token,
                      const std::optional<store::Account>& account);
-    // A failed login is answered late; too many from one address close the client unanswered.
+    // A failed login is answered late. After too many in a minute from one address, its next
+    // login attempts close their connections unanswered until the minute is over.
     void RefuseLogin(Peer& peer, const char* reason);
+    Failures& LoginFailures(const std::string& host);
     void Request(Peer& peer, wire::Frame frame);
     void Tick();
     // Takes what the engine changed into the pending batch and queues its messages (those for one

@@ -17,8 +17,8 @@ struct Limits {
     // until the bucket refills. 0: no limit.
     double framesPerSecond = 50;
     double burst = 100;
-    // A failed login is answered this late; an address with more failures than this in a minute
-    // is closed without an answer.
+    // A failed login is answered this late; an address with this many failures in a minute has its
+    // further logins closed without an answer until the minute is over.
     std::chrono::milliseconds failedLoginDelay{1000};
     int failedLoginsPerMinute = 10;
 };

@@ -159,6 +159,22 @@ TEST_F(BadInputTest, AClientThatNeverReadsIsDroppedNotTheServersMemory) {
     ExpectServed();
 }
 
+TEST_F(BadInputTest, GuessingTokensSoonClosesTheConnection) {
+    StartServer({"--failed-login-delay", "0"});
+    RawClient guesser(server.Port());
+    guesser.Send(wire::kHeartbeat, wire::MakeHeartbeat());
+    for (int guess = 0; guess < 10; ++guess) {
+        EXPECT_EQ(guesser.Login("坏", std::string(64, static_cast<char>('0' + guess))).reason,
+                  "玩家名或令牌不对");
+    }
+    guesser.Send(wire::kLogin, wire::MakeLogin({"坏", offenderToken}));
+    EXPECT_TRUE(guesser.ClosedByServer())
+        << "the eleventh refusal in a minute closes, even for the right token";
+    EXPECT_EQ(server.Log().find("refused message 4 from"), server.Log().rfind("refused message 4 from"))
+        << "one heartbeat before the login, refused";
+    ExpectServed();
+}
+
 TEST_F(BadInputTest, TwoThousandSilentConnectionsDoNotStopTheServer) {
     rlimit files{};
     getrlimit(RLIMIT_NOFILE, &files);

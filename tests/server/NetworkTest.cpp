@@ -46,6 +46,7 @@ TEST_F(NetworkTest, OnlyTheRightTokenLogsAPlayerIn) {
     ASSERT_EQ(token.size(), 64u);
     EXPECT_TRUE(server.AddPlayer("甲").empty()) << "a name is taken once";
     RawClient client(server.Port());
+    const auto start = std::chrono::steady_clock::now();
     for (const auto& [name, attempt] : {std::pair<std::string, std::string>{"乙", token},
                                         {"甲", std::string(64, '0')},
                                         {"甲", token.substr(1)},
@@ -54,6 +55,7 @@ TEST_F(NetworkTest, OnlyTheRightTokenLogsAPlayerIn) {
         EXPECT_FALSE(result.ok) << name;
         EXPECT_EQ(result.reason, "玩家名或令牌不对");
     }
+    EXPECT_GE(std::chrono::steady_clock::now() - start, 4s) << "each refusal is answered a second late";
     const wire::LoginResult result = client.Login("甲", token);
     ASSERT_TRUE(result.ok) << result.reason;
     EXPECT_EQ(result.identity, "UserId=3005;level=0;family=3");

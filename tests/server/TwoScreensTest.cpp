@@ -125,7 +125,8 @@ TEST(TwoScreensTest, AScreenComesBackInStepAfterTheServerIsKilled) {
     ASSERT_TRUE(server.Start({"--listen", address})) << server.Log();
     EXPECT_EQ(screen.Finish(), 0) << screen.Transcript();
     const std::string after = screen.After("> await 10000012");
-    EXPECT_NE(after.find("; again in 500 ms"), std::string::npos) << "the connection dropped, and back-off began";
+    EXPECT_NE(after.find("; again in 500 ms"), std::string::npos)
+        << "the connection dropped, and back-off began";
     EXPECT_NE(after.find("network: logged in as 甲"), std::string::npos);
     EXPECT_NE(after.find("message box 0: 投票成功！"), std::string::npos) << "a vote after the restart";
 }
