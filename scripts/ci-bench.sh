@@ -35,4 +35,12 @@ for program in "$build"/bench/*_bench; do
         echo "ok ($(grep -c '"run_name"' "$results/$name.json") benchmarks)"
     fi
 done
+echo "== memory_bill"
+if "$build/bench/memory_bill" >"$results/memory.md" 2>&1; then
+    echo "ok ($(grep -c '^| [a-zA-Z]' "$results/memory.md") rows)"
+else
+    cat "$results/memory.md"
+    echo "FAILED: memory_bill exited with an error" >&2
+    status=1
+fi
 exit $status
