@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <new>
 #include <string>
 #include <utility>
 
@@ -66,7 +68,7 @@ struct BufferPool {
     BufferPool& operator=(const BufferPool&) = delete;
     ~BufferPool() {
         for (int i = 0; i < count; ++i) {
-            delete[] buffers[static_cast<std::size_t>(i)];
+            std::free(buffers[static_cast<std::size_t>(i)]);
         }
         t_poolGone = true;
     }
@@ -81,7 +83,11 @@ CKParam::Buffer CKParam::NewBuffer(std::int32_t size) {
     if (size == kInitialSize && !t_poolGone && t_pool.count > 0) {
         return Buffer(t_pool.buffers[static_cast<std::size_t>(--t_pool.count)], BufferDeleter{size});
     }
-    return Buffer(new char[static_cast<std::size_t>(size)], BufferDeleter{size});
+    auto* buffer = static_cast<char*>(std::malloc(static_cast<std::size_t>(size)));
+    if (buffer == nullptr) {
+        throw std::bad_alloc();
+    }
+    return Buffer(buffer, BufferDeleter{size});
 }
 
 void CKParam::BufferDeleter::operator()(char* buffer) const noexcept {
@@ -89,7 +95,7 @@ void CKParam::BufferDeleter::operator()(char* buffer) const noexcept {
         t_pool.buffers[static_cast<std::size_t>(t_pool.count++)] = buffer;
         return;
     }
-    delete[] buffer;
+    std::free(buffer);
 }
 
 CKParam::CKParam() {
@@ -208,9 +214,13 @@ char* CKParam::PutBuffer(short id, short type, std::uint32_t length) {
         if (length >= kMaxGrowingValue || size > std::numeric_limits<std::int32_t>::max()) {
             return nullptr;
         }
-        Buffer grown = NewBuffer(static_cast<std::int32_t>(size));
-        std::memcpy(grown.get(), m_pBuffer.get(), static_cast<std::size_t>(m_nLength));
-        m_pBuffer = std::move(grown);
+        // The allocator often extends the block where it lies: no copy of the records so far.
+        char* grown = static_cast<char*>(std::realloc(m_pBuffer.get(), size));
+        if (grown == nullptr) {
+            return nullptr;
+        }
+        (void)m_pBuffer.release();
+        m_pBuffer = Buffer(grown, BufferDeleter{static_cast<std::int32_t>(size)});
         m_nBufferSize = static_cast<std::int32_t>(size);
     }
     char* record = m_pBuffer.get() + m_nLength;

@@ -133,8 +133,8 @@ private:
     int GetCharRecord(short id, Record& record) const;
     void InvalidateIndex();
 
-    // Frees a packet's buffer. Buffers of the first size (4096 bytes) go back to a small pool of
-    // the thread instead, so that a new packet seldom allocates.
+    // Frees a packet's buffer (a malloc block, grown with realloc). Buffers of the first size (4096
+    // bytes) go back to a small pool of the thread instead, so that a new packet seldom allocates.
     struct BufferDeleter {
         BufferDeleter() noexcept : size(0) {}
         explicit BufferDeleter(std::int32_t bytes) noexcept : size(bytes) {}
