@@ -20,6 +20,17 @@ std::string ServerProcess::Log() const {
     return sim::test::ReadText(m_dir + "/server-" + std::to_string(m_runs) + ".log");
 }
 
+bool ServerProcess::LogSays(const std::string& text, std::chrono::milliseconds timeout) const {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (Log().find(text) == std::string::npos) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(20ms);
+    }
+    return true;
+}
+
 bool ServerProcess::Start(const std::vector<std::string>& extra) {
     std::vector<std::string> argv = {ODC_SERVER_BINARY, "--db", m_db, "--listen", "127.0.0.1:0"};
     argv.insert(argv.end(), extra.begin(), extra.end());

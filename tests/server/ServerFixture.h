@@ -37,6 +37,8 @@ public:
     const std::string& Dir() const { return m_dir; }
     const std::string& DbPath() const { return m_db; }
     std::string Log() const;
+    // Waits until the server's log holds `text` (it writes a line after the event it tells of).
+    bool LogSays(const std::string& text, std::chrono::milliseconds timeout = 10s) const;
 
 private:
     std::string RunPlayers(const std::vector<std::string>& arguments);
