@@ -70,7 +70,7 @@ struct Stage {
 
 class Bill {
 public:
-    explicit Bill(const TextureCountingRenderer* renderer) : m_renderer(renderer) {
+    explicit Bill(const TextureCountingRenderer& renderer) : m_renderer(renderer) {
         std::printf(
             "| After | Heap held | Since the step before | Blocks held | Textures | Texture bytes |\n");
         std::printf("|---|---:|---:|---:|---:|---:|\n");
@@ -81,9 +81,8 @@ public:
         const Stage now = Now();
         std::printf("| %s | %s | %+lld B | %lld | %zu | %s |\n", what, Size(now.heap - m_first.heap).c_str(),
                     static_cast<long long>(now.heap - m_last.heap),
-                    static_cast<long long>(now.blocks - m_first.blocks),
-                    m_renderer != nullptr ? m_renderer->Count() : 0,
-                    Size(m_renderer != nullptr ? m_renderer->Bytes() : 0).c_str());
+                    static_cast<long long>(now.blocks - m_first.blocks), m_renderer.Count(),
+                    Size(m_renderer.Bytes()).c_str());
         m_last = now;
     }
 
@@ -99,7 +98,7 @@ private:
         return text;
     }
 
-    const TextureCountingRenderer* m_renderer;
+    const TextureCountingRenderer& m_renderer;
     Stage m_first{};
     Stage m_last{};
 };
@@ -109,9 +108,9 @@ private:
 int main() {
     using namespace odc::bench;
     SetLocalClockSource([] { return std::int64_t{kClock}; });
-    TextureCountingRenderer* renderer = new TextureCountingRenderer();  // CEGUI's renderers are made this way
+    TextureCountingRenderer renderer;  // outlives the toolkit, which is stopped below
     Bill bill(renderer);
-    GUI::Runtime::Start(*renderer);
+    GUI::Runtime::Start(renderer);
     bill.Step("the toolkit starts (CEGUI, the skin, the fonts)");
     {
         CGuiDanceChamber chamber;
@@ -137,7 +136,6 @@ int main() {
     }
     bill.Step("the facade is destroyed");
     GUI::Runtime::Shutdown();
-    delete renderer;  // NOLINT(cppcoreguidelines-owning-memory): made above, after CEGUI has let go of it
     bill.Step("the toolkit stops");
     SetLocalClockSource({});
     return 0;

@@ -73,38 +73,22 @@ void Connection::Read() {
         });
 }
 
-bool Connection::TakeToken() {
+bool Connection::Charge() {
     if (m_limits.framesPerSecond <= 0) {
         return true;
     }
     const auto now = std::chrono::steady_clock::now();
     const double seconds = std::chrono::duration<double>(now - m_refilled).count();
-    m_tokens = std::min(m_limits.burst, m_tokens + seconds * m_limits.framesPerSecond);
+    m_tokens = std::min(m_limits.burst, m_tokens + seconds * m_limits.framesPerSecond) - 1;
     m_refilled = now;
-    if (m_tokens < 1) {
-        return false;
-    }
-    m_tokens -= 1;
-    return true;
+    return m_tokens >= 0;
 }
 
 void Connection::Dispatch() {
     wire::Frame frame;
     for (;;) {
-        if (!TakeToken()) {
-            // Over its rate: the frames wait in the buffer and the socket is not read meanwhile.
-            const auto wait = std::chrono::duration<double>((1 - m_tokens) / m_limits.framesPerSecond);
-            m_resume.expires_after(std::chrono::duration_cast<std::chrono::microseconds>(wait));
-            m_resume.async_wait([self = Self()](const asio::error_code& error) {
-                if (!error && self->m_open) {
-                    self->Dispatch();
-                }
-            });
-            return;
-        }
         const wire::FrameReader::Status status = m_reader.Next(frame);
         if (status == wire::FrameReader::Status::NeedMore) {
-            m_tokens += 1;  // nothing was spent
             break;
         }
         if (status == wire::FrameReader::Status::Broken) {
@@ -114,6 +98,17 @@ void Connection::Dispatch() {
         ArmIdleTimer();
         m_hall.Receive(*this, std::move(frame));
         if (!m_open) {
+            return;
+        }
+        if (!Charge()) {
+            // Over its rate: the frames wait in the buffer and the socket is not read meanwhile.
+            const auto wait = std::chrono::duration<double>(-m_tokens / m_limits.framesPerSecond);
+            m_resume.expires_after(std::chrono::duration_cast<std::chrono::microseconds>(wait));
+            m_resume.async_wait([self = Self()](const asio::error_code& error) {
+                if (!error && self->m_open) {
+                    self->Dispatch();
+                }
+            });
             return;
         }
     }

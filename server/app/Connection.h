@@ -31,8 +31,9 @@ private:
     void Read();
     // Hands the buffered whole frames to the hall while the rate limit allows, then reads on.
     void Dispatch();
-    // Takes a token from the rate limit's bucket; false when it is empty.
-    bool TakeToken();
+    // Charges a frame to the rate limit's bucket; false when the bucket is in debt and the client
+    // must wait until it refills.
+    bool Charge();
     void Write();
     void ArmIdleTimer();
 

@@ -320,10 +320,16 @@ void Hall::Deliver(const std::vector<Outgoing>& out) {
             latest[out[i].key] = i;
         }
     }
+    // A copy, made when first needed: a send that closes a client does not change the list walked.
     std::vector<std::shared_ptr<Peer>> everyone;
-    for (const auto& [id, peer] : m_online) {
-        everyone.push_back(peer.lock());
-    }
+    const auto everyoneOnline = [this, &everyone]() -> const std::vector<std::shared_ptr<Peer>>& {
+        if (everyone.empty()) {
+            for (const auto& [id, peer] : m_online) {
+                everyone.push_back(peer.lock());
+            }
+        }
+        return everyone;
+    };
     for (std::size_t i = 0; i < out.size(); ++i) {
         const Outgoing& outgoing = out[i];
         if (outgoing.key != 0 && latest[outgoing.key] != i) {
@@ -338,7 +344,7 @@ void Hall::Deliver(const std::vector<Outgoing>& out) {
                 target = Online(outgoing.playerId);
                 break;
             case Outgoing::To::Everyone:
-                for (const std::shared_ptr<Peer>& peer : everyone) {
+                for (const std::shared_ptr<Peer>& peer : everyoneOnline()) {
                     if (peer) {
                         peer->Send(outgoing.frame);
                     }

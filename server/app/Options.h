@@ -7,7 +7,8 @@
 
 namespace server {
 
-struct PlayerSpec {
+// A player for `players add` (and the name for `players token`).
+struct NewPlayer {
     std::string name;
     int kingdom = 1;
     int coins = 1000;
@@ -21,7 +22,7 @@ struct Options {
     std::string dbPath = "chamber.db";
     int speed = 1;
     Limits limits;
-    PlayerSpec player;  // players add / players token
+    NewPlayer player;  // players add / players token
 };
 
 struct ParsedOptions {

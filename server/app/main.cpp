@@ -1,6 +1,5 @@
 // chamber-server: the Chamber's game server. Clients log in over TCP and play against one rules
 // engine; the world lives in a SQLite database.
-#include <sys/resource.h>
 #include <asio/io_context.hpp>
 #include <asio/signal_set.hpp>
 
@@ -21,27 +20,27 @@ namespace {
 constexpr std::size_t kMaxNameBytes = 64;
 
 int ManagePlayers(const server::Options& options) {
-    const server::PlayerSpec& spec = options.player;
-    if (spec.name.empty() || spec.name.size() > kMaxNameBytes) {
+    const server::NewPlayer& player = options.player;
+    if (player.name.empty() || player.name.size() > kMaxNameBytes) {
         std::cerr << "chamber-server: a player's name has 1 to " << kMaxNameBytes << " bytes\n";
         return 2;
     }
     store::Store store(options.dbPath, server::ServerClock::WallNow());
     const std::string token = store::NewToken();
     if (options.command == server::Options::Command::AddPlayer) {
-        if (store.FindAccount(spec.name)) {
-            std::cerr << "chamber-server: there is a player named " << spec.name
+        if (store.FindAccount(player.name)) {
+            std::cerr << "chamber-server: there is a player named " << player.name
                       << " already (players token NAME gives a new token)\n";
             return 1;
         }
-        const int id =
-            store.AddPlayer(spec.name, spec.kingdom, spec.coins, spec.ballots, store::HashToken(token));
-        std::cerr << "player " << id << " " << spec.name << " added; the token follows, shown this once\n";
-    } else if (!store.SetToken(spec.name, store::HashToken(token))) {
-        std::cerr << "chamber-server: no player named " << spec.name << "\n";
+        const int id = store.AddPlayer(player.name, player.kingdom, player.coins, player.ballots,
+                                       store::HashToken(token));
+        std::cerr << "player " << id << " " << player.name << " added; the token follows, shown this once\n";
+    } else if (!store.SetToken(player.name, store::HashToken(token))) {
+        std::cerr << "chamber-server: no player named " << player.name << "\n";
         return 1;
     } else {
-        std::cerr << "new token for " << spec.name << ", shown this once\n";
+        std::cerr << "new token for " << player.name << ", shown this once\n";
     }
     std::cout << token << std::endl;
     return 0;
