@@ -8,9 +8,11 @@
 namespace sim {
 
 std::string Usage() {
-    return "usage: chamber-sim [SCENARIO] [--out DIR] [--seed N] [--tz ZONE] [--no-pictures]\n"
-           "       chamber-sim --window [--player NAME] [--jump DURATION] [--out DIR] [--seed N] [--tz "
-           "ZONE]\n"
+    return "usage: chamber-sim [SCENARIO] [--engine ENGINE] [--out DIR] [--seed N] [--tz ZONE] "
+           "[--no-pictures]\n"
+           "       chamber-sim --window [--engine ENGINE] [--player NAME] [--jump DURATION] [--out DIR] "
+           "[--seed N]\n"
+           "                   [--tz ZONE]\n"
            "       chamber-sim [SCENARIO | --window] --connect HOST:PORT --player NAME --token TOKEN [...]\n"
            "\n"
            "Plays SCENARIO (default: the built-in tour of the Chamber) against the simulated server and\n"
@@ -18,6 +20,8 @@ std::string Usage() {
            "  --seed N        the other players' votes (default 1)\n"
            "  --tz ZONE       time zone of the times shown, a TZ value (default CST-8)\n"
            "  --no-pictures   draw nothing (no OpenGL needed)\n"
+           "  --engine ENGINE gl: the Chamber alone, 800 x 600 (default); ogre: the Chamber over a 3D\n"
+           "                  dance hall drawn by OGRE, 1280 x 720 (needs an X server, Xvfb will do)\n"
            "  --window        play in a window: F5 moves time on, F9 saves a picture, F10 F11 F12 as in\n"
            "                  the Chamber\n"
            "  --player NAME   who plays in the window (default 小舞)\n"
@@ -39,7 +43,7 @@ ParsedOptions ParseOptions(int argc, const char* const* argv) {
             options.window = true;
         } else if (argument == "--out" || argument == "--tz" || argument == "--player" ||
                    argument == "--seed" || argument == "--jump" || argument == "--connect" ||
-                   argument == "--token") {
+                   argument == "--token" || argument == "--engine") {
             if (i + 1 >= argc) {
                 parsed.error = std::string(argument) + " needs a value";
                 return parsed;
@@ -51,6 +55,12 @@ ParsedOptions ParseOptions(int argc, const char* const* argv) {
                 options.timeZone = text;
             } else if (argument == "--player") {
                 options.player = text;
+            } else if (argument == "--engine") {
+                if (text == "gl" || text == "ogre") {
+                    options.engine = text == "gl" ? Engine::Gl : Engine::Ogre;
+                } else {
+                    parsed.error = "--engine takes gl or ogre";
+                }
             } else if (argument == "--token") {
                 options.token = text;
             } else if (argument == "--connect") {

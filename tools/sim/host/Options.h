@@ -6,6 +6,9 @@
 
 namespace sim {
 
+// What draws the Chamber: CEGUI's OpenGL3 renderer alone, or OGRE with a 3D scene under the GUI.
+enum class Engine { Gl, Ogre };
+
 struct Options {
     std::string scenarioFile;  // empty: the built-in tour
     std::string outDir = "out";
@@ -13,6 +16,7 @@ struct Options {
     std::string timeZone = "CST-8";  // China Standard Time, written so that it needs no tzdata
     bool pictures = true;
     bool window = false;
+    Engine engine = Engine::Gl;
     std::string player = "小舞";      // who plays in the window, or logs in to a network server
     std::int64_t jumpMs = 3'600'000;  // how far F5 moves time in the window
     // A network server instead of the in-process one: its address and the player's token.

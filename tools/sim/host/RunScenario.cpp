@@ -1,23 +1,17 @@
-#include <CEGUI/Exceptions.h>
-
 #include <fstream>
 #include <iostream>
 #include <memory>
 #include <optional>
 #include <sstream>
 
-#include "GuiRenderer.h"
-#include "OffscreenContext.h"
 #include "Runs.h"
 #include "ScenarioRunner.h"
+#include "Screens.h"
 #include "gui/GuiRuntime.h"
 
 namespace sim {
 
 namespace {
-
-constexpr int kWidth = 800;
-constexpr int kHeight = 600;
 
 std::optional<std::string> ReadFile(const std::string& path) {
     std::ifstream file(path, std::ios::binary);
@@ -27,30 +21,6 @@ std::optional<std::string> ReadFile(const std::string& path) {
     std::ostringstream text;
     text << file.rdbuf();
     return text.str();
-}
-
-// What draws the pictures: an offscreen context with CEGUI's OpenGL3 renderer, or nothing.
-struct Drawing {
-    std::unique_ptr<OffscreenContext> context;
-    std::unique_ptr<GuiRenderer> renderer;
-};
-
-// Starts the toolkit's runtime, on the renderer when pictures are wanted. Empty error: started.
-std::string StartRuntime(const Options& options, Drawing& drawing) {
-    if (!options.pictures) {
-        GUI::Runtime::StartHeadless();
-        return {};
-    }
-    drawing.context = std::make_unique<OffscreenContext>(kWidth, kHeight);
-    if (!drawing.context->Ok()) {
-        return drawing.context->Error();
-    }
-    try {
-        drawing.renderer = std::make_unique<GuiRenderer>(kWidth, kHeight);
-    } catch (const CEGUI::Exception& error) {
-        return error.getMessage().c_str();
-    }
-    return {};
 }
 
 }  // namespace
@@ -73,10 +43,17 @@ int RunScenario(const Options& options) {
         std::cerr << "chamber-sim: cannot write " << options.outDir << "/transcript.txt\n";
         return 2;
     }
-    Drawing drawing;
-    if (const std::string error = StartRuntime(options, drawing); !error.empty()) {
-        std::cerr << "chamber-sim: cannot draw pictures: " << error << " (--no-pictures runs without)\n";
-        return 2;
+    // The screen starts the GUI's runtime on its renderer; without pictures it runs headless.
+    std::unique_ptr<Screen> screen;
+    if (options.pictures) {
+        std::string error;
+        screen = OpenPictureScreen(options.engine, error);
+        if (!screen) {
+            std::cerr << "chamber-sim: cannot draw pictures: " << error << " (--no-pictures runs without)\n";
+            return 2;
+        }
+    } else {
+        GUI::Runtime::StartHeadless();
     }
     int missed = 0;
     {
@@ -91,11 +68,11 @@ int RunScenario(const Options& options) {
         if (!link) {
             return 2;
         }
-        Session session(*link, transcript);
+        Session session(*link, transcript, screen ? screen->ChamberParent() : nullptr);
         ScenarioRunner::PictureTaker takePicture;
-        if (drawing.renderer) {
-            takePicture = [&drawing](const std::string& path) {
-                return WritePng(drawing.renderer->DrawPicture(), path);
+        if (screen) {
+            takePicture = [&screen](const std::string& path) {
+                return WritePng(screen->DrawPicture(), path);
             };
         }
         ScenarioRunner runner(session, transcript, options.outDir, takePicture);
@@ -103,7 +80,7 @@ int RunScenario(const Options& options) {
         transcript.Line("");
         transcript.Line("# end: " + std::to_string(missed) + " command(s) not carried out");
     }
-    if (!drawing.renderer) {
+    if (!screen) {
         GUI::Runtime::Shutdown();
     }
     // Said on the error stream, so that the transcript on the output stream stays the file's twin.

@@ -1,37 +1,25 @@
-#include <CEGUI/Exceptions.h>
-#include <GLFW/glfw3.h>
-
 #include <cstdio>
 #include <iostream>
 #include <memory>
 
-#include "GuiRenderer.h"
-#include "InteractiveWindow.h"
 #include "Runs.h"
+#include "Screens.h"
 #include "Session.h"
 
 namespace sim {
 
 namespace {
 
-constexpr int kWidth = 800;
-constexpr int kHeight = 600;
 // Time does not run faster than this per frame, however long a frame took (a stalled window).
 constexpr std::int64_t kLongestFrameMs = 250;
 
 }  // namespace
 
 int RunWindow(const Options& options) {
-    InteractiveWindow window(kWidth, kHeight, "chamber-sim");
-    if (!window.Ok()) {
-        std::cerr << "chamber-sim: " << window.Error() << "\n";
-        return 2;
-    }
-    std::unique_ptr<GuiRenderer> renderer;
-    try {
-        renderer = std::make_unique<GuiRenderer>(kWidth, kHeight);
-    } catch (const CEGUI::Exception& error) {
-        std::cerr << "chamber-sim: " << error.getMessage().c_str() << "\n";
+    std::string error;
+    std::unique_ptr<WindowScreen> window = OpenWindowScreen(options.engine, error);
+    if (!window) {
+        std::cerr << "chamber-sim: " << error << "\n";
         return 2;
     }
     Transcript transcript(options.outDir + "/window-transcript.txt", &std::cout);
@@ -46,7 +34,7 @@ int RunWindow(const Options& options) {
         if (!link) {
             return 2;
         }
-        Session session(*link, transcript);
+        Session session(*link, transcript, window->ChamberParent());
         if (!session.Login(options.player)) {
             std::cerr << "chamber-sim: " << options.player << " cannot log in\n";
             return 2;
@@ -56,9 +44,8 @@ int RunWindow(const Options& options) {
 
         int pictures = 0;
         bool pictureWanted = false;
-        window.isHostKey = [](int key) { return key == GLFW_KEY_F5 || key == GLFW_KEY_F9; };
-        window.onHostKey = [&](int key) {
-            if (key == GLFW_KEY_F9) {
+        window->onHostKey = [&](HostKey key) {
+            if (key == HostKey::SavePicture) {
                 pictureWanted = true;
                 return;
             }
@@ -68,30 +55,28 @@ int RunWindow(const Options& options) {
                 transcript.Line(1, "! the network server keeps its own time: no jumps");
             }
         };
-        double last = window.Seconds();
-        while (!window.ShouldClose()) {
-            window.PollEvents();
+        double last = window->Seconds();
+        while (!window->ShouldClose()) {
+            window->PollEvents();
             if (session.Settle()) {
-                window.Close();
+                window->Close();
             }
-            const double now = window.Seconds();
+            const double now = window->Seconds();
             const auto elapsed = static_cast<std::int64_t>((now - last) * 1000);
             if (elapsed > 0) {
                 session.Frame(std::min(elapsed, kLongestFrameMs));
                 last = now;
             }
-            renderer->Draw();
+            window->DrawFrame();
             if (std::exchange(pictureWanted, false)) {
                 char name[32];
                 std::snprintf(name, sizeof name, "window-%02d.png", ++pictures);
-                const bool written =
-                    WritePng(CaptureFramebuffer(kWidth, kHeight), options.outDir + "/" + name);
+                const bool written = WritePng(window->Capture(), options.outDir + "/" + name);
                 transcript.Line(1, std::string(written ? "picture " : "! cannot write ") + name);
             }
-            window.SwapBuffers();
+            window->Present();
         }
     }
-    renderer.reset();
     return 0;
 }
 

@@ -29,12 +29,13 @@ std::int64_t WallMs() {
 
 }  // namespace
 
-Session::Session(GameLink& link, Transcript& transcript)
+Session::Session(GameLink& link, Transcript& transcript, void* parent)
     : m_link(link),
       m_nowMs(rules::kWorldStart * 1000),
       m_transcript(transcript),
       m_host(link, transcript),
-      m_watcher(transcript) {
+      m_watcher(transcript),
+      m_parent(parent) {
     if (!m_link.LiveClock()) {
         // The screen's local clock is the simulated one: no wall clock anywhere.
         SetLocalClockSource([this] { return m_nowMs / 1000; });
@@ -73,7 +74,7 @@ void Session::RefreshIdentity() {
 
 void Session::Open() {
     if (!m_created) {
-        m_transcript.Line(1, "Create(root) -> " + std::to_string(m_host.Create(nullptr)));
+        m_transcript.Line(1, "Create(root) -> " + std::to_string(m_host.Create(m_parent)));
         m_created = true;
     }
     m_transcript.Line(1, "Show(true) -> " + std::to_string(m_host.Show(true)));

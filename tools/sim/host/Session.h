@@ -19,8 +19,9 @@ namespace sim {
 
 class Session {
 public:
-    // The toolkit's runtime must already run (with a renderer, or headless).
-    Session(GameLink& link, Transcript& transcript);
+    // The toolkit's runtime must already run (with a renderer, or headless). The Chamber's tree is
+    // created in `parent`, a CEGUI window (null: the GUI's root window).
+    Session(GameLink& link, Transcript& transcript, void* parent = nullptr);
     ~Session();
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
@@ -61,6 +62,7 @@ private:
     Transcript& m_transcript;
     SimHost m_host;
     ScreenWatcher m_watcher;
+    void* m_parent;
     bool m_created = false;
     bool m_open = false;
     std::string m_identity;   // last identity text given to the screen

@@ -27,9 +27,4 @@ void GuiRenderer::Draw() {
     glFinish();
 }
 
-Picture GuiRenderer::DrawPicture() {
-    Draw();
-    return CaptureFramebuffer(m_width, m_height);
-}
-
 }  // namespace sim

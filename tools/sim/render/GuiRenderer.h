@@ -2,8 +2,6 @@
 // (before any widget tree exists), and the frames it draws.
 #pragma once
 
-#include "Picture.h"
-
 namespace CEGUI {
 class OpenGL3Renderer;
 }
@@ -22,8 +20,6 @@ public:
 
     // Clears the framebuffer and draws the GUI into it.
     void Draw();
-    // Draws a frame and reads it back.
-    Picture DrawPicture();
 
 private:
     CEGUI::OpenGL3Renderer& m_renderer;

@@ -1,8 +1,10 @@
 #include "InteractiveWindow.h"
 
+#include <CEGUI/Exceptions.h>
 #include <CEGUI/GUIContext.h>
 #include <GLFW/glfw3.h>
 
+#include "GuiRenderer.h"
 #include "KeyMap.h"
 #include "gui/GuiRuntime.h"
 
@@ -16,7 +18,8 @@ InteractiveWindow* Owner(GLFWwindow* window) {
 
 }  // namespace
 
-InteractiveWindow::InteractiveWindow(int width, int height, const std::string& title) {
+InteractiveWindow::InteractiveWindow(int width, int height, const std::string& title)
+    : m_width(width), m_height(height) {
     if (glfwInit() != GLFW_TRUE) {
         m_error = "GLFW cannot start (is DISPLAY set to a running X server?)";
         return;
@@ -39,9 +42,15 @@ InteractiveWindow::InteractiveWindow(int width, int height, const std::string& t
     glfwSetMouseButtonCallback(m_window, OnButton);
     glfwSetKeyCallback(m_window, OnKey);
     glfwSetCharCallback(m_window, OnChar);
+    try {
+        m_renderer = std::make_unique<GuiRenderer>(width, height);
+    } catch (const CEGUI::Exception& error) {
+        m_error = error.getMessage().c_str();
+    }
 }
 
 InteractiveWindow::~InteractiveWindow() {
+    m_renderer.reset();
     if (m_window != nullptr) {
         glfwDestroyWindow(m_window);
         glfwTerminate();
@@ -64,7 +73,15 @@ double InteractiveWindow::Seconds() const {
     return glfwGetTime();
 }
 
-void InteractiveWindow::SwapBuffers() {
+void InteractiveWindow::DrawFrame() {
+    m_renderer->Draw();
+}
+
+Picture InteractiveWindow::Capture() {
+    return CaptureFramebuffer(m_width, m_height);
+}
+
+void InteractiveWindow::Present() {
     glfwSwapBuffers(m_window);
 }
 
@@ -86,9 +103,9 @@ void InteractiveWindow::OnButton(GLFWwindow*, int button, int action, int) {
 
 void InteractiveWindow::OnKey(GLFWwindow* window, int key, int, int action, int) {
     InteractiveWindow& self = *Owner(window);
-    if (self.isHostKey && self.isHostKey(key)) {
+    if (key == GLFW_KEY_F5 || key == GLFW_KEY_F9) {
         if (action == GLFW_PRESS && self.onHostKey) {
-            self.onHostKey(key);
+            self.onHostKey(key == GLFW_KEY_F5 ? HostKey::JumpTime : HostKey::SavePicture);
         }
         return;
     }

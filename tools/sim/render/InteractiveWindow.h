@@ -1,35 +1,37 @@
-// A desktop window (GLFW over GLX) with an OpenGL 3.2 core context, whose mouse, keys and typed
-// characters go into the toolkit's CEGUI context as a player's input would.
+// A desktop window (GLFW over GLX) with an OpenGL 3.2 core context and CEGUI's OpenGL3 renderer,
+// whose mouse, keys and typed characters go into the toolkit's CEGUI context as a player's input
+// would.
 #pragma once
 
-#include <functional>
+#include <memory>
 #include <string>
+
+#include "Screen.h"
 
 struct GLFWwindow;
 
 namespace sim {
 
-class InteractiveWindow {
+class GuiRenderer;
+
+class InteractiveWindow : public WindowScreen {
 public:
-    // Opens the window and makes its context current; Ok() tells whether that worked.
+    // Opens the window and starts the GUI on it; Ok() tells whether that worked.
     InteractiveWindow(int width, int height, const std::string& title);
-    ~InteractiveWindow();
+    ~InteractiveWindow() override;
     InteractiveWindow(const InteractiveWindow&) = delete;
     InteractiveWindow& operator=(const InteractiveWindow&) = delete;
 
-    bool Ok() const { return m_window != nullptr; }
+    bool Ok() const { return m_error.empty(); }
     const std::string& Error() const { return m_error; }
-    bool ShouldClose() const;
-    void Close();
-    // Delivers the window's pending events: input to CEGUI, the host's own keys to onHostKey.
-    void PollEvents();
-    // Seconds since the window opened (the window's clock, used only to let time run).
-    double Seconds() const;
-    void SwapBuffers();
 
-    // Keys that the host keeps for itself (GLFW key codes); they do not reach CEGUI.
-    std::function<bool(int key)> isHostKey;
-    std::function<void(int key)> onHostKey;
+    bool ShouldClose() const override;
+    void Close() override;
+    void PollEvents() override;
+    double Seconds() const override;
+    void DrawFrame() override;
+    Picture Capture() override;
+    void Present() override;
 
 private:
     static void OnCursor(GLFWwindow* window, double x, double y);
@@ -37,7 +39,10 @@ private:
     static void OnKey(GLFWwindow* window, int key, int scancode, int action, int mods);
     static void OnChar(GLFWwindow* window, unsigned int codePoint);
 
+    int m_width;
+    int m_height;
     GLFWwindow* m_window = nullptr;
+    std::unique_ptr<GuiRenderer> m_renderer;
     std::string m_error;
 };
 

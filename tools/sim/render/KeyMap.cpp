@@ -51,7 +51,42 @@ constexpr std::array<std::pair<int, Key::Scan>, 36> kEditingKeys = {{
     {GLFW_KEY_V, Key::V},
 }};
 
+// Linux's key codes beyond the first 88 (which are CEGUI's own) that CEGUI knows by another code.
+constexpr std::array<std::pair<int, Key::Scan>, 17> kLinuxExtendedKeys = {{
+    {96, Key::NumpadEnter},
+    {97, Key::RightControl},
+    {98, Key::Divide},
+    {99, Key::SysRq},
+    {100, Key::RightAlt},
+    {102, Key::Home},
+    {103, Key::ArrowUp},
+    {104, Key::PageUp},
+    {105, Key::ArrowLeft},
+    {106, Key::ArrowRight},
+    {107, Key::End},
+    {108, Key::ArrowDown},
+    {109, Key::PageDown},
+    {110, Key::Insert},
+    {111, Key::Delete},
+    {125, Key::LeftWindows},
+    {126, Key::RightWindows},
+}};
+
+constexpr int kLastSharedLinuxKey = 88;  // F12
+
 }  // namespace
+
+int CeguiScanCodeOfLinuxKey(int linuxKey) {
+    if (linuxKey > 0 && linuxKey <= kLastSharedLinuxKey) {
+        return linuxKey;
+    }
+    for (const auto& [key, scan] : kLinuxExtendedKeys) {
+        if (key == linuxKey) {
+            return static_cast<int>(scan);
+        }
+    }
+    return 0;
+}
 
 int CeguiScanCode(int glfwKey) {
     for (const auto& [key, scan] : kEditingKeys) {

@@ -50,6 +50,20 @@ Picture ReadPng(const std::string& path) {
     return picture;
 }
 
+Picture Crop(const Picture& picture, int left, int top, int width, int height) {
+    if (left < 0 || top < 0 || width < 0 || height < 0 || left + width > picture.width ||
+        top + height > picture.height) {
+        return {};
+    }
+    Picture part{width, height, {}};
+    part.rgba.reserve(static_cast<std::size_t>(width) * height * 4);
+    for (int y = top; y < top + height; ++y) {
+        const auto row = picture.rgba.begin() + (static_cast<std::ptrdiff_t>(y) * picture.width + left) * 4;
+        part.rgba.insert(part.rgba.end(), row, row + static_cast<std::ptrdiff_t>(width) * 4);
+    }
+    return part;
+}
+
 PictureDifference Compare(const Picture& a, const Picture& b, int tolerance) {
     PictureDifference difference;
     difference.sameSize = a.width == b.width && a.height == b.height && a.rgba.size() == b.rgba.size();

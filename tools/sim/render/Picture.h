@@ -20,6 +20,9 @@ bool WritePng(const Picture& picture, const std::string& path);
 // Empty picture (0 x 0) when the file cannot be read.
 Picture ReadPng(const std::string& path);
 
+// The part of `picture` from (left, top), `width` x `height` pixels; empty when it does not fit.
+Picture Crop(const Picture& picture, int left, int top, int width, int height);
+
 struct PictureDifference {
     bool sameSize = false;
     int differingPixels = 0;  // pixels with a channel that differs by more than the tolerance

@@ -1,0 +1,106 @@
+#include "OwnXvfb.h"
+
+#include <cstdlib>
+#include <sstream>
+#include <vector>
+
+#include <X11/Xutil.h>
+
+namespace sim::test {
+
+using namespace std::chrono_literals;
+
+std::string FindXvfb() {
+    std::istringstream path(std::getenv("PATH") != nullptr ? std::getenv("PATH") : "/usr/bin");
+    for (std::string folder; std::getline(path, folder, ':');) {
+        if (FileExists(folder + "/Xvfb")) {
+            return folder + "/Xvfb";
+        }
+    }
+    return {};
+}
+
+OwnXvfb::OwnXvfb(const std::string& xvfb) {
+    for (int number = 91; number < 140 && m_display == nullptr; ++number) {
+        if (FileExists("/tmp/.X" + std::to_string(number) + "-lock")) {
+            continue;
+        }
+        m_name = ":" + std::to_string(number);
+        m_server = std::make_unique<ChildProcess>(
+            std::vector<std::string>{xvfb, m_name, "-screen", "0", "1024x768x24", "-nolisten", "tcp"},
+            std::vector<std::string>{}, "/dev/null");
+        WaitUntil([this] { return (m_display = XOpenDisplay(m_name.c_str())) != nullptr; }, 5s);
+    }
+}
+
+OwnXvfb::~OwnXvfb() {
+    if (m_display != nullptr) {
+        XCloseDisplay(m_display);
+    }
+}
+
+Window FindWindow(Display* display, const char* title) {
+    Window root = DefaultRootWindow(display);
+    Window parent = 0;
+    Window* children = nullptr;
+    unsigned int count = 0;
+    Window found = 0;
+    if (XQueryTree(display, root, &root, &parent, &children, &count) != 0) {
+        for (unsigned int i = 0; i < count && found == 0; ++i) {
+            char* name = nullptr;
+            XWindowAttributes attributes;
+            if (XFetchName(display, children[i], &name) != 0 && name != nullptr) {
+                if (std::string(name) == title &&
+                    XGetWindowAttributes(display, children[i], &attributes) != 0 &&
+                    attributes.map_state == IsViewable) {
+                    found = children[i];
+                }
+                XFree(name);
+            }
+        }
+        XFree(children);
+    }
+    return found;
+}
+
+void SendClick(Display* display, Window window, int x, int y) {
+    XWarpPointer(display, None, window, 0, 0, 0, 0, x, y);
+    XEvent event{};
+    event.xmotion = XMotionEvent{MotionNotify,
+                                 0,
+                                 True,
+                                 display,
+                                 window,
+                                 DefaultRootWindow(display),
+                                 None,
+                                 CurrentTime,
+                                 x,
+                                 y,
+                                 x,
+                                 y,
+                                 0,
+                                 NotifyNormal,
+                                 True};
+    XSendEvent(display, window, True, PointerMotionMask, &event);
+    for (const int type : {ButtonPress, ButtonRelease}) {
+        event = XEvent{};
+        event.xbutton =
+            XButtonEvent{type, 0, True, display, window, DefaultRootWindow(display), None, CurrentTime, x, y,
+                         x,    y, 0,    Button1, True};
+        XSendEvent(display, window, True, type == ButtonPress ? ButtonPressMask : ButtonReleaseMask, &event);
+    }
+    XFlush(display);
+}
+
+void SendKey(Display* display, Window window, KeySym key) {
+    for (const int type : {KeyPress, KeyRelease}) {
+        XEvent event{};
+        event.xkey =
+            XKeyEvent{type, 0, True, display, window, DefaultRootWindow(display),     None, CurrentTime,
+                      1,    1, 1,    1,       0,      XKeysymToKeycode(display, key), True};
+        XSendEvent(display, window, True, type == KeyPress ? KeyPressMask : KeyReleaseMask, &event);
+    }
+    XFlush(display);
+}
+
+}  // namespace sim::test
