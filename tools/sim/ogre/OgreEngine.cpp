@@ -2,6 +2,7 @@
 
 #include <OGRE/Ogre.h>
 
+#include <cstdlib>
 #include <stdexcept>
 
 namespace sim {
@@ -16,6 +17,10 @@ constexpr const char* kFrameTexture = "ChamberFrame";
 }  // namespace
 
 OgreEngine::OgreEngine(const Settings& settings) : m_width(settings.width), m_height(settings.height) {
+    if (const char* display = std::getenv("DISPLAY"); display == nullptr || *display == '\0') {
+        throw std::runtime_error(
+            "OGRE draws through GLX and needs an X server: DISPLAY is not set (Xvfb will do)");
+    }
     // A log manager of our own first: OGRE's default one writes to the standard output and Ogre.log.
     m_log = std::make_unique<Ogre::LogManager>();
     m_log->createLog("chamber-sim OGRE", true, false, true);
@@ -31,7 +36,7 @@ OgreEngine::OgreEngine(const Settings& settings) : m_width(settings.width), m_he
         m_root->initialise(false);
 
         Ogre::NameValuePairList parameters;
-        parameters["vsync"] = settings.visible ? "true" : "false";
+        parameters["vsync"] = settings.visible && settings.vsync ? "true" : "false";
         if (!settings.visible) {
             parameters["hidden"] = "true";
         }

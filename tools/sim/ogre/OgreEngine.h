@@ -25,6 +25,7 @@ public:
         int width = 1280;
         int height = 720;
         bool visible = true;  // a window on the screen, or a texture behind a hidden one
+        bool vsync = true;    // a visible window waits for the screen's refresh
         std::string title = "chamber-sim";
     };
 

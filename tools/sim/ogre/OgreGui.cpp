@@ -1,5 +1,6 @@
 #include "OgreGui.h"
 
+#include <CEGUI/Exceptions.h>
 #include <CEGUI/RendererModules/Ogre/Renderer.h>
 #include <CEGUI/Window.h>
 #include <CEGUI/WindowManager.h>
@@ -14,9 +15,15 @@ namespace {
 constexpr float kChamberWidth = 800;
 constexpr float kChamberHeight = 600;
 
+// CEGUI prints every exception it builds unless told not to, even when the exception is caught.
+CEGUI::OgreRenderer& CreateRenderer(Ogre::RenderTarget& target) {
+    CEGUI::Exception::setStdErrEnabled(false);
+    return CEGUI::OgreRenderer::create(target);
+}
+
 }  // namespace
 
-OgreGui::OgreGui(Ogre::RenderTarget& target) : m_renderer(CEGUI::OgreRenderer::create(target)) {
+OgreGui::OgreGui(Ogre::RenderTarget& target) : m_renderer(CreateRenderer(target)) {
     // The host drives OGRE's frames: CEGUI must not draw from OGRE's frame listener as well.
     m_renderer.setFrameControlExecutionEnabled(false);
     GUI::Runtime::Start(m_renderer);

@@ -11,7 +11,7 @@ void OgreStack::DrawFrame(double sceneSeconds) {
     gui.Draw();
 }
 
-OgrePictures::OgrePictures(int width, int height) : m_stack({width, height, false, "chamber-sim"}) {}
+OgrePictures::OgrePictures(int width, int height) : m_stack({width, height, false, false, "chamber-sim"}) {}
 
 void OgrePictures::DrawFrame() {
     m_stack.DrawFrame(kSceneStep * m_frames++);
@@ -24,7 +24,7 @@ Picture OgrePictures::Capture() {
 }
 
 OgreWindow::OgreWindow(int width, int height, const std::string& title)
-    : m_stack({width, height, true, title}),
+    : m_stack({width, height, true, true, title}),
       m_input(m_stack.engine.XDisplay(), m_stack.engine.XWindow(), m_stack.engine.XDeleteAtom()) {
     m_input.onHostKey = [this](HostKey key) {
         if (onHostKey) {
