@@ -77,6 +77,9 @@ TEST_F(DefaultHostTest, NothingCostlyGoesThroughAndEveryCallbackIsHarmless) {
     EXPECT_TRUE(Shown(u"Chamber/m_GuiCommon.SIContain"));
     facade.SetRecParam(0, ChamberMsg::kVoteResult, ResultPacket(1));
     EXPECT_EQ(Text(u"Chamber/m_GuiCommon.m_pMsgbox"), CString(u"投票成功！"));
+    int id = 0;
+    EXPECT_EQ(facade.OnQueryInterface(id, nullptr, 0, nullptr), 0x80004005);
+    EXPECT_EQ(facade.SetQueryInterfaceChamber(id, nullptr, 0, nullptr, 1, 2), 0);
     facade.Release();
 }
 

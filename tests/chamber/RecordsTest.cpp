@@ -103,30 +103,6 @@ TEST_F(JobTableTest, JobEntryWithoutHolderIsVacant) {
     EXPECT_FALSE(table.Find(9)->IsHeld());
 }
 
-TEST_F(JobTableTest, ReplaceKeepsTheLaterOfTwoEntriesWithOneApplyId) {
-    UniteApplyJob later = Application(7, 3, 1, 0, 10);
-    later.agreeVotes = 99;
-    table.ReplaceApplications(
-        ApplicationList({Application(7, 3, 1, 0, 10), Application(8, 3, 1, 0, 10), later}));
-    EXPECT_EQ(ApplyIds(*table.Find(3)), (std::vector<int>{8, 7}));
-    EXPECT_EQ(table.Find(3)->applications.back().agreeVotes, 99);
-    // A second complete list replaces everything.
-    table.ReplaceApplications(ApplicationList({Application(9, 4, 1, 0, 10)}));
-    EXPECT_TRUE(table.Find(3)->applications.empty());
-    EXPECT_EQ(ApplyIds(*table.Find(4)), std::vector<int>{9});
-}
-
-TEST_F(JobTableTest, MergeMovesAnUpdatedEntryToTheEndAndDropsUnknownJobs) {
-    table.ReplaceApplications(ApplicationList(
-        {Application(7, 3, 1, 0, 10), Application(8, 3, 1, 0, 10), Application(9, 3, 1, 0, 10)}));
-    UniteApplyJob missingJob = Application(11, 0, 1, 0, 10);
-    missingJob.jobId = -1;
-    table.MergeApplications(
-        ApplicationList({Application(7, 3, 1, 0, 20), Application(10, 12, 1, 0, 10), missingJob}));
-    EXPECT_EQ(ApplyIds(*table.Find(3)), (std::vector<int>{8, 9, 7}));
-    EXPECT_EQ(table.Find(3)->applications.back().endTime, 20);
-}
-
 TEST_F(JobTableTest, UpsertKeepsThePlaceOfAnUpdatedEntryAndAppendsNewOnes) {
     table.ReplaceApplications(ApplicationList(
         {Application(7, 3, 1, 0, 10), Application(8, 3, 1, 0, 10), Application(9, 3, 1, 0, 10)}));
@@ -206,14 +182,6 @@ TEST(RequestPacketTest, SingleVoteInFavourIsThe36ByteImage) {
                                                  4,  0, 0, 0, 50, 0, 20, 0, 7, 0,  0, 0,   // applyId 7
                                                  4,  0, 0, 0, 60, 0, 20, 0, 1, 0,  0, 0};  // +1
     EXPECT_EQ(Image(ChamberMsg::MakeVoteRequest(7, 1)), expected);
-}
-
-TEST(RequestPacketTest, TwoVotesAgainstHoldMinusTwo) {
-    const CKParam packet = ChamberMsg::MakeVoteRequest(9, -2);
-    ASSERT_EQ(packet.GetPacketNum(), 2);
-    int votes = 0;
-    EXPECT_EQ(packet.GetInt(60, votes), 0);
-    EXPECT_EQ(votes, -2);
 }
 
 TEST(RequestPacketTest, MuteOfATwoUnitNameFromRankTwoIsThe48ByteImage) {

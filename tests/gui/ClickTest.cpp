@@ -27,13 +27,6 @@ TEST_F(ClickTest, ClicksArriveWithNameGroupAndKindZero) {
                                                  {"right", TestSupport::kButton, 3, 0, {}}}));
 }
 
-TEST_F(ClickTest, RepeatedClicksEachArrive) {
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_TRUE(Testing::Click(TestSupport::kButton));
-    }
-    EXPECT_EQ(screen.events.size(), 3u);
-}
-
 TEST_F(ClickTest, WidgetsWithoutTheirGroupReportNothing) {
     EXPECT_TRUE(Testing::Click(TestSupport::kSilent));
     EXPECT_TRUE(Testing::Click(TestSupport::kImage));

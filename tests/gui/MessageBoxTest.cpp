@@ -50,15 +50,6 @@ TEST_F(MessageBoxTest, AQuestionIsModalUntilAnswered) {
     EXPECT_TRUE(Testing::Click(TestSupport::kButton));
 }
 
-TEST_F(MessageBoxTest, EachAnswerComesBackWithItsBoxId) {
-    box->SetText(u"a", 501, 0);
-    ASSERT_TRUE(Testing::AnswerMsgBox(u"0"));
-    box->SetText(u"b", 7, 0);
-    ASSERT_TRUE(Testing::AnswerMsgBox(u"2"));  // a host's answer, delivered without a button
-    EXPECT_EQ(screen.events, (std::vector<Event>{{"click", TestSupport::kBox, 501, 100, u"0"},
-                                                 {"click", TestSupport::kBox, 7, 100, u"2"}}));
-}
-
 TEST_F(MessageBoxTest, ANewQuestionReplacesTheShownOne) {
     box->SetText(u"first", 500, 0);
     box->SetText(u"second", 0, 0);

@@ -15,16 +15,11 @@ TEST(StringConversionTest, PairsBecomeOneCodePointAndBack) {
     EXPECT_EQ(cegui[2], 0x1F600u);
     EXPECT_EQ(GetStringtoMFCCString(cegui), CString(u"职位😀"));
     EXPECT_EQ(cegui.c_str(), std::string("职位😀"));
-}
-
-TEST(StringConversionTest, EveryUnitSequenceRoundTrips) {
+    // Stray surrogates stay single code points, and come back as they were.
     const char16_t awkward[] = {u'a', 0xD800, u'b', 0xDC00, 0xDBFF, 0xDFFF, 0xDFFF, 0xD83D, 0};
-    const CString text(awkward);
-    CEGUI::String cegui;
-    SetMFCCStringToString(text, cegui);
+    SetMFCCStringToString(awkward, cegui);
     EXPECT_EQ(cegui.length(), 7u);  // one pair, the rest single
-    EXPECT_EQ(GetStringtoMFCCString(cegui), text);
-    EXPECT_EQ(GetStringtoMFCCString(CEGUI::String()), CString());
+    EXPECT_EQ(GetStringtoMFCCString(cegui), CString(awkward));
 }
 
 TEST(StringConversionTest, CeguiCodePointsBecomeUtf16) {

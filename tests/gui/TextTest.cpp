@@ -11,8 +11,6 @@
 
 #include "GuiTestSupport.h"
 #include "OrnDanceChamberTesting.h"
-#include "gui/GuiMarkup.h"
-#include "gui/GuiRuntime.h"
 #include "gui/GuiStrings.h"
 
 namespace GUI {
@@ -70,14 +68,6 @@ TEST_F(TextTest, ColourTagsColourTheTextAfterThem) {
     EXPECT_EQ(Property("ShadowColour"), "FFFFFFFF");
 }
 
-TEST_F(TextTest, EveryListedTagHasItsColour) {
-    for (const MarkupTag& tag : kMarkupTags) {
-        const CString text = CString(tag.tag) + u"x";
-        EXPECT_EQ(Rendered(detail::ToCeguiMarkup(text, 0)),
-                  (std::vector<TextRun>{{u"x", 0xFF000000 | tag.colour}}));
-    }
-}
-
 TEST_F(TextTest, ModesBecomeCeguiFormatting) {
     const struct {
         int mode;
@@ -114,15 +104,6 @@ TEST_F(TextTest, OneFontPerSizeForEveryFace) {
     screen.FindWidget(TestSupport::kPlain)->FontCreate(20, 0, 0, u"NewType:2", -1, -1);
     EXPECT_EQ(screen.FindWidget(TestSupport::kPlain)->GetWindow()->getFont()->getName(), "ODC/WQY-20px");
     EXPECT_TRUE(Testing::Inspect(TestSupport::kImage)->fontCreated);
-}
-
-TEST_F(TextTest, TextsRenderThroughTheRenderer) {
-    image->FontCreate(15, 0x5A5A5A, 0xFFFFFF, u"NewType:2", -1, -1);
-    image->FontSetText(u"【YEL】职位\n【WHI】现任", 6);
-    static_cast<Msgbox*>(screen.FindWidget(TestSupport::kBox))->SetText(u"申请失败", 0, 0);
-    Runtime::Render();
-    EXPECT_GT(image->GetWindow()->getRenderedString().getLineCount(), 1u);
-    ASSERT_TRUE(Testing::AnswerMsgBox(u"0"));
 }
 
 }  // namespace

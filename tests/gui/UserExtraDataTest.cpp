@@ -1,7 +1,6 @@
 // The key/value text format: lookup rules and escaping.
 #include <gtest/gtest.h>
 
-#include "gui/GuiCreate.h"
 #include "gui/UserExtraData.h"
 
 namespace {
@@ -45,12 +44,6 @@ TEST(UserExtraDataTest, WrittenEntriesReadBackExactly) {
         EXPECT_EQ(GetValueFromUserExtraData(data, key), value) << key.ToUtf8();
     }
     EXPECT_EQ(MakeUserExtraData({{u"UserId", u"42"}, {u"level", u"1"}}), CString(u"UserId=42;level=1"));
-}
-
-TEST(UserExtraDataTest, TheTreeForwardsLookups) {
-    struct Screen : GUICreateEx {};
-    const Screen screen;
-    EXPECT_EQ(screen.GetValueFromUserExtraDataGui(u"Price=5", u"Price"), CString(u"5"));
 }
 
 }  // namespace

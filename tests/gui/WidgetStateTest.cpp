@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <nlohmann/json.hpp>
+
 #include "GuiTestSupport.h"
 #include "OrnDanceChamberTesting.h"
 
@@ -16,30 +18,6 @@ protected:
 
     TestSupport::RecordingScreen screen;
 };
-
-TEST_F(WidgetStateTest, ANewWidgetIsVisibleEnabledAndUntagged) {
-    const auto info = Testing::Inspect(TestSupport::kButton);
-    ASSERT_TRUE(info.has_value());
-    EXPECT_EQ(info->kind, WidgetKind::ImageButton);
-    EXPECT_EQ(info->name, TestSupport::kButton);
-    EXPECT_EQ(info->parent, TestSupport::kContain);
-    EXPECT_TRUE(info->visible);
-    EXPECT_TRUE(info->visibleOnScreen);
-    EXPECT_TRUE(info->enabled);
-    EXPECT_FALSE(info->alwaysOnTop);
-    EXPECT_EQ(info->id, 0);
-    EXPECT_FLOAT_EQ(info->x, 0.1f);
-    EXPECT_FLOAT_EQ(info->y, 0.1f);
-    EXPECT_FLOAT_EQ(info->width, 100);
-    EXPECT_FLOAT_EQ(info->height, 40);
-    EXPECT_EQ(info->clickGroup, 4);
-    EXPECT_EQ(info->rightHandClickGroup, 3);
-    EXPECT_TRUE(info->images.empty());
-    EXPECT_FALSE(info->fontCreated);
-    EXPECT_EQ(Testing::Inspect(TestSupport::kContain)->parent, CString());
-    EXPECT_EQ(Testing::Inspect(TestSupport::kChinese)->width, 180);  // from the ini file
-    EXPECT_EQ(Testing::Inspect(TestSupport::kChinese)->height, 22);
-}
 
 TEST_F(WidgetStateTest, StateChangesShowInInspect) {
     WindowCommon& button = Widget(TestSupport::kButton);
@@ -97,21 +75,8 @@ TEST_F(WidgetStateTest, TheDumpListsEveryWidgetInCreationOrder) {
     ASSERT_NE(contain, std::string::npos);
     EXPECT_LT(contain, button);
     EXPECT_LT(button, box);
-    EXPECT_EQ(dump.front(), '[');
-    EXPECT_EQ(dump.back(), ']');
-    std::size_t objects = 0;
-    for (std::size_t at = dump.find("{\"kind\""); at != std::string::npos;
-         at = dump.find("{\"kind\"", at + 1)) {
-        ++objects;
-    }
-    EXPECT_EQ(objects, 9u);
-    EXPECT_NE(
-        dump.find("\"kind\":\"image button\",\"name\":\"Test/m_Panel.IBButton\",\"parent\":"
-                  "\"Test/m_Panel.SIContain\",\"visible\":true,\"visibleOnScreen\":true,\"enabled\":true,"
-                  "\"alwaysOnTop\":false,\"id\":0,\"x\":0.1,\"y\":0.1,\"width\":100,\"height\":40,"
-                  "\"images\":[],\"text\":\"\",\"textMode\":0,\"fontCreated\":false,\"clickGroup\":4,"
-                  "\"rightHandClickGroup\":3,\"boxId\":null}"),
-        std::string::npos);
+    // Every widget is a JSON object that a JSON reader takes (the layout tests read it so).
+    EXPECT_EQ(nlohmann::json::parse(dump).size(), 9u);
     EXPECT_NE(dump.find("\"text\":\"say \\\"hi\\\"\\n\\\\\",\"textMode\":6"), std::string::npos);
     for (const char* kind : {"static image", "button", "edit box", "Chinese edit box", "message box"}) {
         EXPECT_NE(dump.find("\"kind\":\"" + std::string(kind) + "\""), std::string::npos) << kind;

@@ -28,7 +28,7 @@ TEST(PacketCrcTest, KnownValues) {
 }
 
 // Images of every length from 12 to 600 bytes, each byte distinct from its neighbours, against
-// a sample gathered here block by block.
+// a sample gathered here block by block: a byte outside the sample that counted would show.
 TEST(PacketCrcTest, SamplesElevenOfEveryTwentyTwoBytesWithinTheFirstFiveHundred) {
     for (std::uint32_t length = 12; length <= 600; ++length) {
         ImageBuilder builder;
@@ -49,27 +49,6 @@ TEST(PacketCrcTest, SamplesElevenOfEveryTwentyTwoBytesWithinTheFirstFiveHundred)
                   static_cast<short>(odc::param::Crc16Arc(sample.data(), sample.size())))
             << length;
     }
-}
-
-TEST(PacketCrcTest, BytesOutsideTheSampleDoNotCount) {
-    const Bytes base = ImageBuilder().Value(std::string(988, 'q')).Build(0);
-    CKParam reference;
-    ASSERT_EQ(Restore(reference, base), 0);
-
-    const auto crcWithByteChanged = [&](std::size_t offset) {
-        Bytes image = base;
-        image[offset] ^= 0x5A;
-        CKParam packet;
-        EXPECT_EQ(Restore(packet, image), 0);
-        return packet.GetPacketCrc();
-    };
-    EXPECT_EQ(crcWithByteChanged(12), reference.GetPacketCrc());
-    EXPECT_EQ(crcWithByteChanged(21), reference.GetPacketCrc());
-    EXPECT_NE(crcWithByteChanged(22), reference.GetPacketCrc());
-    EXPECT_NE(crcWithByteChanged(494), reference.GetPacketCrc());  // last byte of block 23
-    EXPECT_EQ(crcWithByteChanged(495), reference.GetPacketCrc());
-    EXPECT_EQ(crcWithByteChanged(506), reference.GetPacketCrc());
-    EXPECT_EQ(crcWithByteChanged(999), reference.GetPacketCrc());
 }
 
 }  // namespace

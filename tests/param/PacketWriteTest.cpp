@@ -28,30 +28,6 @@ TEST(PacketWriteTest, OneIntIsATwentyFourByteImage) {
               (Bytes{24, 0, 0, 0, 1, 0, 0, 0, 0x00, 0x10, 0, 0, 4, 0, 0, 0, 31, 0, 20, 0, 1, 0, 0, 0}));
 }
 
-TEST(PacketWriteTest, RequestImages) {
-    CKParam vote;
-    ASSERT_EQ(vote.SetInt(50, 7), 0);
-    ASSERT_EQ(vote.SetInt(60, 1), 0);
-    EXPECT_EQ(ImageOf(vote), ImageBuilder().Int(50, 7).Int(60, 1).Build());
-    EXPECT_EQ(vote.GetLength(), 36);
-
-    CKParam against;
-    ASSERT_EQ(against.SetInt(50, 7), 0);
-    ASSERT_EQ(against.SetInt(60, -2), 0);
-    EXPECT_EQ(ImageOf(against),
-              (ImageBuilder().Int(50, 7).Record(4, 60, 20).Value("\xFE\xFF\xFF\xFF").Build()));
-
-    // A mute of the two-unit name 张三 (U+5F20 U+4E09) from a post of rank 2.
-    CKParam mute;
-    ASSERT_EQ(mute.SetCString(50, u"张三"), 0);
-    ASSERT_EQ(mute.SetInt(60, 1), 0);
-    ASSERT_EQ(mute.SetInt(70, 1800), 0);
-    const Bytes expected =
-        ImageBuilder().Record(4, 50, 40).Value("\x20\x5F\x09\x4E").Int(60, 1).Int(70, 1800).Build();
-    EXPECT_EQ(expected.size(), 48u);
-    EXPECT_EQ(ImageOf(mute), expected);
-}
-
 TEST(PacketWriteTest, EveryTagHasItsEncoding) {
     CKParam packet;
     ASSERT_EQ(packet.SetShortInt(1, -2), 0);

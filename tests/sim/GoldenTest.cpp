@@ -61,11 +61,8 @@ protected:
 std::string TourTest::s_out;
 std::optional<int> TourTest::s_exit;
 
-TEST_F(TourTest, CarriesOutEveryCommand) {
+TEST_F(TourTest, CarriesOutEveryCommandAndPrintsTheTranscriptItWrites) {
     ASSERT_EQ(s_exit, 0) << ReadText(s_out + "/stdout.txt");
-}
-
-TEST_F(TourTest, PrintsTheTranscriptItWritesAndSaysWhere) {
     EXPECT_EQ(
         ReadText(s_out + "/stdout.txt"),
         ReadText(s_out + "/transcript.txt") + "chamber-sim: transcript and pictures in " + s_out + "/\n");
@@ -110,18 +107,13 @@ TEST_F(TourTest, PicturesAreTheGoldenOnes) {
     }
 }
 
-TEST(TourSeedTest, TheSameSeedPlaysTheSameTourAndAnotherSeedOtherVotes) {
+// The engine's own test shows that a seed decides the votes; here, that the host plays it through.
+TEST(TourSeedTest, AnotherSeedPlaysOtherVotesWithoutPictures) {
     const std::string out = MakeTempDir();
-    std::vector<std::string> transcripts;
-    for (const auto& [seed, dir] : {std::pair{"1", "/a"}, {"1", "/b"}, {"2", "/c"}}) {
-        std::filesystem::create_directory(out + dir);
-        ASSERT_EQ(RunSim({"--no-pictures", "--seed", seed, "--tz", "UTC", "--out", out + dir}, "/dev/null"),
-                  0);
-        transcripts.push_back(ReadText(out + dir + "/transcript.txt"));
-    }
-    EXPECT_EQ(transcripts[0], transcripts[1]);
-    EXPECT_NE(transcripts[0], transcripts[2]);
-    EXPECT_NE(transcripts[0].find("picture 01-hall.png (not drawn: --no-pictures)"), std::string::npos);
+    ASSERT_EQ(RunSim({"--no-pictures", "--seed", "2", "--tz", "UTC", "--out", out}, "/dev/null"), 0);
+    const std::string transcript = ReadText(out + "/transcript.txt");
+    EXPECT_NE(transcript, ReadText(kGoldenDir + "/transcript.txt"));
+    EXPECT_NE(transcript.find("picture 01-hall.png (not drawn: --no-pictures)"), std::string::npos);
 }
 
 TEST(TourOptionsTest, ABadScenarioOrOptionStopsBeforeAnythingRuns) {

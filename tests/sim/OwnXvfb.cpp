@@ -65,29 +65,18 @@ Window FindWindow(Display* display, const char* title) {
 
 void SendClick(Display* display, Window window, int x, int y) {
     XWarpPointer(display, None, window, 0, 0, 0, 0, x, y);
-    XEvent event{};
-    event.xmotion = XMotionEvent{MotionNotify,
-                                 0,
-                                 True,
-                                 display,
-                                 window,
-                                 DefaultRootWindow(display),
-                                 None,
-                                 CurrentTime,
-                                 x,
-                                 y,
-                                 x,
-                                 y,
-                                 0,
-                                 NotifyNormal,
-                                 True};
-    XSendEvent(display, window, True, PointerMotionMask, &event);
-    for (const int type : {ButtonPress, ButtonRelease}) {
-        event = XEvent{};
+    for (const int type : {MotionNotify, ButtonPress, ButtonRelease}) {
+        XEvent event{};
         event.xbutton =
             XButtonEvent{type, 0, True, display, window, DefaultRootWindow(display), None, CurrentTime, x, y,
                          x,    y, 0,    Button1, True};
-        XSendEvent(display, window, True, type == ButtonPress ? ButtonPressMask : ButtonReleaseMask, &event);
+        const long mask = type == MotionNotify  ? PointerMotionMask
+                          : type == ButtonPress ? ButtonPressMask
+                                                : ButtonReleaseMask;
+        if (type == MotionNotify) {
+            event.xmotion.is_hint = NotifyNormal;
+        }
+        XSendEvent(display, window, True, mask, &event);
     }
     XFlush(display);
 }

@@ -98,16 +98,5 @@ TEST(ScenarioTest, ErrorsNameTheLineAndTheCommand) {
     EXPECT_EQ(Error("say").line, 1);
 }
 
-TEST(ScenarioTest, TheBuiltInTourIsAValidScenario) {
-    const std::vector<Command> tour = Parse(BuiltInScenario());
-    ASSERT_FALSE(tour.empty());
-    EXPECT_EQ(tour.front().verb, Verb::Say);
-    int pictures = 0;
-    for (const Command& command : tour) {
-        pictures += command.verb == Verb::Picture ? 1 : 0;
-    }
-    EXPECT_GE(pictures, 9) << "the hall and every panel and dialog";
-}
-
 }  // namespace
 }  // namespace sim
