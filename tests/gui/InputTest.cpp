@@ -21,7 +21,7 @@ protected:
     TestSupport::RecordingScreen screen;
 };
 
-TEST_F(InputTest, TypingReplacesTheTextOfBothEditBoxKinds) {
+TEST_F(InputTest, TypingReplacesTheTextOfBothEditBoxKindsUpToTheirLength) {
     ASSERT_TRUE(Testing::TypeText(TestSupport::kEdit, u"12"));
     ASSERT_TRUE(Testing::TypeText(TestSupport::kEdit, u"-5x"));
     EXPECT_EQ(GetStringtoMFCCString(screen.FindWidget(TestSupport::kEdit)->GetWindow()->getText()),
@@ -31,16 +31,9 @@ TEST_F(InputTest, TypingReplacesTheTextOfBothEditBoxKinds) {
     ASSERT_TRUE(Testing::TypeText(TestSupport::kChinese, u"舞者😀"));
     EXPECT_EQ(name->GetText(), CString(u"舞者😀"));
     EXPECT_EQ(name->GetText().GetLength(), 4u);  // the emoji is a surrogate pair
-}
-
-TEST_F(InputTest, TheChineseEditBoxKeepsItsMaximumLength) {
     ASSERT_TRUE(Testing::TypeText(TestSupport::kChinese, u"一二三四五六七"));
-    EXPECT_EQ(static_cast<GuiEditBox*>(screen.FindWidget(TestSupport::kChinese))->GetText(),
-              CString(u"一二三四五"));
-}
-
-TEST_F(InputTest, OnlyEditBoxesTakeText) {
-    EXPECT_FALSE(Testing::TypeText(TestSupport::kButton, u"x"));
+    EXPECT_EQ(name->GetText(), CString(u"一二三四五")) << "its maximum length";
+    EXPECT_FALSE(Testing::TypeText(TestSupport::kButton, u"x")) << "only edit boxes take text";
     EXPECT_FALSE(Testing::TypeText(u"Test/m_Panel.Nothing", u"x"));
 }
 

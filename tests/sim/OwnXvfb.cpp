@@ -1,6 +1,8 @@
 #include "OwnXvfb.h"
 
+#include <csignal>
 #include <cstdlib>
+#include <regex>
 #include <sstream>
 #include <vector>
 
@@ -20,23 +22,29 @@ std::string FindXvfb() {
     return {};
 }
 
+// Xvfb picks a free display number itself and writes it on a line of its own (-displayfd), so that
+// tests running at the same time never share a server.
 OwnXvfb::OwnXvfb(const std::string& xvfb) {
-    for (int number = 91; number < 140 && m_display == nullptr; ++number) {
-        if (FileExists("/tmp/.X" + std::to_string(number) + "-lock")) {
-            continue;
-        }
-        m_name = ":" + std::to_string(number);
-        m_server = std::make_unique<ChildProcess>(
-            std::vector<std::string>{xvfb, m_name, "-screen", "0", "1024x768x24", "-nolisten", "tcp"},
-            std::vector<std::string>{}, "/dev/null");
-        WaitUntil([this] { return (m_display = XOpenDisplay(m_name.c_str())) != nullptr; }, 5s);
+    const std::string output = MakeTempDir() + "/xvfb.txt";
+    m_server = std::make_unique<ChildProcess>(
+        std::vector<std::string>{xvfb, "-displayfd", "1", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"},
+        std::vector<std::string>{}, output);
+    const std::regex number(R"((^|\n)([0-9]+)\n)");
+    std::smatch match;
+    std::string text;
+    if (WaitUntil([&] { return std::regex_search(text = ReadText(output), match, number); }, 10s)) {
+        m_name = ":" + match[2].str();
+        m_display = XOpenDisplay(m_name.c_str());
     }
 }
 
+// Xvfb removes its lock file only when it is told to stop, not when it is killed.
 OwnXvfb::~OwnXvfb() {
     if (m_display != nullptr) {
         XCloseDisplay(m_display);
     }
+    m_server->Signal(SIGTERM);
+    m_server->Wait(5s);
 }
 
 Window FindWindow(Display* display, const char* title) {

@@ -1,4 +1,4 @@
-// An X server of a test's own (Xvfb on the first free display number) and a player's input sent
+// An X server of a test's own (Xvfb on a display number it finds free) and a player's input sent
 // to a window on it.
 #pragma once
 

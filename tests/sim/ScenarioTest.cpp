@@ -24,49 +24,28 @@ ScenarioError Error(std::string_view text) {
     return std::holds_alternative<ScenarioError>(parsed) ? std::get<ScenarioError>(parsed) : ScenarioError{};
 }
 
-TEST(ScenarioTest, EveryCommandIsReadWithItsArguments) {
+// The tour (played by the golden test) reads every verb in its plain form; here, the forms it does
+// not use: line ends and indents, quoted texts, numeric answers and keys, and close.
+TEST(ScenarioTest, CommandsAreReadWithTheirArgumentsInEveryForm) {
     const std::vector<Command> commands = Parse(
         "# a comment\n"
         "\n"
-        "say 小舞 opens the hall\n"
         "login 小舞\r\n"
-        "  open\n"
-        "click Chamber/m_GuiCommon.ArryIBNations[0]\n"
-        "rclick m_GuiCommon.ArryIBNations[1]\n"
-        "answer yes\n"
-        "answer no\n"
-        "answer 7\n"
-        "type m_GuiManyVotes.SICurName 12 votes\n"
+        "  answer 7\n"
         "type Chamber/m_GuiToolsChangeName.SICurName \" \\\"x\\\" \"\n"
-        "key F10\n"
         "key 0x58\n"
-        "wait 90s\n"
-        "jump 1d\n"
         "wallet 100 12\n"
-        "picture hall-2\n"
         "close\n");
-    ASSERT_EQ(commands.size(), 17u);
-    EXPECT_EQ(commands[0].verb, Verb::Say);
-    EXPECT_EQ(commands[0].target, "小舞 opens the hall");
+    ASSERT_EQ(commands.size(), 6u);
+    EXPECT_EQ(commands[0].target, "小舞");
     EXPECT_EQ(commands[0].line, 3);
-    EXPECT_EQ(commands[1].target, "小舞");
-    EXPECT_EQ(commands[2].verb, Verb::Open);
-    EXPECT_EQ(commands[3].target, "Chamber/m_GuiCommon.ArryIBNations[0]");
-    EXPECT_EQ(commands[4].verb, Verb::RightClick);
-    EXPECT_EQ(commands[5].target, "1");
-    EXPECT_EQ(commands[6].target, "0");
-    EXPECT_EQ(commands[7].target, "7");
-    EXPECT_EQ(commands[8].text, "12 votes");
-    EXPECT_EQ(commands[9].text, " \"x\" ");
-    EXPECT_EQ(commands[10].number, 0x44);
-    EXPECT_EQ(commands[11].number, 0x58);
-    EXPECT_EQ(commands[12].number, 90'000);
-    EXPECT_EQ(commands[13].number, 86'400'000);
-    EXPECT_EQ(commands[14].number, 100);
-    EXPECT_EQ(commands[14].number2, 12);
-    EXPECT_EQ(commands[15].target, "hall-2");
-    EXPECT_EQ(commands[16].verb, Verb::Close);
-    EXPECT_EQ(commands[16].line, 19);
+    EXPECT_EQ(commands[1].target, "7");
+    EXPECT_EQ(commands[2].text, " \"x\" ");
+    EXPECT_EQ(commands[3].number, 0x58);
+    EXPECT_EQ(commands[4].number, 100);
+    EXPECT_EQ(commands[4].number2, 12);
+    EXPECT_EQ(commands[5].verb, Verb::Close);
+    EXPECT_EQ(commands[5].line, 8);
 }
 
 TEST(ScenarioTest, DurationsTakeTheirUnits) {
