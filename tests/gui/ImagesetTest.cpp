@@ -67,17 +67,6 @@ TEST_F(ImagesetTest, StaticImagesShowOneImageAndButtonsThree) {
     EXPECT_TRUE(Testing::Inspect(TestSupport::kButton)->images.empty());
 }
 
-TEST_F(ImagesetTest, HidingTheImageClearsTheTextToo) {
-    WindowCommon* image = screen.FindWidget(TestSupport::kImage);
-    image->SetImageFromImageSet(u"TestSet", u"Red");
-    image->FontSetText(u"42", 1026);
-    image->SetImageHide();
-    EXPECT_EQ(Property(TestSupport::kImage, "Image"), "");
-    EXPECT_EQ(Testing::Inspect(TestSupport::kImage)->text, CString());
-    EXPECT_EQ(Testing::Inspect(TestSupport::kImage)->textMode, 1026);
-    EXPECT_EQ(GetStringtoMFCCString(image->GetWindow()->getText()).Units().find(u"42"), std::u16string::npos);
-}
-
 TEST_F(ImagesetTest, AnUnknownImageDrawsNothingButIsRecorded) {
     screen.FindWidget(TestSupport::kImage)->SetImageFromImageSet(u"TestSet", u"Red");
     screen.FindWidget(TestSupport::kImage)->SetImageFromImageSet(u"TestSet", u"Purple");
@@ -110,12 +99,17 @@ TEST_F(ImagesetTest, AnImageOfASetRegisteredSinceIsFoundWhenSetAgain) {
     EXPECT_EQ(Property(TestSupport::kImage, "Image"), CEGUI::String(set.ToUtf8() + "/Green"));
 }
 
-TEST_F(ImagesetTest, ATextSetAgainAfterHidingOrInAnotherColourIsShown) {
+TEST_F(ImagesetTest, HidingTheImageClearsTheTextAndATextSetAgainOrInAnotherColourIsShown) {
     WindowCommon* image = screen.FindWidget(TestSupport::kImage);
     const auto shown = [image] { return GetStringtoMFCCString(image->GetWindow()->getText()).Units(); };
+    image->SetImageFromImageSet(u"TestSet", u"Red");
     image->FontCreate(15, 0x112233, 0xFFFFFF, u"NewType:2", -1, -1);
     image->FontSetText(u"42", 1026);
     image->SetImageHide();
+    EXPECT_EQ(Property(TestSupport::kImage, "Image"), "");
+    EXPECT_EQ(Testing::Inspect(TestSupport::kImage)->text, CString());
+    EXPECT_EQ(Testing::Inspect(TestSupport::kImage)->textMode, 1026);
+    EXPECT_EQ(shown().find(u"42"), std::u16string::npos);
     image->FontSetText(u"42", 1026);
     EXPECT_NE(shown().find(u"42"), std::u16string::npos);
     image->FontCreate(15, 0x445566, 0xFFFFFF, u"NewType:2", -1, -1);

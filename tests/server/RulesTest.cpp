@@ -1,4 +1,7 @@
-// The rules engine's answers to the four requests, as images in and images out.
+// The rules engine's answers to the four requests, as images in and images out. The roads the tour
+// plays (a post nobody runs for taken at once, an announced election joined, votes counted and
+// paid for, the king's impeachment) are fixed byte for byte by its golden transcript (tests/sim);
+// here, what the tour does not reach.
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -63,21 +66,6 @@ protected:
     Engine server{EngineOptions{}};
 };
 
-TEST_F(RulesTest, AnOfficersPostNobodyRunsForGoesToTheApplicantAtOnce) {
-    const std::vector<Message> answer = Ask(kXiaoWu, kApply, MakeApplyRequest(11));
-    ASSERT_EQ(Ids(answer), (std::vector<int>{kApplyResult, kJobTable, kApplicationList}));
-    const ApplyResult result = ReadApplyResult(Packet(answer[0]));
-    EXPECT_EQ(result.result, 1);
-    EXPECT_EQ(result.jobName, CString(u"舞台总监"));
-    EXPECT_EQ(result.holds, 1);
-    EXPECT_EQ(server.HolderOf(11), kXiaoWu);
-    EXPECT_EQ(Coins(kXiaoWu), 1000 - 120);
-    EXPECT_EQ(server.IdentityOf(kXiaoWu), "UserId=1001;level=4;family=1");
-    int holder = 0;
-    Packet(answer[1]).GetInt(EntryField(10, 4), holder);
-    EXPECT_EQ(holder, kXiaoWu) << "the job table shows the new holder in entry 10";
-}
-
 TEST_F(RulesTest, AChancellorsPostNobodyRunsForOpensAnElection) {
     // Post 3's election ends; the king then has its new holder impeached, which leaves it vacant.
     Advance(kWorldStart + 23 * 3600);
@@ -97,18 +85,6 @@ TEST_F(RulesTest, AChancellorsPostNobodyRunsForOpensAnElection) {
     EXPECT_EQ(Latest()->startTime, server.Now() + 3600) << "an hour to enrol";
     EXPECT_EQ(Latest()->endTime, server.Now() + 3600 + 86400) << "then a day of voting";
     EXPECT_EQ(Coins(kXingHe), 2000 - 800);
-}
-
-TEST_F(RulesTest, JoiningAnAnnouncedElectionTakesItsTimes) {
-    const Application announced = server.Applications().back();  // post 6, voting starts in 3 hours
-    const std::vector<Message> answer = Ask(kXiaoWu, kApply, MakeApplyRequest(6));
-    ASSERT_EQ(Ids(answer), (std::vector<int>{kApplyResult, kApplicationUpdate}));
-    EXPECT_EQ(ReadApplyResult(Packet(answer[0])).holds, 0);
-    EXPECT_EQ(Latest()->jobId, 6);
-    EXPECT_EQ(Latest()->startTime, announced.startTime);
-    EXPECT_EQ(Latest()->endTime, announced.endTime);
-    EXPECT_EQ(server.HolderOf(6), 0);
-    EXPECT_EQ(Coins(kXiaoWu), 1000 - 300);
 }
 
 TEST_F(RulesTest, ApplicationsAreRefusedWithTheirReasons) {
@@ -141,23 +117,6 @@ TEST_F(RulesTest, TheKingImpeachesAHolderForThreeTimesThePrice) {
     EXPECT_EQ(entry->startTime, kWorldStart + 300);
     EXPECT_EQ(entry->endTime, kWorldStart + 300 + 12 * 3600);
     EXPECT_EQ(Refusal(kKing, kImpeach, MakeImpeachRequest(8)), "该职位正在被弹劾");
-}
-
-TEST_F(RulesTest, VotesAreCountedAndPaidWithBallots) {
-    const int applyId = server.Applications().front().applyId;  // post 3, voting under way
-    const int agree = server.Applications().front().agree;
-    const int oppose = server.Applications().front().oppose;
-    const std::vector<Message> answer = Ask(kXiaoWu, kVote, MakeVoteRequest(applyId, 12));
-    ASSERT_EQ(Ids(answer), (std::vector<int>{kVoteResult, kApplicationEntry}));
-    EXPECT_EQ(ReadVoteResult(Packet(answer[0])).votesUsed, 12);
-    const std::optional<UniteApplyJob> entry = ReadApplication(Packet(answer[1]), 0);
-    ASSERT_TRUE(entry);
-    EXPECT_EQ(entry->agreeVotes, agree + 12);
-    EXPECT_EQ(Ballots(kXiaoWu), 30 - 12);
-
-    ASSERT_EQ(Refusal(kXiaoWu, kVote, MakeVoteRequest(applyId, -3)), std::nullopt);
-    EXPECT_EQ(server.Applications().front().oppose, oppose + 3);
-    EXPECT_EQ(Ballots(kXiaoWu), 30 - 15);
 }
 
 TEST_F(RulesTest, VotesAreRefusedWithTheirReasons) {

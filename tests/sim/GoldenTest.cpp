@@ -107,15 +107,6 @@ TEST_F(TourTest, PicturesAreTheGoldenOnes) {
     }
 }
 
-// The engine's own test shows that a seed decides the votes; here, that the host plays it through.
-TEST(TourSeedTest, AnotherSeedPlaysOtherVotesWithoutPictures) {
-    const std::string out = MakeTempDir();
-    ASSERT_EQ(RunSim({"--no-pictures", "--seed", "2", "--tz", "UTC", "--out", out}, "/dev/null"), 0);
-    const std::string transcript = ReadText(out + "/transcript.txt");
-    EXPECT_NE(transcript, ReadText(kGoldenDir + "/transcript.txt"));
-    EXPECT_NE(transcript.find("picture 01-hall.png (not drawn: --no-pictures)"), std::string::npos);
-}
-
 TEST(TourOptionsTest, ABadScenarioOrOptionStopsBeforeAnythingRuns) {
     const std::string out = MakeTempDir();
     const std::string scenario = out + "/bad.chamber";

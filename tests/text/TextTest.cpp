@@ -30,7 +30,7 @@ TEST(Utf8Test, RoundTripsEveryPlaneIncludingSurrogatePairs) {
     EXPECT_EQ(text.ToUtf8(), utf8);
 }
 
-TEST(Utf8Test, MalformedInputBecomesReplacementCharacters) {
+TEST(Utf8Test, MalformedInputAndUnpairedSurrogatesBecomeReplacementCharacters) {
     // A lone continuation byte, an overlong encoding, a truncated sequence, an encoded surrogate.
     EXPECT_EQ(Utf8ToUtf16("\x80"), u"\uFFFD");
     EXPECT_EQ(Utf8ToUtf16("\xC0\xAF"), u"\uFFFD\uFFFD");
@@ -40,9 +40,7 @@ TEST(Utf8Test, MalformedInputBecomesReplacementCharacters) {
               u"\uFFFDa");
     EXPECT_EQ(Utf8ToUtf16("\xED\xA0\x80"), u"\uFFFD\uFFFD\uFFFD");
     EXPECT_EQ(Utf8ToUtf16("\xF4\x90\x80\x80"), u"\uFFFD\uFFFD\uFFFD\uFFFD");
-}
-
-TEST(Utf8Test, UnpairedSurrogatesBecomeReplacementCharacters) {
+    // And the other way: unpaired surrogates.
     EXPECT_EQ(Utf16ToUtf8(u"\xD800"
                           "a"),
               "\xEF\xBF\xBD"
