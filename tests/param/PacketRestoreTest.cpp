@@ -45,6 +45,9 @@ TEST(PacketRestoreTest, RefusedImagesLeaveThePacketAsItWas) {
     EXPECT_EQ(packet.SetBufferPtr(nullptr, 36), -1);
     EXPECT_EQ(packet.SetBufferPtr(reinterpret_cast<const char*>(vote.data()), 35), -1);
     EXPECT_EQ(packet.SetBufferPtr(reinterpret_cast<const char*>(vote.data()), 11), -1);
+    // Shorter than a header, though its length word agrees.
+    const Bytes eleven = {11, 0, 0, 0, 0, 0, 0, 0, 0, 0x10, 0, 0};
+    EXPECT_EQ(packet.SetBufferPtr(reinterpret_cast<const char*>(eleven.data()), 11), -1);
     EXPECT_EQ(Restore(packet, ImageBuilder().Int(50, 7).Build({}, 4096, 28)), -1);
     EXPECT_EQ(Restore(packet, ImageBuilder().Int(50, 7).Build({}, 0)), -1);
     EXPECT_EQ(Restore(packet, ImageBuilder().Int(50, 7).Build({}, 10485760)), -1);
@@ -65,9 +68,10 @@ TEST(PacketRestoreTest, SizeWordStaysUntilTheNextWriteRewritesIt) {
     ASSERT_EQ(packet.SetInt(60, 1), 0);
     EXPECT_EQ(GetU32(ImageOf(packet), 8), 4096u);  // the buffer kept from construction
 
-    ASSERT_EQ(Restore(packet, ImageBuilder().Int(50, 7).Build({}, 9000)), 0);
+    // One byte more than the buffer holds: the buffer grows to the size word.
+    ASSERT_EQ(Restore(packet, ImageBuilder().Int(50, 7).Build({}, 4097)), 0);
     ASSERT_EQ(packet.SetInt(60, 1), 0);
-    EXPECT_EQ(GetU32(ImageOf(packet), 8), 9000u);
+    EXPECT_EQ(GetU32(ImageOf(packet), 8), 4097u);
 }
 
 TEST(PacketRestoreTest, ImageLongerThanItsSizeWordIsHeldWhole) {

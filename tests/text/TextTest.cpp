@@ -22,11 +22,13 @@ TEST(CStringTest, HoldsCodeUnitsAndCompares) {
 }
 
 TEST(Utf8Test, RoundTripsEveryPlaneIncludingSurrogatePairs) {
-    const std::string utf8 = "a\xC3\xA9\xE5\x9B\xBD\xF0\x9F\x92\x83";  // a é 国 💃
+    // a é 国 U+0800 (the first code point of three bytes) 💃 (a pair, at the very end)
+    const std::string utf8 = "a\xC3\xA9\xE5\x9B\xBD\xE0\xA0\x80\xF0\x9F\x92\x83";
     const CString text = CString::FromUtf8(utf8);
-    ASSERT_EQ(text.GetLength(), 5u);
-    EXPECT_EQ(text[3], 0xD83D);
-    EXPECT_EQ(text[4], 0xDC83);
+    ASSERT_EQ(text.GetLength(), 6u);
+    EXPECT_EQ(text[3], 0x0800);
+    EXPECT_EQ(text[4], 0xD83D);
+    EXPECT_EQ(text[5], 0xDC83);
     EXPECT_EQ(text.ToUtf8(), utf8);
 }
 
@@ -40,6 +42,7 @@ TEST(Utf8Test, MalformedInputAndUnpairedSurrogatesBecomeReplacementCharacters) {
               u"\uFFFDa");
     EXPECT_EQ(Utf8ToUtf16("\xED\xA0\x80"), u"\uFFFD\uFFFD\uFFFD");
     EXPECT_EQ(Utf8ToUtf16("\xF4\x90\x80\x80"), u"\uFFFD\uFFFD\uFFFD\uFFFD");
+    EXPECT_EQ(Utf8ToUtf16("\xF5\x80\x80\x80"), u"\uFFFD\uFFFD\uFFFD\uFFFD");  // no lead byte
     // And the other way: unpaired surrogates.
     EXPECT_EQ(Utf16ToUtf8(u"\xD800"
                           "a"),
@@ -52,6 +55,7 @@ TEST(Utf8Test, MalformedInputAndUnpairedSurrogatesBecomeReplacementCharacters) {
 TEST(DecimalTest, ReadsLeadingNumberInTheMannerOfWtoi) {
     EXPECT_EQ(DecimalToInt(u"42"), 42);
     EXPECT_EQ(DecimalToInt(u"  \t-17abc"), -17);
+    EXPECT_EQ(DecimalToInt(u"\r\v5"), 5);  // \t to \r are all white space
     EXPECT_EQ(DecimalToInt(u"+8"), 8);
     EXPECT_EQ(DecimalToInt(u"42x"), 42);
     EXPECT_EQ(DecimalToInt(u"abc"), 0);
