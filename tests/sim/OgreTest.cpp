@@ -29,16 +29,12 @@ double LitShare(const Picture& picture) {
     return static_cast<double>(lit) / static_cast<double>(picture.width * picture.height);
 }
 
-TEST(OgreTourTest, TheChamberLiesOverAMovingLitHall) {
-    const std::string xvfb = FindXvfb();
-    if (xvfb.empty()) {
-        GTEST_SKIP() << "Xvfb is not installed (package xvfb)";
-    }
-    OwnXvfb server(xvfb);
-    ASSERT_NE(server.display(), nullptr) << "no free display for Xvfb";
+using OgreTourTest = XvfbTest;
+
+TEST_F(OgreTourTest, TheChamberLiesOverAMovingLitHall) {
     const std::string out = MakeTempDir();
     ChildProcess sim({ODC_SIM_BINARY, "--engine", "ogre", "--seed", "1", "--tz", "UTC", "--out", out},
-                     {"DISPLAY=" + server.name()}, out + "/output.txt");
+                     {"DISPLAY=" + server->name()}, out + "/output.txt");
     ASSERT_EQ(sim.Wait(90s), 0) << ReadText(out + "/output.txt");
 
     Picture previousFloor;

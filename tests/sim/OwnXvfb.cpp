@@ -47,6 +47,15 @@ OwnXvfb::~OwnXvfb() {
     m_server->Wait(5s);
 }
 
+void XvfbTest::SetUp() {
+    const std::string xvfb = FindXvfb();
+    if (xvfb.empty()) {
+        GTEST_SKIP() << "Xvfb is not installed (package xvfb)";
+    }
+    server = std::make_unique<OwnXvfb>(xvfb);
+    ASSERT_NE(server->display(), nullptr) << "Xvfb did not start";
+}
+
 Window FindWindow(Display* display, const char* title) {
     Window root = DefaultRootWindow(display);
     Window parent = 0;

@@ -2,6 +2,8 @@
 // to a window on it.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <chrono>
 #include <memory>
 #include <string>
@@ -45,6 +47,13 @@ private:
     std::string m_name;
     std::unique_ptr<ChildProcess> m_server;
     Display* m_display = nullptr;
+};
+
+// A test with an X server of its own, skipped when Xvfb is not installed.
+class XvfbTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    std::unique_ptr<OwnXvfb> server;
 };
 
 // The viewable top-level window with this title, 0 if there is none.

@@ -28,28 +28,22 @@ struct EngineCase {
     int top;
 };
 
-class WindowTest : public ::testing::TestWithParam<EngineCase> {};
+class WindowTest : public XvfbTest, public ::testing::WithParamInterface<EngineCase> {};
 
 TEST_P(WindowTest, AClickAtANationButtonOpensItsPanel) {
     const EngineCase& engine = GetParam();
-    const std::string xvfb = FindXvfb();
-    if (xvfb.empty()) {
-        GTEST_SKIP() << "Xvfb is not installed (package xvfb)";
-    }
-    OwnXvfb server(xvfb);
-    ASSERT_NE(server.display(), nullptr) << "no free display for Xvfb";
     const std::string out = MakeTempDir();
     ChildProcess sim(
         {ODC_SIM_BINARY, "--window", "--engine", engine.engine, "--seed", "1", "--tz", "UTC", "--out", out},
-        {"DISPLAY=" + server.name()}, out + "/output.txt");
+        {"DISPLAY=" + server->name()}, out + "/output.txt");
     Window window = 0;
-    ASSERT_TRUE(WaitUntil([&] { return (window = FindWindow(server.display(), "chamber-sim")) != 0; }, 20s))
+    ASSERT_TRUE(WaitUntil([&] { return (window = FindWindow(server->display(), "chamber-sim")) != 0; }, 20s))
         << ReadText(out + "/output.txt");
     ASSERT_TRUE(WaitUntil(
         [&] { return ReadText(out + "/output.txt").find("JobIncoChoose") != std::string::npos; }, 10s))
         << "the hall is filled";
 
-    SendClick(server.display(), window, engine.left + kKingX, engine.top + kKingY);
+    SendClick(server->display(), window, engine.left + kKingX, engine.top + kKingY);
     ASSERT_TRUE(WaitUntil(
         [&] {
             return ReadText(out + "/output.txt").find("shown m_GuiJobDetailHas.SIContain") !=
@@ -57,12 +51,12 @@ TEST_P(WindowTest, AClickAtANationButtonOpensItsPanel) {
         },
         10s))
         << ReadText(out + "/output.txt");
-    SendKey(server.display(), window, XK_F9);
+    SendKey(server->display(), window, XK_F9);
     const std::string picturePath = out + "/window-01.png";
     ASSERT_TRUE(WaitUntil(
         [&] { return ReadText(out + "/output.txt").find("picture window-01.png") != std::string::npos; },
         10s));
-    SendKey(server.display(), window, XK_F12);
+    SendKey(server->display(), window, XK_F12);
     EXPECT_EQ(sim.Wait(10s), 0) << "F12 asks the host to leave, and it closes the window";
     EXPECT_NE(ReadText(out + "/window-transcript.txt").find("OnExit()"), std::string::npos);
 
