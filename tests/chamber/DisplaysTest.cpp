@@ -196,6 +196,14 @@ TEST_F(PanelsTest, VacantPanelWithoutCandidates) {
     EXPECT_EQ(Widget(u"Chamber/m_GuiJobDetail.SIUserVotes").images.at(0), CString(u"UserAllThink"));
 }
 
+TEST_F(PanelsTest, VotingIsOpenOnlyAfterItsStart) {
+    Receive(ChamberMsg::kJobTable, JobTable({{1}}));
+    Receive(ChamberMsg::kApplicationList, ApplicationList({Application(10, 1, kCandidacy, now, now + 900)}));
+    Open(0);
+    EXPECT_EQ(Field("m_GuiJobDetail", "SIJobUserNum"), CString(u"共有 1 人参选。"));
+    EXPECT_EQ(Widget(u"Chamber/m_GuiJobDetail.SIUserVotes").images.at(0), CString(u"UserAllThink"));
+}
+
 TEST_F(PanelsTest, VoteListShowsFourRowsAndOneDayOfVoting) {
     Receive(ChamberMsg::kJobTable, JobTable({{1, 0, u"伯爵"}}));
     std::vector<UniteApplyJob> five;
