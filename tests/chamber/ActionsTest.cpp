@@ -290,7 +290,7 @@ TEST_F(ActionsTest, ClosingTheManyVotesDialogKeepsItsTargetUntilPanelsClose) {
 
 TEST_F(ActionsTest, HoldersMuteForADurationByTheirPostsRank) {
     Receive(ChamberMsg::kApplicationList, ApplicationList({}));
-    for (const auto [rank, seconds] :
+    for (const auto& [rank, seconds] :
          std::vector<std::pair<int, int>>{{2, 1800}, {1, 3600}, {0, 3600}, {3, 1200}}) {
         Receive(ChamberMsg::kJobTable, JobTable({{2, 8, u"骑士", u"小舞", u"东方王国", u"", rank}}));
         Open(1);  // player 8 holds post 2
