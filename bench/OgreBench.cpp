@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <stdexcept>
+#include <vector>
 
 #include "GameLink.h"
 #include "OgreScreens.h"
@@ -71,7 +72,8 @@ void SceneAlone(benchmark::State& state) {
 }
 
 // The Chamber open, after the clicks that bring it to the state measured.
-void WithChamber(benchmark::State& state, std::initializer_list<const char16_t*> clicks) {
+using Clicks = std::vector<const char16_t*>;
+void WithChamber(benchmark::State& state, const Clicks& clicks) {
     OgreStack* stack = Stack(state);
     if (stack == nullptr) {
         return;
@@ -127,14 +129,13 @@ constexpr const char16_t* kVoteList = u"Chamber/m_GuiJobDetail.SIUserVotes";
 int main(int argc, char** argv) {
     using benchmark::kMillisecond;
     benchmark::RegisterBenchmark("OgreFrame/SceneAlone", SceneAlone)->Unit(kMillisecond)->UseRealTime();
-    benchmark::RegisterBenchmark("OgreFrame/WithHall", WithChamber, std::initializer_list<const char16_t*>{})
+    benchmark::RegisterBenchmark("OgreFrame/WithHall", WithChamber, Clicks{})
         ->Unit(kMillisecond)
         ->UseRealTime();
-    benchmark::RegisterBenchmark("OgreFrame/WithPanel", WithChamber, std::initializer_list{kVacantPost})
+    benchmark::RegisterBenchmark("OgreFrame/WithPanel", WithChamber, Clicks{kVacantPost})
         ->Unit(kMillisecond)
         ->UseRealTime();
-    benchmark::RegisterBenchmark("OgreFrame/WithVoteList", WithChamber,
-                                 std::initializer_list{kVacantPost, kVoteList})
+    benchmark::RegisterBenchmark("OgreFrame/WithVoteList", WithChamber, Clicks{kVacantPost, kVoteList})
         ->Unit(kMillisecond)
         ->UseRealTime();
     benchmark::RegisterBenchmark("Ogre/Open", OpenCycle, true)->Unit(kMillisecond)->UseRealTime();

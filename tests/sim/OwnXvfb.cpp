@@ -13,7 +13,8 @@ namespace sim::test {
 using namespace std::chrono_literals;
 
 std::string FindXvfb() {
-    std::istringstream path(std::getenv("PATH") != nullptr ? std::getenv("PATH") : "/usr/bin");
+    const char* folders = std::getenv("PATH");
+    std::istringstream path(folders != nullptr ? folders : "/usr/bin");
     for (std::string folder; std::getline(path, folder, ':');) {
         if (FileExists(folder + "/Xvfb")) {
             return folder + "/Xvfb";
