@@ -12,21 +12,17 @@ namespace sim {
 
 namespace {
 
+constexpr int kGlWidth = 800;
+constexpr int kGlHeight = 600;
+constexpr int kOgreWidth = 1280;
+constexpr int kOgreHeight = 720;
 constexpr const char* kTitle = "chamber-sim";
 
-// Opens a screen of type OgreScreen or GlScreen in the engine's size: an OGRE screen throws when it cannot
-// start, a GL one says so through Ok() and Error().
-template <class Result, class OgreScreen, class GlScreen, class... Extra>
-std::unique_ptr<Result> Open(Engine engine, std::string& error, Extra... extra) {
+// Runs `open`; a screen that cannot start throws, and the reason goes to `error`.
+template <class Open>
+auto Guarded(std::string& error, Open open) -> decltype(open()) {
     try {
-        if (engine == Engine::Ogre) {
-            return std::make_unique<OgreScreen>(1280, 720, extra...);
-        }
-        auto screen = std::make_unique<GlScreen>(800, 600, extra...);
-        if (screen->Ok()) {
-            return screen;
-        }
-        error = screen->Error();
+        return open();
     } catch (const std::runtime_error& failure) {
         error = failure.what();
     } catch (const CEGUI::Exception& failure) {
@@ -38,11 +34,21 @@ std::unique_ptr<Result> Open(Engine engine, std::string& error, Extra... extra) 
 }  // namespace
 
 std::unique_ptr<Screen> OpenPictureScreen(Engine engine, std::string& error) {
-    return Open<Screen, OgrePictures, GlOffscreen>(engine, error);
+    return Guarded(error, [engine]() -> std::unique_ptr<Screen> {
+        if (engine == Engine::Ogre) {
+            return std::make_unique<OgrePictures>(kOgreWidth, kOgreHeight);
+        }
+        return std::make_unique<GlOffscreen>(kGlWidth, kGlHeight);
+    });
 }
 
 std::unique_ptr<WindowScreen> OpenWindowScreen(Engine engine, std::string& error) {
-    return Open<WindowScreen, OgreWindow, InteractiveWindow>(engine, error, kTitle);
+    return Guarded(error, [engine]() -> std::unique_ptr<WindowScreen> {
+        if (engine == Engine::Ogre) {
+            return std::make_unique<OgreWindow>(kOgreWidth, kOgreHeight, kTitle);
+        }
+        return std::make_unique<InteractiveWindow>(kGlWidth, kGlHeight, kTitle);
+    });
 }
 
 }  // namespace sim

@@ -25,12 +25,6 @@ Picture OgrePictures::Capture() {
 
 OgreWindow::OgreWindow(int width, int height, const std::string& title)
     : m_stack({width, height, true, true, title}),
-      m_input(m_stack.engine.XDisplay(), m_stack.engine.XWindow(), m_stack.engine.XDeleteAtom()) {
-    m_input.onHostKey = [this](HostKey key) {
-        if (onHostKey) {
-            onHostKey(key);
-        }
-    };
-}
+      m_input(m_stack.engine.XDisplay(), m_stack.engine.XWindow(), m_stack.engine.XDeleteAtom()) {}
 
 }  // namespace sim

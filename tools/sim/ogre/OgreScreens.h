@@ -49,7 +49,7 @@ public:
     void* ChamberParent() override { return &m_stack.gui.ChamberFrame(); }
     bool ShouldClose() const override { return m_closing || m_input.CloseRequested(); }
     void Close() override { m_closing = true; }
-    void PollEvents() override { m_input.Poll(); }
+    void PollEvents() override { m_input.Poll(onHostKey); }
     double Seconds() const override { return m_stack.engine.Seconds(); }
     void DrawFrame() override { m_stack.DrawFrame(Seconds()); }
     Picture Capture() override { return m_stack.engine.Capture(); }

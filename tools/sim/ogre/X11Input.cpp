@@ -51,7 +51,7 @@ X11Input::X11Input(void* display, unsigned long window, unsigned long deleteAtom
     XFlush(AsDisplay(m_display));
 }
 
-void X11Input::Poll() {
+void X11Input::Poll(const std::function<void(HostKey)>& onHostKey) {
     Display* display = AsDisplay(m_display);
     CEGUI::GUIContext& context = GUI::Runtime::Context();
     while (XPending(display) > 0) {

@@ -15,11 +15,10 @@ public:
     // of the window manager's close request.
     X11Input(void* display, unsigned long window, unsigned long deleteAtom);
 
-    // Delivers every pending event.
-    void Poll();
+    // Delivers every pending event: input to CEGUI, the host's own keys to `onHostKey` (may be
+    // empty).
+    void Poll(const std::function<void(HostKey)>& onHostKey);
     bool CloseRequested() const { return m_closeRequested; }
-
-    std::function<void(HostKey)> onHostKey;
 
 private:
     void* m_display;

@@ -1,19 +1,14 @@
 #include "GlOffscreen.h"
 
-#include <CEGUI/Exceptions.h>
+#include <stdexcept>
 
 namespace sim {
 
 GlOffscreen::GlOffscreen(int width, int height) : m_width(width), m_height(height), m_context(width, height) {
     if (!m_context.Ok()) {
-        m_error = m_context.Error();
-        return;
+        throw std::runtime_error(m_context.Error());
     }
-    try {
-        m_renderer = std::make_unique<GuiRenderer>(width, height);
-    } catch (const CEGUI::Exception& error) {
-        m_error = error.getMessage().c_str();
-    }
+    m_renderer = std::make_unique<GuiRenderer>(width, height);
 }
 
 }  // namespace sim

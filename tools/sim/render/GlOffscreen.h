@@ -3,7 +3,6 @@
 #pragma once
 
 #include <memory>
-#include <string>
 
 #include "GuiRenderer.h"
 #include "OffscreenContext.h"
@@ -13,11 +12,9 @@ namespace sim {
 
 class GlOffscreen : public Screen {
 public:
-    // Creates the context and starts the GUI on it; Ok() tells whether that worked.
+    // Creates the context and starts the GUI on it; throws std::runtime_error (no context) or
+    // CEGUI's exception (no renderer) when it cannot.
     GlOffscreen(int width, int height);
-
-    bool Ok() const { return m_error.empty(); }
-    const std::string& Error() const { return m_error; }
 
     void DrawFrame() override { m_renderer->Draw(); }
     Picture Capture() override { return CaptureFramebuffer(m_width, m_height); }
@@ -27,7 +24,6 @@ private:
     int m_height;
     OffscreenContext m_context;
     std::unique_ptr<GuiRenderer> m_renderer;
-    std::string m_error;
 };
 
 }  // namespace sim

@@ -4,6 +4,8 @@
 #include <CEGUI/GUIContext.h>
 #include <GLFW/glfw3.h>
 
+#include <stdexcept>
+
 #include "GuiRenderer.h"
 #include "KeyMap.h"
 #include "gui/GuiRuntime.h"
@@ -21,8 +23,7 @@ InteractiveWindow* Owner(GLFWwindow* window) {
 InteractiveWindow::InteractiveWindow(int width, int height, const std::string& title)
     : m_width(width), m_height(height) {
     if (glfwInit() != GLFW_TRUE) {
-        m_error = "GLFW cannot start (is DISPLAY set to a running X server?)";
-        return;
+        throw std::runtime_error("GLFW cannot start (is DISPLAY set to a running X server?)");
     }
     glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 3);
     glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 2);
@@ -31,9 +32,8 @@ InteractiveWindow::InteractiveWindow(int width, int height, const std::string& t
     glfwWindowHint(GLFW_RESIZABLE, GLFW_FALSE);
     m_window = glfwCreateWindow(width, height, title.c_str(), nullptr, nullptr);
     if (m_window == nullptr) {
-        m_error = "GLFW cannot open an OpenGL 3.2 core window";
         glfwTerminate();
-        return;
+        throw std::runtime_error("GLFW cannot open an OpenGL 3.2 core window");
     }
     glfwMakeContextCurrent(m_window);
     glfwSwapInterval(1);
@@ -45,16 +45,16 @@ InteractiveWindow::InteractiveWindow(int width, int height, const std::string& t
     try {
         m_renderer = std::make_unique<GuiRenderer>(width, height);
     } catch (const CEGUI::Exception& error) {
-        m_error = error.getMessage().c_str();
+        glfwDestroyWindow(m_window);
+        glfwTerminate();
+        throw std::runtime_error(error.getMessage().c_str());
     }
 }
 
 InteractiveWindow::~InteractiveWindow() {
     m_renderer.reset();
-    if (m_window != nullptr) {
-        glfwDestroyWindow(m_window);
-        glfwTerminate();
-    }
+    glfwDestroyWindow(m_window);
+    glfwTerminate();
 }
 
 bool InteractiveWindow::ShouldClose() const {

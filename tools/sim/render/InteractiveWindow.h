@@ -16,14 +16,11 @@ class GuiRenderer;
 
 class InteractiveWindow : public WindowScreen {
 public:
-    // Opens the window and starts the GUI on it; Ok() tells whether that worked.
+    // Opens the window and starts the GUI on it; throws std::runtime_error when it cannot.
     InteractiveWindow(int width, int height, const std::string& title);
     ~InteractiveWindow() override;
     InteractiveWindow(const InteractiveWindow&) = delete;
     InteractiveWindow& operator=(const InteractiveWindow&) = delete;
-
-    bool Ok() const { return m_error.empty(); }
-    const std::string& Error() const { return m_error; }
 
     bool ShouldClose() const override;
     void Close() override;
@@ -43,7 +40,6 @@ private:
     int m_height;
     GLFWwindow* m_window = nullptr;
     std::unique_ptr<GuiRenderer> m_renderer;
-    std::string m_error;
 };
 
 }  // namespace sim
