@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "chamber/ChamberRecords.h"
+#include "param/ChamberRecords.h"
 #include "param/CKParam.h"
 
 namespace odc::bench {

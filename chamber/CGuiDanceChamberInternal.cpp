@@ -4,7 +4,7 @@
 
 #include "chamber/CGuiDanceChamber.h"
 #include "chamber/ChamberClock.h"
-#include "gui/UserExtraData.h"
+#include "param/UserExtraData.h"
 #include "text/Decimal.h"
 
 using namespace Chamber;

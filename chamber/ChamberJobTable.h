@@ -5,7 +5,7 @@
 #include <memory>
 #include <unordered_map>
 
-#include "chamber/ChamberRecords.h"
+#include "param/ChamberRecords.h"
 #include "param/CKParam.h"
 
 class ChamberJobTable {

@@ -1,21 +1,20 @@
-# cmake --install: the shared library, the public headers, a CMake package and a pkg-config file.
+# cmake --install: the two shared libraries, the public headers, a CMake package and a pkg-config file.
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
 set(ODC_PUBLIC_HEADERS
     include/OrnDanceChamber.h include/OrnDanceChamberExport.h include/OrnDanceChamberTesting.h
     text/CString.h text/Decimal.h text/GuiFormat.h
-    param/CKParam.h param/ChamberMessages.h
+    param/CKParam.h param/ChamberMessages.h param/ChamberRecords.h param/UserExtraData.h
     gui/GuiValueTypes.h gui/GuiWindow.h gui/GuiWidgets.h gui/GuiCreate.h gui/GuiRuntime.h gui/GuiMarkup.h
-    gui/UserExtraData.h
-    chamber/CGuiDanceChamber.h chamber/ChamberRecords.h chamber/ChamberClock.h)
+    chamber/CGuiDanceChamber.h chamber/ChamberClock.h)
 foreach(header ${ODC_PUBLIC_HEADERS})
     get_filename_component(folder ${header} DIRECTORY)
     string(REGEX REPLACE "^include/?" "" folder "${folder}")
     install(FILES ${header} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/OrnDanceChamber/${folder})
 endforeach()
 
-install(TARGETS OrnDanceChamber odc_dependencies EXPORT OrnDanceChamberTargets
+install(TARGETS OrnDanceProtocol OrnDanceChamber odc_headers odc_dependencies EXPORT OrnDanceChamberTargets
     LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
     INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/OrnDanceChamber)
 install(EXPORT OrnDanceChamberTargets NAMESPACE OrnDanceChamber::

@@ -16,7 +16,7 @@
 #include "ServerPackets.h"
 #include "chamber/CGuiDanceChamber.h"
 #include "chamber/ChamberClock.h"
-#include "chamber/ChamberRecords.h"
+#include "param/ChamberRecords.h"
 #include "param/ChamberMessages.h"
 
 namespace {

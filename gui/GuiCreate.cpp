@@ -17,7 +17,7 @@
 #include "gui/GuiStrings.h"
 #include "gui/GuiTimers.h"
 #include "gui/GuiTree.h"
-#include "gui/UserExtraData.h"
+#include "param/UserExtraData.h"
 
 namespace {
 

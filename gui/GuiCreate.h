@@ -79,7 +79,7 @@ public:
     // then be built under the same names.
     void UnloadGui();
 
-    // The value stored under `key` in a key/value text (gui/UserExtraData.h).
+    // The value stored under `key` in a key/value text (param/UserExtraData.h).
     CString GetValueFromUserExtraDataGui(const CString& source, const CString& key) const;
 
 protected:

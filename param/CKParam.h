@@ -26,7 +26,7 @@
 #include "OrnDanceChamberExport.h"
 #include "text/CString.h"
 
-class ODC_API CKParam {
+class ODC_PROTOCOL_API CKParam {
 public:
     enum TypeTag : short { kShort = 10, kInt = 20, kChar = 30, kCString = 40, kBoolean = 50, kLong = 60 };
 

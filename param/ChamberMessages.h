@@ -1,6 +1,6 @@
 // The Chamber's message catalogue: every message id, every field id, the builders of the four
 // requests and the readers of the four results. List messages (job tables, application lists)
-// carry their entries as described in chamber/ChamberRecords.h.
+// carry their entries as described in param/ChamberRecords.h.
 #pragma once
 
 #include <optional>
@@ -57,10 +57,10 @@ constexpr short EntryField(int entry, int k) {
 }
 
 // Request packets, fields in the order the server expects.
-ODC_API CKParam MakeApplyRequest(int jobId);
-ODC_API CKParam MakeImpeachRequest(int jobId);
-ODC_API CKParam MakeVoteRequest(int applyId, int votes);
-ODC_API CKParam MakeMuteRequest(const CString& name, int seconds);
+ODC_PROTOCOL_API CKParam MakeApplyRequest(int jobId);
+ODC_PROTOCOL_API CKParam MakeImpeachRequest(int jobId);
+ODC_PROTOCOL_API CKParam MakeVoteRequest(int applyId, int votes);
+ODC_PROTOCOL_API CKParam MakeMuteRequest(const CString& name, int seconds);
 
 // The result messages as read from a packet; an absent (or mistyped) field is empty.
 struct Result {
@@ -80,16 +80,16 @@ struct MuteResult : Result {
     std::optional<int> allowed;  // field 37
 };
 
-ODC_API Result ReadResult(const CKParam& packet);
-ODC_API ApplyResult ReadApplyResult(const CKParam& packet);
-ODC_API VoteResult ReadVoteResult(const CKParam& packet);
-ODC_API MuteResult ReadMuteResult(const CKParam& packet);
+ODC_PROTOCOL_API Result ReadResult(const CKParam& packet);
+ODC_PROTOCOL_API ApplyResult ReadApplyResult(const CKParam& packet);
+ODC_PROTOCOL_API VoteResult ReadVoteResult(const CKParam& packet);
+ODC_PROTOCOL_API MuteResult ReadMuteResult(const CKParam& packet);
 
 // The server clock of a job table, when present.
-ODC_API std::optional<int> ReadClock(const CKParam& packet);
+ODC_PROTOCOL_API std::optional<int> ReadClock(const CKParam& packet);
 // The number of entries to read from a list message: field 60 when it is an int greater than 0,
 // else 0. Entries beyond the 655th have no field ids of their own (ids are 16-bit), so they would
 // read as missing and be skipped: the count is capped at kMaxEntries.
-ODC_API int ReadEntryCount(const CKParam& packet);
+ODC_PROTOCOL_API int ReadEntryCount(const CKParam& packet);
 
 }  // namespace ChamberMsg

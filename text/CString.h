@@ -8,7 +8,7 @@
 
 #include "OrnDanceChamberExport.h"
 
-class ODC_API CString {
+class ODC_PROTOCOL_API CString {
 public:
     CString() = default;
     CString(const char16_t* text) : m_units(text ? text : u"") {}  // NOLINT: literals convert implicitly
@@ -57,5 +57,5 @@ private:
 };
 
 // UTF-8 <-> UTF-16 conversion for I/O, with the replacement rules of CString::FromUtf8 / ToUtf8.
-ODC_API std::u16string Utf8ToUtf16(std::string_view utf8);
-ODC_API std::string Utf16ToUtf8(std::u16string_view utf16);
+ODC_PROTOCOL_API std::u16string Utf8ToUtf16(std::string_view utf8);
+ODC_PROTOCOL_API std::string Utf16ToUtf8(std::u16string_view utf16);

@@ -48,7 +48,7 @@ private:
 };
 
 // Formats `format` with an already captured argument list.
-ODC_API CString GuiFormatArgs(std::u16string_view format, std::span<const GuiFormatArg> args);
+ODC_PROTOCOL_API CString GuiFormatArgs(std::u16string_view format, std::span<const GuiFormatArg> args);
 
 template <class... Args>
 CString GuiFormat(std::u16string_view format, const Args&... args) {

@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "Rules.h"
-#include "gui/UserExtraData.h"
+#include "param/UserExtraData.h"
 #include "param/ChamberMessages.h"
 
 namespace rules {

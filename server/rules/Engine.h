@@ -16,7 +16,7 @@
 
 #include "Random.h"
 #include "World.h"
-#include "chamber/ChamberRecords.h"
+#include "param/ChamberRecords.h"
 #include "param/CKParam.h"
 
 namespace rules {

@@ -10,7 +10,7 @@
 
 #include "OrnDanceChamberTesting.h"
 #include "chamber/CGuiDanceChamber.h"
-#include "chamber/ChamberRecords.h"
+#include "param/ChamberRecords.h"
 #include "param/ChamberMessages.h"
 
 namespace ChamberTest {

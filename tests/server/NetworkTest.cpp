@@ -4,7 +4,7 @@
 
 #include "ServerFixture.h"
 #include "Sqlite.h"
-#include "chamber/ChamberRecords.h"
+#include "param/ChamberRecords.h"
 #include "param/ChamberMessages.h"
 
 namespace server::test {

@@ -4,7 +4,7 @@
 #include <climits>
 #include <string>
 
-#include "chamber/ChamberRecords.h"
+#include "param/ChamberRecords.h"
 #include "param/ChamberMessages.h"
 
 namespace ChamberSession {

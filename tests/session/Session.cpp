@@ -11,7 +11,7 @@
 #include "OrnDanceChamberTesting.h"
 #include "RequestCheck.h"
 #include "chamber/ChamberClock.h"
-#include "chamber/ChamberRecords.h"
+#include "param/ChamberRecords.h"
 #include "gui/GuiRuntime.h"
 #include "param/ChamberMessages.h"
 

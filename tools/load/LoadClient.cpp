@@ -3,7 +3,7 @@
 #include <asio/write.hpp>
 
 #include "NetMessages.h"
-#include "chamber/ChamberRecords.h"
+#include "param/ChamberRecords.h"
 #include "param/ChamberMessages.h"
 
 namespace load {

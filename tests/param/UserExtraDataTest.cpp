@@ -1,7 +1,7 @@
 // The key/value text format: lookup rules and escaping.
 #include <gtest/gtest.h>
 
-#include "gui/UserExtraData.h"
+#include "param/UserExtraData.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "chamber/ChamberRecords.h"
+#include "param/ChamberRecords.h"
 
 #include <span>
 

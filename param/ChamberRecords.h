@@ -14,7 +14,7 @@
 
 // One candidacy (applyType 1) or impeachment (applyType -1). Times are seconds since 1970 UTC on
 // the server clock.
-struct ODC_API UniteApplyJob {
+struct ODC_PROTOCOL_API UniteApplyJob {
     static constexpr int kCandidacy = 1;
     static constexpr int kImpeachment = -1;
 
@@ -39,7 +39,7 @@ struct ODC_API UniteApplyJob {
 };
 
 // One post. holderId 0 or less means vacant.
-struct ODC_API ChamberJob {
+struct ODC_PROTOCOL_API ChamberJob {
     ChamberJob() = default;
     ChamberJob(const ChamberJob&) = delete;  // a post is never copied: it is replaced whole
     ChamberJob& operator=(const ChamberJob&) = delete;
@@ -65,9 +65,9 @@ struct ODC_API ChamberJob {
 
 // Reads entry i of a list message; empty when its first field is absent, not an int or not
 // greater than 0. Every other field keeps its default when absent.
-ODC_API std::optional<UniteApplyJob> ReadApplication(const CKParam& packet, int entry);
-ODC_API std::unique_ptr<ChamberJob> ReadJob(const CKParam& packet, int entry);
+ODC_PROTOCOL_API std::optional<UniteApplyJob> ReadApplication(const CKParam& packet, int entry);
+ODC_PROTOCOL_API std::unique_ptr<ChamberJob> ReadJob(const CKParam& packet, int entry);
 
 // Writes a record as entry i, every field (for hosts, servers and tests).
-ODC_API void WriteApplication(CKParam& packet, int entry, const UniteApplyJob& application);
-ODC_API void WriteJob(CKParam& packet, int entry, const ChamberJob& job);
+ODC_PROTOCOL_API void WriteApplication(CKParam& packet, int entry, const UniteApplyJob& application);
+ODC_PROTOCOL_API void WriteJob(CKParam& packet, int entry, const ChamberJob& job);

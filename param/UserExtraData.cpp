@@ -1,4 +1,4 @@
-#include "gui/UserExtraData.h"
+#include "param/UserExtraData.h"
 
 #include <string>
 

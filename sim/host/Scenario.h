@@ -1,5 +1,5 @@
 // Scenario files: what the simulated player and the world do, one command a line. The format is
-// described with an example in tools/sim/README.md; examples/scenarios/tour.chamber is the tour
+// described with an example in sim/README.md; examples/scenarios/tour.chamber is the tour
 // that chamber-sim plays when it is given no file.
 #pragma once
 

@@ -15,7 +15,7 @@
 #include "text/CString.h"
 
 // The value stored under `key` in `source`, unescaped; the empty text when the key is missing.
-ODC_API CString GetValueFromUserExtraData(const CString& source, const CString& key);
+ODC_PROTOCOL_API CString GetValueFromUserExtraData(const CString& source, const CString& key);
 
 // Writes entries in the format above, escaping what needs it; reading it back gives every value.
-ODC_API CString MakeUserExtraData(const std::vector<std::pair<CString, CString>>& entries);
+ODC_PROTOCOL_API CString MakeUserExtraData(const std::vector<std::pair<CString, CString>>& entries);
