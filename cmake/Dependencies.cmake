@@ -34,3 +34,8 @@ function(odc_subsystem name)
     target_link_libraries(${name} PUBLIC odc_dependencies PRIVATE odc_warnings)
     target_compile_definitions(${name} PRIVATE ODC_BUILDING_LIBRARY)
 endfunction()
+
+# The command lines of the server and the tools.
+if(ODC_BUILD_TOOLS)
+    find_package(CLI11 REQUIRED)
+endif()

@@ -1,6 +1,7 @@
 // chamber-server's command line: serve, or manage players.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "Limits.h"
@@ -25,13 +26,12 @@ struct Options {
     NewPlayer player;  // players add / players token
 };
 
+// The options of a command line, or the code to exit with once its help or error is printed.
 struct ParsedOptions {
     Options options;
-    bool help = false;
-    std::string error;  // empty when the command line is right
+    std::optional<int> exitCode;
 };
 
 ParsedOptions ParseOptions(int argc, const char* const* argv);
-std::string Usage();
 
 }  // namespace server

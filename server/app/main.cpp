@@ -86,20 +86,15 @@ int Serve(const server::Options& options) {
 
 int main(int argc, char** argv) {
     const server::ParsedOptions parsed = server::ParseOptions(argc, argv);
-    if (parsed.help) {
-        std::cout << server::Usage();
-        return 0;
-    }
-    if (!parsed.error.empty()) {
-        std::cerr << "chamber-server: " << parsed.error << "\n\n" << server::Usage();
-        return 2;
+    if (parsed.exitCode) {
+        return *parsed.exitCode;
     }
     if (!store::InitCrypto()) {
         std::cerr << "chamber-server: libsodium cannot start\n";
         return 1;
     }
     std::signal(SIGPIPE, SIG_IGN);
-    server::RaiseFileLimit();
+    cli::RaiseFileLimit();
     try {
         return parsed.options.command == server::Options::Command::Serve ? Serve(parsed.options)
                                                                          : ManagePlayers(parsed.options);

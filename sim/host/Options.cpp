@@ -1,102 +1,64 @@
 #include "Options.h"
 
-#include <charconv>
-#include <string_view>
-
+#include "CommandLine.h"
 #include "Scenario.h"
 
 namespace sim {
 
-std::string Usage() {
-    return "usage: chamber-sim [SCENARIO] [--engine ENGINE] [--out DIR] [--seed N] [--tz ZONE] "
-           "[--no-pictures]\n"
-           "       chamber-sim --window [--engine ENGINE] [--player NAME] [--jump DURATION] [--out DIR] "
-           "[--seed N]\n"
-           "                   [--tz ZONE]\n"
-           "       chamber-sim [SCENARIO | --window] --connect HOST:PORT --player NAME --token TOKEN [...]\n"
-           "\n"
-           "Plays SCENARIO (default: the built-in tour of the Chamber) against the simulated server and\n"
-           "writes DIR/transcript.txt (also printed) and the pictures DIR/NN-name.png (default DIR: out).\n"
-           "  --seed N        the other players' votes (default 1)\n"
-           "  --tz ZONE       time zone of the times shown, a TZ value (default CST-8)\n"
-           "  --no-pictures   draw nothing (no OpenGL needed)\n"
-           "  --engine ENGINE gl: the Chamber alone, 800 x 600 (default); ogre: the Chamber over a 3D\n"
-           "                  dance hall drawn by OGRE, 1280 x 720 (needs an X server, Xvfb will do)\n"
-           "  --window        play in a window: F5 moves time on, F9 saves a picture, F10 F11 F12 as in\n"
-           "                  the Chamber\n"
-           "  --player NAME   who plays in the window (default 小舞)\n"
-           "  --jump DURATION how far F5 moves time, e.g. 30m, 1h, 1d (default 1h)\n"
-           "  --connect HOST:PORT  play against chamber-server there, as --player with --token (from\n"
-           "                  chamber-server players add); the server's clock and wallets are its own\n";
-}
-
 ParsedOptions ParseOptions(int argc, const char* const* argv) {
     ParsedOptions parsed;
     Options& options = parsed.options;
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view argument = argv[i];
-        if (argument == "--help" || argument == "-h") {
-            parsed.help = true;
-        } else if (argument == "--no-pictures") {
-            options.pictures = false;
-        } else if (argument == "--window") {
-            options.window = true;
-        } else if (argument == "--out" || argument == "--tz" || argument == "--player" ||
-                   argument == "--seed" || argument == "--jump" || argument == "--connect" ||
-                   argument == "--token" || argument == "--engine") {
-            if (i + 1 >= argc) {
-                parsed.error = std::string(argument) + " needs a value";
-                return parsed;
-            }
-            const std::string_view text = argv[++i];
-            if (argument == "--out") {
-                options.outDir = text;
-            } else if (argument == "--tz") {
-                options.timeZone = text;
-            } else if (argument == "--player") {
-                options.player = text;
-            } else if (argument == "--engine") {
-                if (text == "gl" || text == "ogre") {
-                    options.engine = text == "gl" ? Engine::Gl : Engine::Ogre;
-                } else {
-                    parsed.error = "--engine takes gl or ogre";
-                }
-            } else if (argument == "--token") {
-                options.token = text;
-            } else if (argument == "--connect") {
-                const std::size_t colon = text.rfind(':');
-                const std::string_view port = colon == std::string_view::npos ? "" : text.substr(colon + 1);
-                const auto [end, error] =
-                    std::from_chars(port.data(), port.data() + port.size(), options.connectPort);
-                if (colon == 0 || port.empty() || error != std::errc() || end != port.data() + port.size() ||
-                    options.connectPort == 0) {
-                    parsed.error = "--connect takes HOST:PORT";
-                }
-                options.connectHost = text.substr(0, colon);
-            } else if (argument == "--seed") {
-                const auto [end, error] =
-                    std::from_chars(text.data(), text.data() + text.size(), options.seed);
-                if (error != std::errc() || end != text.data() + text.size()) {
-                    parsed.error = "--seed takes a number";
-                }
-            } else {
-                options.jumpMs = ParseDuration(text);
-                if (options.jumpMs <= 0) {
-                    parsed.error = "--jump takes a duration such as 30m, 1h or 1d";
-                }
-            }
-        } else if (argument.starts_with("-") || !options.scenarioFile.empty()) {
-            parsed.error = "unexpected argument " + std::string(argument);
-        } else {
-            options.scenarioFile = argument;
-        }
-        if (!parsed.error.empty()) {
-            return parsed;
-        }
-    }
-    if (parsed.error.empty() && !options.connectHost.empty() && options.token.empty()) {
-        parsed.error = "--connect needs the player's --token";
-    }
+    const std::unique_ptr<CLI::App> owner = cli::NewApp(
+        "Plays SCENARIO (default: the built-in tour of the Chamber) against the simulated server and writes "
+        "DIR/transcript.txt (also printed) and the pictures DIR/NN-name.png; or, with --window, lets a "
+        "person "
+        "play. With --connect it plays against chamber-server instead, whose clock and wallets are its own.",
+        "chamber-sim");
+    CLI::App& app = *owner;
+    app.add_option("SCENARIO", options.scenarioFile, "a scenario file (sim/README.md)")
+        ->check(CLI::ExistingFile);
+    app.add_option("--out", options.outDir, "where the transcript and pictures go (default out)")
+        ->type_name("DIR");
+    app.add_option("--seed", options.seed, "the other players' votes (default 1)")
+        ->check(CLI::NonNegativeNumber);
+    app.add_option("--tz", options.timeZone, "time zone of the times shown, a TZ value (default CST-8)")
+        ->type_name("ZONE");
+    app.add_flag_callback(
+        "--no-pictures", [&options] { options.pictures = false; }, "draw nothing (no OpenGL needed)");
+    app.add_option_function<std::string>(
+           "--engine",
+           [&options](const std::string& name) {
+               options.engine = name == "ogre" ? Engine::Ogre : Engine::Gl;
+           },
+           "gl: the Chamber alone, 800 x 600 (default); ogre: the Chamber over a 3D dance hall drawn by "
+           "OGRE, "
+           "1280 x 720 (needs an X server, Xvfb will do)")
+        ->type_name("ENGINE")
+        ->check(CLI::IsMember({"gl", "ogre"}));
+    app.add_flag("--window", options.window,
+                 "play in a window: F5 moves time on, F9 saves a picture, F10 F11 F12 as in the Chamber");
+    app.add_option("--player", options.player,
+                   "who plays in the window or the scenario, or logs in to a network server (default 小舞)")
+        ->type_name("NAME");
+    app.add_option_function<std::string>(
+           "--jump", [&options](const std::string& text) { options.jumpMs = ParseDuration(text); },
+           "how far F5 moves time, e.g. 30m, 1h, 1d (default 1h)")
+        ->type_name("DURATION")
+        ->check(CLI::Validator(
+            [](const std::string& text) {
+                return ParseDuration(text) > 0 ? std::string() : "takes a duration such as 30m, 1h or 1d";
+            },
+            ""));
+    cli::Endpoint connect;
+    CLI::Option* connectOption = cli::AddEndpoint(
+        app, "--connect", connect, "play against chamber-server there, as --player with --token", false);
+    CLI::Option* tokenOption = app.add_option("--token", options.token,
+                                              "the player's secret token (from chamber-server players add)");
+    connectOption->needs(tokenOption);
+
+    parsed.exitCode = cli::Parse(app, argc, argv);
+    options.connectHost = connect.host;
+    options.connectPort = connect.port;
     return parsed;
 }
 

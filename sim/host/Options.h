@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace sim {
@@ -25,13 +26,12 @@ struct Options {
     std::string token;
 };
 
+// The options of a command line, or the code to exit with once its help or error is printed.
 struct ParsedOptions {
     Options options;
-    bool help = false;
-    std::string error;  // empty when the command line is right
+    std::optional<int> exitCode;
 };
 
 ParsedOptions ParseOptions(int argc, const char* const* argv);
-std::string Usage();
 
 }  // namespace sim

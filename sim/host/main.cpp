@@ -9,13 +9,8 @@
 
 int main(int argc, char** argv) {
     const sim::ParsedOptions parsed = sim::ParseOptions(argc, argv);
-    if (parsed.help) {
-        std::cout << sim::Usage();
-        return 0;
-    }
-    if (!parsed.error.empty()) {
-        std::cerr << "chamber-sim: " << parsed.error << "\n\n" << sim::Usage();
-        return 2;
+    if (parsed.exitCode) {
+        return *parsed.exitCode;
     }
     const sim::Options& options = parsed.options;
     // The screen shows times in the machine's local time zone.

@@ -1,6 +1,7 @@
 // chamber-load's command line.
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace load {
@@ -18,13 +19,12 @@ struct Options {
     std::string serverArgs;  // more arguments for the server it starts, split at blanks
 };
 
+// The options of a command line, or the code to exit with once its help or error is printed.
 struct ParsedOptions {
     Options options;
-    bool help = false;
-    std::string error;
+    std::optional<int> exitCode;
 };
 
 ParsedOptions ParseOptions(int argc, const char* const* argv);
-std::string Usage();
 
 }  // namespace load

@@ -294,13 +294,8 @@ int Run(const Options& options) {
 
 int main(int argc, char** argv) {
     load::ParsedOptions parsed = load::ParseOptions(argc, argv);
-    if (parsed.help) {
-        std::cout << load::Usage();
-        return 0;
-    }
-    if (!parsed.error.empty()) {
-        std::cerr << "chamber-load: " << parsed.error << "\n\n" << load::Usage();
-        return 2;
+    if (parsed.exitCode) {
+        return *parsed.exitCode;
     }
     if (parsed.options.server.empty()) {
         parsed.options.server = ODC_DEFAULT_SERVER;
@@ -310,7 +305,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::signal(SIGPIPE, SIG_IGN);
-    server::RaiseFileLimit();
+    cli::RaiseFileLimit();
     try {
         return load::Run(parsed.options);
     } catch (const std::exception& error) {

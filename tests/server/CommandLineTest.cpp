@@ -1,0 +1,104 @@
+// The command lines of chamber-server and chamber-load: what each option sets (the last time it
+// is given), and the lines refused with exit code 2 before anything starts.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "LoadOptions.h"
+#include "Options.h"
+
+namespace {
+
+// argv of a program named "prog" followed by `words`.
+template <class Parsed, class Parse>
+Parsed ParseWords(Parse parse, std::vector<std::string> words) {
+    words.insert(words.begin(), "prog");
+    std::vector<const char*> argv;
+    for (const std::string& word : words) {
+        argv.push_back(word.c_str());
+    }
+    return parse(static_cast<int>(argv.size()), argv.data());
+}
+
+server::ParsedOptions Server(std::vector<std::string> words) {
+    return ParseWords<server::ParsedOptions>(server::ParseOptions, std::move(words));
+}
+
+load::ParsedOptions Load(std::vector<std::string> words) {
+    return ParseWords<load::ParsedOptions>(load::ParseOptions, std::move(words));
+}
+
+TEST(CommandLineTest, ServerOptionsSetWhatTheySay) {
+    const server::ParsedOptions serve =
+        Server({"--listen", "127.0.0.1:7400", "--listen", "[::1]:0", "--db", "w.db", "--speed", "60",
+                "--rate", "7", "--idle-timeout", "5", "--max-queue", "4096", "--failed-login-delay", "0"});
+    ASSERT_FALSE(serve.exitCode);
+    const server::Options& options = serve.options;
+    EXPECT_EQ(options.command, server::Options::Command::Serve);
+    EXPECT_EQ(options.host, "::1");
+    EXPECT_EQ(options.port, 0);
+    EXPECT_EQ(options.dbPath, "w.db");
+    EXPECT_EQ(options.speed, 60);
+    EXPECT_EQ(options.limits.framesPerSecond, 7);
+    EXPECT_EQ(options.limits.burst, 14);
+    EXPECT_EQ(options.limits.idleTimeout, std::chrono::seconds(5));
+    EXPECT_EQ(options.limits.maxQueuedBytes, 4096u);
+    EXPECT_EQ(options.limits.failedLoginDelay, std::chrono::milliseconds(0));
+
+    const server::ParsedOptions add =
+        Server({"players", "add", "甲", "--kingdom", "3", "--coins", "0", "--ballots", "2000000000"});
+    ASSERT_FALSE(add.exitCode);
+    EXPECT_EQ(add.options.command, server::Options::Command::AddPlayer);
+    EXPECT_EQ(add.options.player.name, "甲");
+    EXPECT_EQ(add.options.player.kingdom, 3);
+    EXPECT_EQ(add.options.player.coins, 0);
+    EXPECT_EQ(add.options.player.ballots, 2'000'000'000);
+
+    const server::ParsedOptions token = Server({"--db", "w.db", "players", "token", "乙"});
+    EXPECT_EQ(token.options.command, server::Options::Command::NewToken);
+    EXPECT_EQ(token.options.player.name, "乙");
+    EXPECT_EQ(Server({"--help"}).exitCode, 0);
+}
+
+TEST(CommandLineTest, BadCommandLinesExitWithTwo) {
+    const std::vector<std::vector<std::string>> server = {
+        {"--listen", "127.0.0.1"},
+        {"--listen", ":7400"},
+        {"--listen", "h:65536"},
+        {"--listen", "h:-1"},
+        {"--speed", "0"},
+        {"--rate", "x"},
+        {"--idle-timeout", "0"},
+        {"--max-queue", "-1"},
+        {"--unknown"},
+        {"players"},
+        {"players", "add"},
+        {"players", "add", "a", "--kingdom", "5"},
+        {"players", "add", "a", "--coins", "-1"},
+        {"players", "remove", "a"},
+        {"stray"},
+    };
+    for (const auto& words : server) {
+        EXPECT_EQ(Server(words).exitCode, 2) << testing::PrintToString(words);
+    }
+    const std::vector<std::vector<std::string>> load = {
+        {},
+        {"--db", "l.db", "--connect", "127.0.0.1:0"},
+        {"--db", "l.db", "--connect", "127.0.0.1:7400", "--kill-at", "1"},
+        {"--db", "l.db", "--seconds", "3", "--kill-at", "3"},
+        {"--db", "l.db", "--clients", "0"},
+        {"--db", "l.db", "--seconds", "3601"},
+    };
+    for (const auto& words : load) {
+        EXPECT_EQ(Load(words).exitCode, 2) << testing::PrintToString(words);
+    }
+    const load::ParsedOptions good =
+        Load({"--db", "l.db", "--connect", "localhost:7400", "--clients", "20000"});
+    ASSERT_FALSE(good.exitCode);
+    EXPECT_EQ(good.options.host, "localhost");
+    EXPECT_EQ(good.options.port, 7400);
+    EXPECT_EQ(good.options.clients, 20'000);
+}
+
+}  // namespace
