@@ -2,7 +2,8 @@
 # Memory and undefined-behaviour checks of the whole test suite:
 #  1. the whole project built with AddressSanitizer and UndefinedBehaviorSanitizer (leak checking
 #     on, every report fatal) in its own build folder, and every ctest test run under them (the
-#     simulator's drawing tests without leak checking: see tests/sim/CMakeLists.txt);
+#     simulator's drawing tests without leak checking: see tests/sim/CMakeLists.txt), then
+#     chamber-load's brief run with a kill against chamber-server, both instrumented;
 #  2. the end-to-end tests (chamber_tests) of an uninstrumented build run under valgrind's memcheck,
 #     leaks included. No suppression is needed: CEGUI and glibc report nothing here.
 # Any finding fails the script.
@@ -19,6 +20,8 @@ cmake --build "$asan_build" -j2
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 ctest --test-dir "$asan_build" --output-on-failure -j2
+echo "== AddressSanitizer and UndefinedBehaviorSanitizer: chamber-load against chamber-server, with a kill"
+scripts/ci-load.sh "$asan_build"
 unset ASAN_OPTIONS UBSAN_OPTIONS
 
 echo "== valgrind memcheck: chamber_tests"
