@@ -69,10 +69,10 @@ int RegisterImageset(const CString& set, const CString& texture, const CString& 
     }
     CEGUI::ImageManager& images = CEGUI::ImageManager::getSingleton();
     const std::string prefix = setName + '/';
-    for (const auto& [key, value] : *entries) {
-        const auto area = ParseIntList(value, 4);
-        const CEGUI::String name = CeguiFromUtf8(prefix + key);
-        if (key == "File" || !area || images.isDefined(name)) {
+    for (const IniFile::Entry& entry : *entries) {
+        const auto area = ParseIntList(entry.value, 4);
+        const CEGUI::String name = CeguiFromUtf8(prefix + entry.key);
+        if (entry.key == "File" || !area || images.isDefined(name)) {
             continue;
         }
         auto& image = static_cast<CEGUI::BasicImage&>(images.create("BasicImage", name));

@@ -38,7 +38,7 @@ IniFile IniFile::Parse(std::string_view text) {
         text.remove_prefix(3);
     }
     Entries* current = nullptr;
-    while (!text.empty()) {
+    for (int number = 1; !text.empty(); ++number) {
         const std::size_t end = std::min(text.find('\n'), text.size());
         const std::string_view line = Trim(text.substr(0, end));
         text.remove_prefix(std::min(end + 1, text.size()));
@@ -58,13 +58,14 @@ IniFile IniFile::Parse(std::string_view text) {
         }
         const std::size_t equals = line.find('=');
         if (current == nullptr || equals == std::string_view::npos) {
+            ini.m_strayLines.push_back(number);
             continue;
         }
         std::string key(Trim(line.substr(0, equals)));
         const bool known = std::any_of(current->begin(), current->end(),
-                                       [&key](const auto& entry) { return entry.first == key; });
+                                       [&key](const Entry& entry) { return entry.key == key; });
         if (!known) {
-            current->emplace_back(std::move(key), std::string(Trim(line.substr(equals + 1))));
+            current->push_back({std::move(key), std::string(Trim(line.substr(equals + 1))), number});
         }
     }
     return ini;
@@ -82,11 +83,11 @@ std::optional<std::string> IniFile::Value(std::string_view section, std::string_
         return std::nullopt;
     }
     const auto it = std::find_if(entries->begin(), entries->end(),
-                                 [key](const auto& entry) { return entry.first == key; });
+                                 [key](const Entry& entry) { return entry.key == key; });
     if (it == entries->end()) {
         return std::nullopt;
     }
-    return it->second;
+    return it->value;
 }
 
 std::optional<std::vector<int>> ParseIntList(std::string_view text, std::size_t count) {

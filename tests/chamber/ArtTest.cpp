@@ -48,7 +48,7 @@ TEST_F(ArtTest, TheImageSetHoldsWhatTheScreenShowsAtItsSizes) {
     const auto* images = ini->Section("ChamberBackground");
     ASSERT_NE(images, nullptr);
     std::set<std::string> inAtlas;
-    for (const auto& [name, value] : *images) {
+    for (const auto& [name, value, line] : *images) {
         if (name == "File") continue;
         inAtlas.insert(name);
         const auto rect = GUI::detail::ParseIntList(value, 4);

@@ -35,9 +35,10 @@ struct AtlasIni {
 // The ini text, with a short comment header, '\n' line ends and the entries in the order held.
 std::string FormatAtlasIni(const AtlasIni& ini);
 
-// Reads the section named setName and [Common]; other sections are skipped. Accepts "\r\n" line
-// ends and blanks around names and values. Throws std::runtime_error, naming the line, for an
-// image entry that is not four integers or a text line outside a section.
+// Reads the section named setName and [Common] with the toolkit's own reader (gui/IniFile.h), so
+// that the packer's output is read as the toolkit reads it; other sections are skipped. Throws
+// std::runtime_error, naming the line, for an image entry that is not four integers or a line
+// that the toolkit would skip.
 AtlasIni ParseAtlasIni(std::string_view text, std::string_view setName);
 
 }  // namespace atlas
