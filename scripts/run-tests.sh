@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything and runs the whole test suite.
+# Installs what is missing, builds the tests and the programs they run (everything but the
+# benchmarks, which scripts/ci-bench.sh builds), and runs the whole test suite.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
