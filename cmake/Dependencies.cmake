@@ -36,6 +36,6 @@ function(odc_subsystem name)
 endfunction()
 
 # The command lines of the server and the tools.
-if(ODC_BUILD_TOOLS)
+if(ODC_BUILD_TOOLS OR ODC_BUILD_FUZZERS)
     find_package(CLI11 REQUIRED)
 endif()
