@@ -6,7 +6,7 @@
 #include <csignal>
 #include <iostream>
 
-#include "CommandLine.h"
+#include "FileLimit.h"
 #include "Hall.h"
 #include "Listener.h"
 #include "Log.h"

@@ -20,7 +20,14 @@ ParsedOptions ParseOptions(int argc, const char* const* argv) {
     app.add_option("--out", options.outDir, "where the transcript and pictures go (default out)")
         ->type_name("DIR");
     app.add_option("--seed", options.seed, "the other players' votes (default 1)")
-        ->check(CLI::NonNegativeNumber);
+        ->type_name("N")
+        ->check(CLI::Validator(
+            [](const std::string& text) {
+                const bool digits =
+                    !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
+                return digits ? std::string() : "takes a whole number, 0 or more";
+            },
+            ""));
     app.add_option("--tz", options.timeZone, "time zone of the times shown, a TZ value (default CST-8)")
         ->type_name("ZONE");
     app.add_flag_callback(

@@ -1,37 +1,58 @@
 // What the command lines of the server and its tools share: CLI11 for the options, help and
-// errors, with the checks of the project's own values (addresses, durations), and the descriptor
-// limit of programs that hold many connections.
+// errors, with the checks of the project's own values. Header-only, so that only the files that
+// describe a command line pay for compiling CLI11.
 #pragma once
 
 #include <CLI/CLI.hpp>
+#include <iostream>
 #include <memory>
 #include <optional>
 #include <string>
-#include <string_view>
+
+#include "Endpoint.h"
 
 namespace cli {
 
-struct Endpoint {
-    std::string host;
-    unsigned short port = 0;
-};
-
-// "HOST:PORT" with an IPv4 address or a name, or "[IPv6]:PORT"; port 0 ... 65535. Null otherwise.
-std::optional<Endpoint> ParseEndpoint(std::string_view text);
-
 // A command line of the project's programs: an option given twice takes its last value, as in
 // most Unix programs (a wrapper's defaults first, then the user's).
-std::unique_ptr<CLI::App> NewApp(const std::string& description, const std::string& name);
+inline std::unique_ptr<CLI::App> NewApp(const std::string& description, const std::string& name) {
+    auto app = std::make_unique<CLI::App>(description, name);
+    app->option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+    return app;
+}
 
 // An option that takes HOST:PORT into `target`; with `anyPort` false, port 0 is refused.
-CLI::Option* AddEndpoint(CLI::App& app, const std::string& name, Endpoint& target, const std::string& help,
-                         bool anyPort = true);
+inline CLI::Option* AddEndpoint(CLI::App& app, const std::string& name, Endpoint& target,
+                                const std::string& help, bool anyPort = true) {
+    const CLI::Validator check(
+        [anyPort](const std::string& text) -> std::string {
+            const std::optional<Endpoint> endpoint = ParseEndpoint(text);
+            if (!endpoint || (!anyPort && endpoint->port == 0)) {
+                return "takes HOST:PORT" + std::string(anyPort ? "" : " with a port from 1 to 65535");
+            }
+            return {};
+        },
+        "");
+    return app
+        .add_option_function<std::string>(
+            name, [&target](const std::string& text) { target = *ParseEndpoint(text); }, help)
+        ->type_name("HOST:PORT")
+        ->check(check);
+}
 
 // Parses the command line. Null when the program goes on; otherwise the code it exits with, after
 // printing the help (0) or the error with a pointer to --help on the error stream (2).
-std::optional<int> Parse(CLI::App& app, int argc, const char* const* argv);
-
-// Takes every file descriptor the system allows this process: a connection is one.
-void RaiseFileLimit();
+inline std::optional<int> Parse(CLI::App& app, int argc, const char* const* argv) {
+    try {
+        app.parse(argc, argv);
+        return std::nullopt;
+    } catch (const CLI::CallForHelp&) {
+        std::cout << app.help();
+        return 0;
+    } catch (const CLI::ParseError& error) {
+        std::cerr << app.get_name() << ": " << error.what() << "\nRun with --help for the options.\n";
+        return 2;
+    }
+}
 
 }  // namespace cli

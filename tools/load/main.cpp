@@ -14,7 +14,7 @@
 #include <sstream>
 
 #include "ChildProcess.h"
-#include "CommandLine.h"
+#include "FileLimit.h"
 #include "Credentials.h"
 #include "LoadClient.h"
 #include "LoadOptions.h"
