@@ -2,6 +2,7 @@
 // closing, and the tables it pushes afterwards.
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <vector>
 
 #include "Engine.h"
@@ -97,12 +98,16 @@ TEST(ServerTimeTest, NothingIsPushedWhileNothingHappens) {
 }
 
 TEST(ServerTimeTest, AnImpeachmentRemovesTheHolderOnlyWhenMoreVoteForIt) {
-    for (const int votes : {400, -400}) {
-        Engine server(EngineOptions{1});
+    // A vote of INT_MIN ballots is refused (its absolute value does not fit in an int): nobody voted.
+    for (const int votes : {400, -400, std::numeric_limits<int>::min()}) {
+        Engine server(EngineOptions{.otherPlayersVote = false});
         Request(server, kKing, kImpeach, MakeImpeachRequest(8));
         server.SetWallet(kXiaoWu, 0, 400);
         server.AdvanceTo(kWorldStart + 301);
-        Request(server, kXiaoWu, kVote, MakeVoteRequest(server.Applications().back().applyId, votes));
+        const CKParam vote = MakeVoteRequest(server.Applications().back().applyId, votes);
+        EXPECT_EQ(server.Receive(kXiaoWu, kVote, vote.GetBufferPtr(), vote.GetLength()),
+                  votes > -1000 ? Outcome::Accepted : Outcome::Refused);
+        EXPECT_EQ(server.PlayerById(kXiaoWu)->ballots, votes > -1000 ? 0 : 400);
         server.AdvanceTo(kWorldStart + 300 + 12 * 3600);
         EXPECT_EQ(server.HolderOf(8), votes > 0 ? 0 : kOfficer) << votes;
         EXPECT_NE(server.Applications().back().type, UniteApplyJob::kImpeachment)
