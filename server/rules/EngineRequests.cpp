@@ -56,8 +56,9 @@ CKParam Engine::Apply(int playerId, const CKParam& request) {
     if (player->coins < price) {
         return MakeRefusal(reason::kNotEnoughCoins);
     }
+    // Enrolment is open until voting is under way: until the start time is past.
     const Application* election = RunningElection(jobId);
-    if (election != nullptr && m_state.now >= election->startTime) {
+    if (election != nullptr && m_state.now > election->startTime) {
         return MakeRefusal(reason::kEnrolmentClosed);
     }
     if (election == nullptr && post->rank <= kLastElectedRank &&

@@ -1,7 +1,8 @@
 // The rules engine's answers to the four requests, as images in and images out. The roads the tour
 // plays (a post nobody runs for taken at once, an announced election joined, votes counted and
 // paid for, the king's impeachment) are fixed byte for byte by its golden transcript (tests/sim);
-// here, what the tour does not reach.
+// every result, reason and wallet is checked against a model of the rules by RulesPropertyTest;
+// here, the messages that the tour does not reach.
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -18,10 +19,7 @@ using namespace ChamberMsg;
 
 constexpr int kXiaoWu = 1001;    // no post, 1000 M coins, 30 ballots
 constexpr int kXingHe = 1002;    // no post, 2000 M coins
-constexpr int kYunShang = 1003;  // no post, 120 M coins, 5 ballots
 constexpr int kKing = 2001;
-constexpr int kOfficer = 2005;    // holds post 8 (rank 3)
-constexpr int kCandidate = 3001;  // runs for post 3 (election under way)
 
 class RulesTest : public ::testing::Test {
 protected:
@@ -60,7 +58,6 @@ protected:
         server.TakeMessages();
     }
     int Coins(int player) const { return server.PlayerById(player)->coins; }
-    int Ballots(int player) const { return server.PlayerById(player)->ballots; }
     const Application* Latest() const { return &server.Applications().back(); }
 
     Engine server{EngineOptions{}};
@@ -87,24 +84,7 @@ TEST_F(RulesTest, AChancellorsPostNobodyRunsForOpensAnElection) {
     EXPECT_EQ(Coins(kXingHe), 2000 - 800);
 }
 
-TEST_F(RulesTest, ApplicationsAreRefusedWithTheirReasons) {
-    EXPECT_EQ(Refusal(kXiaoWu, kApply, MakeApplyRequest(16)), "职位不存在");
-    EXPECT_EQ(Refusal(kXiaoWu, kApply, MakeApplyRequest(1)), "该职位已有人担任");
-    EXPECT_EQ(Refusal(kOfficer, kApply, MakeApplyRequest(11)), "您已担任其他职位");
-    EXPECT_EQ(Refusal(kXiaoWu, kApply, MakeApplyRequest(3)), "报名已截止");
-    EXPECT_EQ(Refusal(kYunShang, kApply, MakeApplyRequest(6)), "M币不足");
-    EXPECT_EQ(Coins(kYunShang), 120);
-    ASSERT_EQ(Refusal(kXiaoWu, kApply, MakeApplyRequest(6)), std::nullopt);
-    EXPECT_EQ(Refusal(kXiaoWu, kApply, MakeApplyRequest(6)), "您已申请过该职位");
-    EXPECT_EQ(Refusal(kXiaoWu, kApply, MakeApplyRequest(11)), "您正在竞选其他职位");
-    EXPECT_EQ(Coins(kXiaoWu), 1000 - 300) << "only the accepted application is paid for";
-}
-
-TEST_F(RulesTest, TheKingImpeachesAHolderForThreeTimesThePrice) {
-    EXPECT_EQ(Refusal(kXiaoWu, kImpeach, MakeImpeachRequest(8)), "只有国王才能发起弹劾");
-    EXPECT_EQ(Refusal(kOfficer, kImpeach, MakeImpeachRequest(4)), "只有国王才能发起弹劾");
-    EXPECT_EQ(Refusal(kKing, kImpeach, MakeImpeachRequest(11)), "该职位空缺，无法弹劾");
-    EXPECT_EQ(Refusal(kKing, kImpeach, MakeImpeachRequest(1)), "国王不能弹劾自己");
+TEST_F(RulesTest, TheKingsImpeachmentNamesHimAndTheHolder) {
     const std::vector<Message> answer = Ask(kKing, kImpeach, MakeImpeachRequest(8));
     ASSERT_EQ(Ids(answer), (std::vector<int>{kImpeachResult, kApplicationUpdate}));
     EXPECT_EQ(Coins(kKing), 20000 - 3 * 120);
@@ -117,55 +97,6 @@ TEST_F(RulesTest, TheKingImpeachesAHolderForThreeTimesThePrice) {
     EXPECT_EQ(entry->startTime, kWorldStart + 300);
     EXPECT_EQ(entry->endTime, kWorldStart + 300 + 12 * 3600);
     EXPECT_EQ(Refusal(kKing, kImpeach, MakeImpeachRequest(8)), "该职位正在被弹劾");
-}
-
-TEST_F(RulesTest, VotesAreRefusedWithTheirReasons) {
-    const int running = server.Applications().front().applyId;
-    const int announced = server.Applications().back().applyId;
-    EXPECT_EQ(Refusal(kXiaoWu, kVote, MakeVoteRequest(running, 0)), "票数无效");
-    EXPECT_EQ(Refusal(kXiaoWu, kVote, MakeVoteRequest(99, 1)), "投票对象不存在");
-    EXPECT_EQ(Refusal(kXiaoWu, kVote, MakeVoteRequest(announced, 1)), "投票还没开始");
-    EXPECT_EQ(Refusal(kCandidate, kVote, MakeVoteRequest(running, 1)), "不能给自己投票");
-    EXPECT_EQ(Refusal(kYunShang, kVote, MakeVoteRequest(running, 6)), "选票不足");
-    EXPECT_EQ(Ballots(kYunShang), 5);
-}
-
-TEST_F(RulesTest, AHolderMayNotVoteOnTheirOwnImpeachment) {
-    ASSERT_EQ(Refusal(kKing, kImpeach, MakeImpeachRequest(8)), std::nullopt);
-    const int impeachment = Latest()->applyId;
-    EXPECT_EQ(Refusal(kXiaoWu, kVote, MakeVoteRequest(impeachment, 1)), "投票还没开始");
-    Advance(kWorldStart + 301);
-    EXPECT_EQ(Refusal(kOfficer, kVote, MakeVoteRequest(impeachment, -1)), "不能对自己的弹劾投票");
-    EXPECT_EQ(Refusal(kXiaoWu, kVote, MakeVoteRequest(impeachment, -1)), std::nullopt);
-}
-
-TEST_F(RulesTest, MutesCountAgainstADailyLimitByRank) {
-    EXPECT_EQ(Refusal(kXiaoWu, kMute, MakeMuteRequest(u"云裳", 3600)), "您没有职位，不能禁言");
-    EXPECT_EQ(Refusal(kOfficer, kMute, MakeMuteRequest(u"无名氏", 1200)), "查无此人");
-    EXPECT_EQ(Refusal(kOfficer, kMute, MakeMuteRequest(u"流萤", 1200)), "不能禁言自己");
-
-    const std::vector<Message> first = Ask(kOfficer, kMute, MakeMuteRequest(u"云裳", 1200));
-    const MuteResult result = ReadMuteResult(Packet(first.at(0)));
-    EXPECT_EQ(result.result, 1);
-    EXPECT_EQ(result.used, 0);
-    EXPECT_EQ(result.allowed, 2) << "an officer (rank 3) mutes twice a day";
-    EXPECT_EQ(Refusal(kOfficer, kMute, MakeMuteRequest(u"云裳", 1200)), "该玩家正在禁言中");
-    EXPECT_EQ(ReadMuteResult(Packet(Ask(kOfficer, kMute, MakeMuteRequest(u"星河", 1200)).at(0))).used, 1);
-    EXPECT_EQ(Refusal(kOfficer, kMute, MakeMuteRequest(u"小舞", 1200)), "今天的禁言次数已用完");
-
-    // The server's day turns at midnight in its own time zone (16:00 UTC).
-    Advance(kWorldStart + 4 * 3600 - 1);
-    EXPECT_EQ(Refusal(kOfficer, kMute, MakeMuteRequest(u"小舞", 1200)), "今天的禁言次数已用完");
-    Advance(kWorldStart + 4 * 3600);
-    EXPECT_EQ(Refusal(kOfficer, kMute, MakeMuteRequest(u"小舞", 1200)), std::nullopt);
-}
-
-TEST_F(RulesTest, AMuteLastsNoLongerThanTheRankAllows) {
-    ASSERT_EQ(Refusal(kOfficer, kMute, MakeMuteRequest(u"云裳", 86400)), std::nullopt);
-    Advance(kWorldStart + 1199);
-    EXPECT_EQ(Refusal(kKing, kMute, MakeMuteRequest(u"云裳", 60)), "该玩家正在禁言中");
-    Advance(kWorldStart + 1200);
-    EXPECT_EQ(Refusal(kKing, kMute, MakeMuteRequest(u"云裳", 60)), std::nullopt);
 }
 
 TEST_F(RulesTest, ADamagedImageOrAnUnknownRequestIsIgnored) {

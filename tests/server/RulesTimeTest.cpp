@@ -14,10 +14,8 @@ namespace {
 using namespace ChamberMsg;
 
 constexpr int kXiaoWu = 1001;
-constexpr int kXingHe = 1002;
 constexpr int kKing = 2001;
 constexpr int kOfficer = 2005;  // holds post 8
-constexpr int kTingYu = 3004;   // the candidate for post 6
 
 void Request(Engine& server, int player, int id, const CKParam& request) {
     server.Receive(player, id, request.GetBufferPtr(), request.GetLength());
@@ -35,40 +33,6 @@ std::vector<int> Votes(const Engine& server) {
         votes.push_back(application.oppose);
     }
     return votes;
-}
-
-// Post 6's election with 小舞 as a second candidate, voting under way.
-Engine WithTwoCandidatesForPost6() {
-    Engine server(EngineOptions{1});
-    Request(server, kXiaoWu, kApply, MakeApplyRequest(6));
-    server.AdvanceTo(kWorldStart + 3 * 3600 + 1);
-    server.TakeMessages();
-    server.SetWallet(kXingHe, 0, 1000);
-    return server;
-}
-
-int ApplyIdOf(const Engine& server, int player) {
-    for (const Application& application : server.Applications()) {
-        if (application.playerId == player) {
-            return application.applyId;
-        }
-    }
-    return 0;
-}
-
-TEST(ServerTimeTest, TheCandidateWithMostVotesTakesThePostWhenTheElectionEnds) {
-    for (const int favourite : {kXiaoWu, kTingYu}) {
-        Engine server = WithTwoCandidatesForPost6();
-        Request(server, kXingHe, kVote, MakeVoteRequest(ApplyIdOf(server, favourite), 500));
-        const std::int64_t end = server.Applications().back().endTime;
-        server.AdvanceTo(end - 1);
-        server.TakeMessages();
-        EXPECT_EQ(server.HolderOf(6), 0) << "still running one second before its end";
-        server.AdvanceTo(end);
-        EXPECT_EQ(server.HolderOf(6), favourite);
-        EXPECT_EQ(ApplyIdOf(server, kXiaoWu), 0) << "the election's candidacies are gone";
-        EXPECT_EQ(ApplyIdOf(server, kTingYu), 0);
-    }
 }
 
 TEST(ServerTimeTest, AfterAnElectionTheServerPushesTheJobTableWithItsClockAndEveryList) {
