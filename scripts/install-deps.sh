@@ -22,6 +22,8 @@ packages=(
     libcli11-dev
     # hardening: libFuzzer with clang, valgrind's memcheck, coverage reports
     clang libclang-rt-14-dev valgrind gcovr
+    # the network-fault test: network namespaces (ip netns)
+    iproute2
 )
 
 missing=()

@@ -1,12 +1,11 @@
 #include "Options.h"
 
 #include "CommandLine.h"
+#include "Rules.h"
 
 namespace server {
 
 namespace {
-
-constexpr int kMaxMoney = 2'000'000'000;
 
 void AddLimits(CLI::App& app, Limits& limits) {
     const char* group = "Limits of each client";
@@ -73,10 +72,10 @@ ParsedOptions ParseOptions(int argc, const char* const* argv) {
         ->check(CLI::Range(1, 4));
     add->add_option("--coins", options.player.coins, "M coins (default 1000)")
         ->type_name("N")
-        ->check(CLI::Range(0, kMaxMoney));
+        ->check(CLI::Range(0, rules::kMaxCoins));
     add->add_option("--ballots", options.player.ballots, "ballots (default 30)")
         ->type_name("N")
-        ->check(CLI::Range(0, kMaxMoney));
+        ->check(CLI::Range(0, rules::kMaxBallots));
     CLI::App* token = players->add_subcommand(
         "token", "a new secret token for an existing player (the old one stops working)");
     token->add_option("NAME", options.player.name, "the player's name")->required();

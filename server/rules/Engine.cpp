@@ -2,11 +2,12 @@
 
 #include <algorithm>
 #include <ctime>
+#include <limits>
 #include <utility>
 
 #include "Rules.h"
-#include "param/UserExtraData.h"
 #include "param/ChamberMessages.h"
+#include "param/UserExtraData.h"
 
 namespace rules {
 
@@ -40,6 +41,19 @@ CString Settings(const PostDef& post, const RankRules& rank) {
                               {u"PControl", Text(control)}});
 }
 
+// A time as the protocol carries it: signed 32-bit seconds, saturated at both ends.
+int Seconds32(std::int64_t time) {
+    return static_cast<int>(
+        std::clamp<std::int64_t>(time, std::numeric_limits<std::int32_t>::min(), kLastTime));
+}
+
+// A player whose wallet lies within the engine's bounds, whatever its source said.
+Player Bounded(Player player) {
+    player.coins = std::clamp(player.coins, 0, kMaxCoins);
+    player.ballots = std::clamp(player.ballots, 0, kMaxBallots);
+    return player;
+}
+
 }  // namespace
 
 Engine::Engine(const EngineOptions& options, std::int64_t start)
@@ -69,7 +83,9 @@ Engine::Engine(const EngineOptions& options, std::int64_t start)
 
 Engine::Engine(const EngineOptions& options, WorldState state)
     : m_world(StartingWorld()), m_options(options), m_random(options.seed), m_state(std::move(state)) {
-    for (const auto& [id, player] : m_state.players) {
+    m_state.now = std::min(m_state.now, kLastTime);
+    for (auto& [id, player] : m_state.players) {
+        player = Bounded(player);
         m_playerByName.emplace(player.name, id);
     }
 }
@@ -90,7 +106,7 @@ Player* Engine::MutablePlayer(int id) {
 }
 
 void Engine::AdoptPlayer(const Player& player) {
-    m_state.players.insert_or_assign(player.id, player);
+    m_state.players.insert_or_assign(player.id, Bounded(player));
     m_playerByName.insert_or_assign(player.name, player.id);
 }
 
@@ -164,8 +180,7 @@ std::string Engine::IdentityOf(int playerId) const {
 
 void Engine::SetWallet(int playerId, int coins, int ballots) {
     if (Player* player = MutablePlayer(playerId)) {
-        player->coins = coins;
-        player->ballots = ballots;
+        *player = Bounded({player->id, player->name, player->kingdom, coins, ballots});
         m_changes.players.insert(playerId);
     }
 }
@@ -226,8 +241,8 @@ UniteApplyJob Engine::Record(const Application& application) const {
     }
     record.userName = Text(target->name);
     record.kingdomName = Text(m_world.kingdoms.at(target->kingdom - 1).name);
-    record.startTime = static_cast<int>(application.startTime);
-    record.endTime = static_cast<int>(application.endTime);
+    record.startTime = Seconds32(application.startTime);
+    record.endTime = Seconds32(application.endTime);
     record.agreeVotes = application.agree;
     record.opposeVotes = application.oppose;
     return record;
@@ -256,7 +271,7 @@ void Engine::SendJobTable(int id, int to) {
         WriteJob(packet, static_cast<int>(i), job);
     }
     if (id == ChamberMsg::kJobTableWithClock) {
-        packet.SetInt(ChamberMsg::Field::kClock, static_cast<int>(m_state.now));
+        packet.SetInt(ChamberMsg::Field::kClock, Seconds32(m_state.now));
     }
     Send(id, packet, to);
 }

@@ -1,6 +1,7 @@
 // The server's answers to the four requests of the screen.
 #include <algorithm>
 #include <cstdlib>
+#include <limits>
 
 #include "Engine.h"
 #include "Rules.h"
@@ -55,9 +56,14 @@ CKParam Engine::Apply(int playerId, const CKParam& request) {
     if (player->coins < price) {
         return MakeRefusal(reason::kNotEnoughCoins);
     }
+    // Enrolment is open until voting is under way: until the start time is past.
     const Application* election = RunningElection(jobId);
-    if (election != nullptr && m_state.now >= election->startTime) {
+    if (election != nullptr && m_state.now > election->startTime) {
         return MakeRefusal(reason::kEnrolmentClosed);
+    }
+    if (election == nullptr && post->rank <= kLastElectedRank &&
+        m_state.now + kEnrolment + kVoting > kLastTime) {
+        return MakeRefusal(reason::kPastLastTime);
     }
     player->coins -= price;
     m_changes.players.insert(playerId);
@@ -101,11 +107,14 @@ CKParam Engine::Impeach(int playerId, const CKParam& request) {
             return MakeRefusal(reason::kAlreadyImpeached);
         }
     }
-    const int price = kImpeachmentFactor * m_world.ranks.at(post->rank).price;
+    const std::int64_t price = std::int64_t{kImpeachmentFactor} * m_world.ranks.at(post->rank).price;
     if (king->coins < price) {
         return MakeRefusal(reason::kNotEnoughCoins);
     }
-    king->coins -= price;
+    if (m_state.now + kImpeachmentDelay + kImpeachmentVoting > kLastTime) {
+        return MakeRefusal(reason::kPastLastTime);
+    }
+    king->coins -= static_cast<int>(price);
     m_changes.players.insert(playerId);
     const std::int64_t start = m_state.now + kImpeachmentDelay;
     AddApplication({m_state.nextApplyId++, jobId, UniteApplyJob::kImpeachment, playerId, holder, start,
@@ -118,7 +127,8 @@ CKParam Engine::Vote(int playerId, const CKParam& request) {
     const int votes = IntField(request, Field::kVotes, 0);
     Application* application = FindApplication(IntField(request, Field::kTarget, 0));
     Player* voter = MutablePlayer(playerId);
-    if (votes == 0 || voter == nullptr) {
+    // Checked before the absolute value is taken: that of INT_MIN does not fit in an int.
+    if (votes == 0 || votes < -kMaxBallots || votes > kMaxBallots || voter == nullptr) {
         return MakeRefusal(reason::kNoVotes);
     }
     if (application == nullptr) {
@@ -138,8 +148,12 @@ CKParam Engine::Vote(int playerId, const CKParam& request) {
     if (voter->ballots < ballots) {
         return MakeRefusal(reason::kNotEnoughBallots);
     }
+    int& count = votes > 0 ? application->agree : application->oppose;
+    if (std::int64_t{count} + ballots > kMaxVoteCount) {
+        return MakeRefusal(reason::kVoteCountFull);
+    }
     voter->ballots -= ballots;
-    (votes > 0 ? application->agree : application->oppose) += ballots;
+    count += ballots;
     m_changes.players.insert(playerId);
     m_changes.applications.insert(application->applyId);
     CKParam entry;
@@ -154,6 +168,11 @@ CKParam Engine::Vote(int playerId, const CKParam& request) {
 CKParam Engine::Mute(int playerId, const CKParam& request) {
     CString name;
     request.GetCString(Field::kTarget, name);
+    // Without a duration the mute lasts as long as the rank allows.
+    const int seconds = IntField(request, Field::kMuteSeconds, std::numeric_limits<int>::max());
+    if (seconds <= 0) {
+        return MakeRefusal(reason::kBadMuteTime);
+    }
     const int post = PostOf(playerId);
     if (post == 0) {
         return MakeRefusal(reason::kNoPostToMute);
@@ -175,9 +194,7 @@ CKParam Engine::Mute(int playerId, const CKParam& request) {
     if (used >= rank.mutesPerDay) {
         return MakeRefusal(reason::kNoMutesLeft);
     }
-    const int seconds =
-        std::clamp(IntField(request, Field::kMuteSeconds, rank.muteSeconds), 1, rank.muteSeconds);
-    m_state.mutedUntil[target->id] = m_state.now + seconds;
+    m_state.mutedUntil[target->id] = m_state.now + std::min(seconds, rank.muteSeconds);
     m_changes.mutedUntil.insert(target->id);
     m_changes.mutesUsed.insert(day);
     CKParam result = Success();

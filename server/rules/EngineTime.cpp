@@ -10,6 +10,7 @@
 namespace rules {
 
 void Engine::AdvanceTo(std::int64_t time) {
+    time = std::min(time, kLastTime);
     bool changed = false;
     while (m_state.now < time) {
         const std::int64_t nextHour = (m_state.now / kHour + 1) * kHour;
@@ -34,8 +35,10 @@ bool Engine::OtherPlayersVote(std::int64_t time) {
     bool voted = false;
     for (Application& application : m_state.applications) {
         if (application.startTime < time && application.endTime > time) {
-            application.agree += m_random.Below(6);
-            application.oppose += m_random.Below(4);
+            const int agree = m_random.Below(6);
+            const int oppose = m_random.Below(4);
+            application.agree = std::min(application.agree, kMaxVoteCount - agree) + agree;
+            application.oppose = std::min(application.oppose, kMaxVoteCount - oppose) + oppose;
             m_changes.applications.insert(application.applyId);
             voted = true;
         }
@@ -78,8 +81,8 @@ void Engine::CloseElection(int jobId, std::int64_t time) {
     }
     // Most votes (in favour less against) first; on a tie the earlier candidate.
     std::sort(candidates.begin(), candidates.end(), [](const Application* a, const Application* b) {
-        const int netA = a->agree - a->oppose;
-        const int netB = b->agree - b->oppose;
+        const std::int64_t netA = std::int64_t{a->agree} - a->oppose;
+        const std::int64_t netB = std::int64_t{b->agree} - b->oppose;
         return netA != netB ? netA > netB : a->applyId < b->applyId;
     });
     for (const Application* candidate : candidates) {

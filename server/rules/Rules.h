@@ -2,6 +2,9 @@
 // reasons it gives when it refuses a request (shown by the screen after "申请失败，" and the like).
 #pragma once
 
+#include <cstdint>
+#include <limits>
+
 namespace rules {
 
 inline constexpr int kHour = 3600;
@@ -20,6 +23,17 @@ inline constexpr int kLastElectedRank = 1;
 // Server texts (days, tenure) are in the server's time zone.
 inline constexpr int kServerUtcOffset = 8 * kHour;
 
+// Bounds that keep every sum of the engine within its type. A wallet holds 0 to this many M coins
+// and ballots (the operator's starting wallets are checked against them, and the engine holds every
+// wallet it is given within them); a vote asks for 1 to kMaxBallots ballots either way.
+inline constexpr int kMaxCoins = 1'000'000'000;
+inline constexpr int kMaxBallots = 1'000'000'000;
+// A record's count of votes for, or against, never passes this: a vote that would is refused.
+inline constexpr int kMaxVoteCount = std::numeric_limits<int>::max();
+// Times travel as signed 32-bit seconds: the clock stops at 2038-01-19 03:14:07 UTC, and an
+// election or impeachment that would end later is refused.
+inline constexpr std::int64_t kLastTime = std::numeric_limits<std::int32_t>::max();
+
 namespace reason {
 inline constexpr const char* kNoSuchPost = "职位不存在";
 inline constexpr const char* kPostHeld = "该职位已有人担任";
@@ -36,9 +50,12 @@ inline constexpr const char* kNoSuchVote = "投票对象不存在";
 inline constexpr const char* kVotingNotStarted = "投票还没开始";
 inline constexpr const char* kVotingOver = "投票已结束";
 inline constexpr const char* kNoVotes = "票数无效";
+inline constexpr const char* kVoteCountFull = "票数已达上限";
+inline constexpr const char* kPastLastTime = "结束时间超出服务器时间范围";
 inline constexpr const char* kNotEnoughBallots = "选票不足";
 inline constexpr const char* kOwnCandidacy = "不能给自己投票";
 inline constexpr const char* kOwnImpeachment = "不能对自己的弹劾投票";
+inline constexpr const char* kBadMuteTime = "禁言时长无效";
 inline constexpr const char* kNoPostToMute = "您没有职位，不能禁言";
 inline constexpr const char* kNoSuchPlayer = "查无此人";
 inline constexpr const char* kMuteYourself = "不能禁言自己";

@@ -7,6 +7,7 @@
 
 #include "LoadOptions.h"
 #include "Options.h"
+#include "Rules.h"
 
 namespace {
 
@@ -47,13 +48,13 @@ TEST(CommandLineTest, ServerOptionsSetWhatTheySay) {
     EXPECT_EQ(options.limits.failedLoginDelay, std::chrono::milliseconds(0));
 
     const server::ParsedOptions add =
-        Server({"players", "add", "甲", "--kingdom", "3", "--coins", "0", "--ballots", "2000000000"});
+        Server({"players", "add", "甲", "--kingdom", "3", "--coins", "0", "--ballots", "1000000000"});
     ASSERT_FALSE(add.exitCode);
     EXPECT_EQ(add.options.command, server::Options::Command::AddPlayer);
     EXPECT_EQ(add.options.player.name, "甲");
     EXPECT_EQ(add.options.player.kingdom, 3);
     EXPECT_EQ(add.options.player.coins, 0);
-    EXPECT_EQ(add.options.player.ballots, 2'000'000'000);
+    EXPECT_EQ(add.options.player.ballots, rules::kMaxBallots);
 
     const server::ParsedOptions token = Server({"--db", "w.db", "players", "token", "乙"});
     EXPECT_EQ(token.options.command, server::Options::Command::NewToken);
@@ -76,6 +77,7 @@ TEST(CommandLineTest, BadCommandLinesExitWithTwo) {
         {"players", "add"},
         {"players", "add", "a", "--kingdom", "5"},
         {"players", "add", "a", "--coins", "-1"},
+        {"players", "add", "a", "--ballots", "1000000001"},
         {"players", "remove", "a"},
         {"stray"},
     };

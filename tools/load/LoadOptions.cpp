@@ -37,6 +37,8 @@ ParsedOptions ParseOptions(int argc, const char* const* argv) {
         ->type_name("T")
         ->check(CLI::Range(0, 3600))
         ->excludes(connectOption);
+    app.add_flag("--progress", options.progress,
+                 "print a line every second: \"second T: N logged in, N answered, N refused\"");
     app.add_option(
            "--speed", options.speed,
            "the clock of the server it starts (default 60: an impeachment's voting starts five seconds "

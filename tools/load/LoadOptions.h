@@ -12,9 +12,10 @@ struct Options {
     std::string db;
     int clients = 50;
     int seconds = 10;
-    int killAt = -1;     // second of the run at which the server it started is killed; -1: never
-    int speed = 60;      // the clock of a server it starts
-    std::string server;  // the chamber-server binary to start
+    int killAt = -1;        // second of the run at which the server it started is killed; -1: never
+    bool progress = false;  // a line every second: clients logged in, votes answered
+    int speed = 60;         // the clock of a server it starts
+    std::string server;     // the chamber-server binary to start
     std::string serverLog = "chamber-load-server.log";
     std::string serverArgs;  // more arguments for the server it starts, split at blanks
 };

@@ -196,9 +196,16 @@ int Run(const Options& options) {
     long memoryLoggedIn = 0;
     std::optional<Clock::time_point> killedAt;
     std::optional<double> backAfter;
+    int reported = 0;  // seconds of the run reported by --progress
     asio::steady_timer watch(io);
     std::function<void()> look = [&] {
         const auto now = Clock::now();
+        if (options.progress && now - start >= std::chrono::seconds(reported + 1)) {
+            std::cout << "second " << ++reported << ": "
+                      << std::count_if(clients.begin(), clients.end(), [](auto& c) { return c->LoggedIn(); })
+                      << " logged in, " << Sum(run.answered) << " answered, " << run.refused << " refused"
+                      << std::endl;
+        }
         const bool everyoneIn =
             std::all_of(clients.begin(), clients.end(), [](auto& c) { return c->LoggedIn(); });
         if (!allIn && everyoneIn) {
