@@ -20,6 +20,8 @@ constexpr std::size_t kReadPerPoll = 128 * 1024;
 // What the player is told, in the screen's message box.
 constexpr const char* kDisconnected = "与服务器的连接已断开";
 constexpr const char* kFlooded = "服务器发来的数据过多，连接已断开";
+constexpr const char* kRefused = "服务器拒绝登录：";  // and its reason, cut to kLongestReason units
+constexpr std::size_t kLongestReason = 64;
 
 std::string UnknownOutcome(int requestId) {
     const char* what = requestId == ChamberMsg::kApply     ? "申请"
@@ -61,8 +63,9 @@ bool NetworkLink::Login(std::string_view name) {
         m_retry.cancel();
         Connect();
     }
+    // The server sends its job table right after the login result: a scenario's next click finds it.
     const auto deadline = Clock::now() + m_times.login;
-    while (!m_gate.LoggedIn() && m_refusal.empty() && Clock::now() < deadline) {
+    while (!(m_gate.LoggedIn() && m_postsArrived) && m_refusal.empty() && Clock::now() < deadline) {
         Poll(std::chrono::milliseconds(10));
     }
     if (!m_gate.LoggedIn()) {
@@ -158,16 +161,21 @@ void NetworkLink::Read() {
 
 void NetworkLink::Handle(wire::Frame frame) {
     m_lastHeard = Clock::now();
+    const bool posts = frame.id == ChamberMsg::kJobTableWithClock || frame.id == ChamberMsg::kJobTable;
     switch (m_gate.Receive(std::move(frame))) {
         case ServerGate::Outcome::Passed:
+            m_postsArrived = m_postsArrived || posts;
             return;
         case ServerGate::Outcome::LoggedIn:
             m_transcript.Line(1, "network: logged in as " + m_player);
             m_loggedInSince = m_lastHeard;
+            m_postsArrived = false;
             return;
         case ServerGate::Outcome::Refused:
             m_refusal = m_gate.Why();
-            m_transcript.Line(1, "network: login refused: " + Quoted(m_refusal));
+            m_transcript.Line(1,
+                              "network: login refused: " + QuotedText(CString::FromUtf8(m_refusal).View()));
+            m_notices.push_back(kRefused + CString::FromUtf8(m_refusal).Left(kLongestReason).ToUtf8());
             m_wanted = false;
             Drop("login refused");
             return;

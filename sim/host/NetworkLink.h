@@ -35,7 +35,8 @@ public:
     NetworkLink(const std::string& host, unsigned short port, std::string player, std::string token,
                 Transcript& transcript, LinkTimes times = {}, GateLimits limits = {});
 
-    // Connects and logs in as the player whose token the link holds; waits up to LinkTimes::login.
+    // Connects and logs in as the player whose token the link holds; waits up to LinkTimes::login
+    // for the login result and the job table that follows it.
     bool Login(std::string_view name) override;
     std::string PlayerName() const override { return m_player; }
     std::optional<wire::Wallet> Wallet() const override { return m_gate.Wallet(); }
@@ -80,9 +81,10 @@ private:
     bool m_readPaused = false;   // a read waits for the next poll
     std::deque<std::vector<char>> m_writes;
     bool m_writing = false;
-    bool m_wanted = false;  // the player asked to be logged in
-    std::string m_refusal;  // the server's reason when it refused the login
-    int m_connection = 0;   // counts connections, so that handlers of an old one do nothing
+    bool m_wanted = false;        // the player asked to be logged in
+    bool m_postsArrived = false;  // a job table has passed since the last login
+    std::string m_refusal;        // the server's reason when it refused the login
+    int m_connection = 0;         // counts connections, so that handlers of an old one do nothing
     std::chrono::steady_clock::time_point m_lastHeard;
     std::chrono::steady_clock::time_point m_loggedInSince;
     std::chrono::milliseconds m_backoff;

@@ -27,7 +27,8 @@ std::string Usage() {
            "  --player NAME   who plays in the window (default 小舞)\n"
            "  --jump DURATION how far F5 moves time, e.g. 30m, 1h, 1d (default 1h)\n"
            "  --connect HOST:PORT  play against chamber-server there, as --player with --token (from\n"
-           "                  chamber-server players add); the server's clock and wallets are its own\n";
+           "                  chamber-server players add); the server's clock and wallets are its own,\n"
+           "                  and a scenario logs in as --player first unless it begins with a login\n";
 }
 
 ParsedOptions ParseOptions(int argc, const char* const* argv) {

@@ -1,4 +1,3 @@
-#include <algorithm>
 #include <fstream>
 #include <iostream>
 #include <memory>
@@ -22,17 +21,6 @@ std::optional<std::string> ReadFile(const std::string& path) {
     std::ostringstream text;
     text << file.rdbuf();
     return text.str();
-}
-
-// Against a network server the options say who plays: that player logs in first, unless the
-// scenario itself begins so.
-std::vector<Command> WithLogin(std::vector<Command> commands, const Options& options) {
-    const auto first =
-        std::find_if(commands.begin(), commands.end(), [](const Command& c) { return c.verb != Verb::Say; });
-    if (!options.connectHost.empty() && (first == commands.end() || first->verb != Verb::Login)) {
-        commands.insert(commands.begin(), Command{0, Verb::Login, options.player, "", 0, 0});
-    }
-    return commands;
 }
 
 }  // namespace
@@ -88,7 +76,9 @@ int RunScenario(const Options& options) {
             };
         }
         ScenarioRunner runner(session, transcript, options.outDir, takePicture);
-        missed = runner.Run(WithLogin(std::get<std::vector<Command>>(parsed), options));
+        // Against a network server the options say who plays.
+        missed = runner.Run(std::get<std::vector<Command>>(parsed),
+                            options.connectHost.empty() ? std::string() : options.player);
         transcript.Line("");
         transcript.Line("# end: " + std::to_string(missed) + " command(s) not carried out");
     }

@@ -55,7 +55,11 @@ ServerGate::Outcome ServerGate::Break(std::string why) {
     return Outcome::Broken;
 }
 
+// The checks run from the cheapest to the dearest, and none changes what the gate keeps before the
+// frame is known to pass: a frame that ends the connection leaves the gate as it found it.
 ServerGate::Outcome ServerGate::Receive(wire::Frame frame) {
+    // Every message of the protocol is a packet image; the screen would read anything else as an
+    // empty packet, which would still settle a request's result.
     CKParam packet;
     if (packet.SetBufferPtr(frame.image.data(), static_cast<int>(frame.image.size())) != 0) {
         return Break("message " + std::to_string(frame.id) + " holds no packet");
@@ -90,6 +94,8 @@ ServerGate::Outcome ServerGate::Receive(wire::Frame frame) {
     if (!kept) {
         return Break("message " + std::to_string(frame.id) + ", which the server does not send");
     }
+    // The queue is the bound on what the server makes the host hold; the host's reads per frame
+    // bound how fast it fills (NetworkLink.cpp).
     if (m_queue.size() >= m_limits.queuedFrames ||
         m_queuedBytes + frame.image.size() > m_limits.queuedBytes) {
         m_why = "more than " + std::to_string(m_limits.queuedFrames) + " messages or " +
@@ -166,6 +172,8 @@ bool ServerGate::TakeApplications(int id, const CKParam& packet) {
             incoming[{application->jobId, application->applyId}] = RecordBytes(*application);
         }
     }
+    // The counts and bytes the screen will hold once the message is handled, computed before
+    // anything changes.
     const bool replacing = id == kApplicationList;
     std::array<std::size_t, kPosts + 1> counts{};
     std::size_t bytes = replacing ? 0 : m_applicationBytes;

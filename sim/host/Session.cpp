@@ -152,6 +152,7 @@ bool Session::Settle() {
     m_link.Poll(std::chrono::milliseconds(0));
     Deliver();
     m_watcher.Look();
+    m_transcript.Flush();
     if (!m_host.TakeExitRequest()) {
         return false;
     }
@@ -172,6 +173,7 @@ void Session::Pump(std::chrono::milliseconds wait) {
     Tick(std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - before)
              .count());
     Deliver();
+    m_transcript.Flush();
 }
 
 void Session::Wait(std::int64_t ms) {
@@ -196,6 +198,7 @@ void Session::Frame(std::int64_t ms) {
     Tick(ms);
     Deliver();
     m_watcher.Look();
+    m_transcript.Flush();
 }
 
 bool Session::Jump(std::int64_t ms) {

@@ -1,44 +1,61 @@
-// A server for the host's tests that speaks the frames of server/PROTOCOL.md and misbehaves on
-// command. It listens on 127.0.0.1; on a thread of its own, the test's script plays each connection
-// in turn, and ends with the connection or when the server is destroyed.
+// A server on 127.0.0.1 that speaks the frames of server/PROTOCOL.md and misbehaves on command: on
+// a thread of its own, the test's script plays each connection in turn, until the host closes it.
 #pragma once
 
+#include <asio/connect.hpp>
 #include <asio/io_context.hpp>
 #include <asio/ip/tcp.hpp>
+#include <asio/write.hpp>
 #include <atomic>
-#include <chrono>
 #include <functional>
 #include <optional>
 #include <string>
 #include <thread>
 
 #include "Frame.h"
-#include "param/CKParam.h"
+#include "NetMessages.h"
 
 namespace sim::test {
 
 // One connection, as the server sees it.
 class Peer {
 public:
-    Peer(asio::io_context& io, asio::ip::tcp::socket socket, const std::atomic<bool>& stop)
-        : m_io(io), m_socket(std::move(socket)), m_stop(stop) {}
+    explicit Peer(asio::ip::tcp::socket& socket) : m_socket(socket) {}
 
-    // The host's next frame; empty after `timeout`, when the host closed, or when the test ends.
-    std::optional<wire::Frame> Next(std::chrono::milliseconds timeout = std::chrono::seconds(5));
-    // False when the frame could not be written (the host closed, or the test ends).
-    bool Send(int id, const CKParam& packet);
-    // Waits for the host's login and accepts it with `identity` and a wallet of `coins` and 10 ballots.
-    bool AcceptLogin(const std::string& identity = "UserId=1;level=0;family=1", int coins = 100);
-    // Answers the host's heartbeats and hands every other frame to `onFrame`, until the connection
-    // ends.
-    void Serve(const std::function<void(const wire::Frame&)>& onFrame = {});
+    // The host's next frame; empty once the host closed.
+    std::optional<wire::Frame> Next() {
+        wire::Frame frame;
+        asio::error_code error;
+        while (m_reader.Next(frame) != wire::FrameReader::Status::Ready) {
+            const std::span<char> room = m_reader.Prepare(64 * 1024);
+            m_reader.Commit(m_socket.read_some(asio::buffer(room.data(), room.size()), error));
+            if (error) return std::nullopt;
+        }
+        return frame;
+    }
+    bool Send(int id, const CKParam& packet) {
+        const std::span<const char> image(packet.GetBufferPtr(),
+                                          static_cast<std::size_t>(packet.GetLength()));
+        asio::error_code error;
+        asio::write(m_socket, asio::buffer(wire::EncodeFrame(id, image)), error);
+        return !error;
+    }
+    // Waits for the host's login and accepts it with `identity`, 100 M coins and 10 ballots.
+    bool AcceptLogin(const std::string& identity = "UserId=1;level=0;family=1") {
+        const std::optional<wire::Frame> login = Next();
+        return login && login->id == wire::kLogin &&
+               Send(wire::kLoginResult, wire::MakeLoginAccepted(identity, {100, 10}));
+    }
+    // Answers heartbeats until the connection ends.
+    void Serve() {
+        for (std::optional<wire::Frame> frame; (frame = Next());) {
+            if (frame->id == wire::kHeartbeat) Send(wire::kHeartbeat, wire::MakeHeartbeat());
+        }
+    }
 
 private:
-    asio::io_context& m_io;
-    asio::ip::tcp::socket m_socket;
-    const std::atomic<bool>& m_stop;
+    asio::ip::tcp::socket& m_socket;
     wire::FrameReader m_reader;
-    bool m_closed = false;  // the host closed the connection
 };
 
 class HostileServer {
@@ -46,23 +63,31 @@ public:
     // `connection` counts the host's connections from 0.
     using Script = std::function<void(Peer& peer, int connection)>;
 
-    explicit HostileServer(Script script);
-    ~HostileServer();
-    HostileServer(const HostileServer&) = delete;
-    HostileServer& operator=(const HostileServer&) = delete;
-
-    unsigned short Port() const { return m_port; }
-    int Connections() const { return m_connections; }
+    explicit HostileServer(Script script) : m_script(std::move(script)), m_thread([this] { Serve(); }) {}
+    ~HostileServer() {
+        m_stop = true;
+        asio::ip::tcp::socket wake(m_io);  // ends the wait for a connection
+        asio::error_code ignored;
+        wake.connect(m_acceptor.local_endpoint(), ignored);
+        m_thread.join();
+    }
+    unsigned short Port() const { return m_acceptor.local_endpoint().port(); }
 
 private:
-    void Serve();
+    void Serve() {
+        for (int connection = 0;; ++connection) {
+            asio::error_code error;
+            asio::ip::tcp::socket socket = m_acceptor.accept(error);
+            if (error || m_stop) return;
+            Peer peer(socket);
+            m_script(peer, connection);
+        }
+    }
 
     Script m_script;
     asio::io_context m_io;
-    asio::ip::tcp::acceptor m_acceptor;
-    unsigned short m_port;
+    asio::ip::tcp::acceptor m_acceptor{m_io, {asio::ip::make_address("127.0.0.1"), 0}};
     std::atomic<bool> m_stop{false};
-    std::atomic<int> m_connections{0};
     std::thread m_thread;
 };
 
