@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <map>
 
+#include "OrnDanceChamberTesting.h"
 #include "ScreenWatcher.h"
 #include "ServerGate.h"
 #include "chamber/CGuiDanceChamber.h"
@@ -81,5 +82,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     }
     screen.Release();
+    GUI::Testing::FinishDisposal();  // CEGUI frees the tree's windows as time passes
     return 0;
 }
