@@ -6,6 +6,7 @@
 // Release; no widget is touched outside it. Data (jobs, clock, level, family) outlives Release.
 #pragma once
 
+#include <algorithm>
 #include <climits>
 #include <optional>
 #include <vector>
@@ -49,7 +50,7 @@ inline constexpr int kLargestCoinPrice = INT_MAX - 10000;
 // The OnUserHasPower / OnUsedCard code of an amount of M coins (ballots are plain counts); an
 // amount beyond kLargestCoinPrice gives the largest code, never a wrapped one.
 inline int CoinCode(int coins) {
-    return coins > kLargestCoinPrice ? INT_MAX : 10000 + coins;
+    return 10000 + std::min(coins, kLargestCoinPrice);
 }
 
 inline constexpr int kMsgBoxAnswerKind = 100;  // the event kind of a message-box answer

@@ -182,13 +182,13 @@ void Session::Wait(std::int64_t ms) {
         for (auto now = std::chrono::steady_clock::now(); now < end; now = std::chrono::steady_clock::now()) {
             Pump(std::min(kLiveStep, std::chrono::ceil<std::chrono::milliseconds>(end - now)));
         }
-    }
-    while (!m_link.LiveClock() && ms > 0) {
-        const std::int64_t step = std::min<std::int64_t>(ms, kTickMs);
-        ms -= step;
-        m_link.Poll(std::chrono::milliseconds(0));
-        Tick(step);
-        Deliver();
+    } else {
+        for (std::int64_t step; ms > 0; ms -= step) {
+            step = std::min<std::int64_t>(ms, kTickMs);
+            m_link.Poll(std::chrono::milliseconds(0));
+            Tick(step);
+            Deliver();
+        }
     }
     m_watcher.Look();
 }
