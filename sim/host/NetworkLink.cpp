@@ -15,8 +15,8 @@ using Clock = std::chrono::steady_clock;
 
 // What one poll reads from the server at most, in pieces of kReadChunk: the rest waits in the
 // socket, and a server that sends faster than the host handles is held back by TCP itself.
-constexpr std::size_t kReadChunk = 64 * 1024;
-constexpr std::size_t kReadPerPoll = 128 * 1024;
+constexpr std::size_t kReadChunk = std::size_t{64} << 10;
+constexpr std::size_t kReadPerPoll = std::size_t{128} << 10;
 // What the player is told, in the screen's message box.
 constexpr const char* kDisconnected = "与服务器的连接已断开";
 constexpr const char* kFlooded = "服务器发来的数据过多，连接已断开";

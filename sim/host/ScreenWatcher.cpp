@@ -26,6 +26,7 @@ bool ShowsImages(const GUI::Testing::WidgetInfo& widget, std::string_view name) 
 
 std::vector<std::string> Utf8(const std::vector<CString>& texts) {
     std::vector<std::string> out;
+    out.reserve(texts.size());
     for (const CString& text : texts) {
         out.push_back(text.ToUtf8());
     }

@@ -79,7 +79,7 @@ struct Case {
     std::vector<std::string> says;
 };
 
-void Check(const std::vector<Case>& cases) {
+void Check(std::initializer_list<Case> cases) {
     for (const Case& c : cases) {
         const std::string transcript = Play(HostileServer(c.script), c.scenario);
         for (const std::string& text : c.says) {
@@ -96,6 +96,8 @@ const std::string kApply = kOpen + "click m_GuiCommon.ArryIBNations[0]\nclick m_
 const std::string kWait = "login 甲\nopen\nwait 2s\n";
 
 // clang-format off
+// The analyzer does not see the elements of an initializer list destroyed.
+// NOLINTBEGIN(clang-analyzer-cplusplus.NewDeleteLeaks)
 TEST(HostileServerTest, Crash) {
     Check({{"a kingdom name cut inside a surrogate pair", Tables(Post(1, 7, u"", u"一二三四五六\U0001F483")), kOpen,
             {"【YEL】一二三四五六\xEF\xBF\xBD"}}});
@@ -161,6 +163,7 @@ TEST(HostileServerTest, Arithmetic) {
          {"server clock \"2038-01-19 03:14:07\"", "ArryIBNationsInco[0] [JobIncoNULL]", "-JobIncoChoose"}},
     });
 }
+// NOLINTEND(clang-analyzer-cplusplus.NewDeleteLeaks)
 // clang-format on
 
 }  // namespace
