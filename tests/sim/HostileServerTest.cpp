@@ -113,7 +113,7 @@ TEST(HostileServerTest, Memory) {
          {"message box 0: 服务器发来的数据过多，连接已断开"}},
         {"ever new posts", Stream(kJobTable, 50, [](int i) { return Post(15 + i, 7); }), kWait, {"-jobId=16 "}},
         {"ever new applications", Stream(kApplicationEntry, 700, [](int i) { return Candidacy(i); }), kWait,
-         {"applyId=655 ", "-applyId=656 "}},
+         {"post 1 with 656 applications", "-applyId=656 "}},
     });
     EXPECT_LT(sent, 40) << "the host reads no faster than it handles what it reads";
 }
