@@ -130,7 +130,8 @@ ServerGate::Outcome ServerGate::OnLoginResult(const CKParam& packet) {
     }
     const int userId = DecimalToInt(GetValueFromUserExtraData(CString::FromUtf8(result.identity), u"UserId"));
     if (userId <= 0 || (m_userId != 0 && userId != m_userId)) {
-        return Break("a login result for another player");
+        return Break(userId <= 0 ? "a login result without the player's UserId"
+                                 : "a login result for another player");
     }
     m_userId = userId;
     m_identity = result.identity;
