@@ -6,6 +6,8 @@
 // Release; no widget is touched outside it. Data (jobs, clock, level, family) outlives Release.
 #pragma once
 
+#include <algorithm>
+#include <climits>
 #include <optional>
 #include <vector>
 
@@ -42,10 +44,13 @@ enum PanelKind {
 // Message box ids: a notice, and the two questions whose yes sends the pending request.
 enum BoxId { kNoticeBox = 0, kApplyBox = 500, kImpeachBox = 501 };
 
-// The OnUserHasPower / OnUsedCard code of an amount of M coins (ballots are plain counts). Server
-// values are 32-bit: the sum wraps as the host's int would.
+// The largest price in M coins that a coin code carries.
+inline constexpr int kLargestCoinPrice = INT_MAX - 10000;
+
+// The OnUserHasPower / OnUsedCard code of an amount of M coins (ballots are plain counts); an
+// amount beyond kLargestCoinPrice gives the largest code, never a wrapped one.
 inline int CoinCode(int coins) {
-    return static_cast<int>(10000u + static_cast<unsigned>(coins));
+    return 10000 + std::min(coins, kLargestCoinPrice);
 }
 
 inline constexpr int kMsgBoxAnswerKind = 100;  // the event kind of a message-box answer

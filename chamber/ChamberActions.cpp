@@ -8,6 +8,7 @@
 #include <CEGUI/Window.h>
 
 #include <algorithm>
+#include <cstdint>
 
 #include "chamber/CGuiDanceChamber.h"
 #include "chamber/CGuiDanceChamberInternal.h"
@@ -27,11 +28,11 @@ constexpr int kYes = 1;
 constexpr int kSupport = 1;
 constexpr int kOppose = 0;
 
-// The price of a post from its "Price" setting, times `factor`, never below 3.
-int PostPrice(const GUICreate& toolkit, const ChamberJob& job, int factor) {
+// The price of a post from its "Price" setting, times `factor`, never below 3; exact, so that a
+// huge setting gives a huge price and never a wrapped one.
+std::int64_t PostPrice(const GUICreate& toolkit, const ChamberJob& job, int factor) {
     const int value = DecimalToInt(toolkit.GetValueFromUserExtraDataGui(job.extraData, u"Price"));
-    const int price = static_cast<int>(static_cast<unsigned>(factor) * static_cast<unsigned>(value));
-    return price <= kMinimumPrice ? kMinimumPrice : price;
+    return std::max<std::int64_t>(std::int64_t{factor} * value, kMinimumPrice);
 }
 
 // Mute duration by the rank of the post whose holder mutes.
@@ -201,11 +202,13 @@ std::optional<CGuiDanceChamberInternal::PricedAttempt> CGuiDanceChamberInternal:
         return std::nullopt;
     }
     // What the checks after the host's answer need is taken now: the host may change the records.
-    const PricedAttempt attempt = {PostPrice(*this, *m_selectedJob, factor), m_selectedJob->jobId,
-                                   m_selectedJob->IsHeld()};
+    const std::int64_t price = PostPrice(*this, *m_selectedJob, factor);
+    const PricedAttempt attempt = {static_cast<int>(std::min<std::int64_t>(price, kLargestCoinPrice)),
+                                   m_selectedJob->jobId, m_selectedJob->IsHeld()};
     m_pendingPrice = attempt.price;
-    if (!m_host->OnUserHasPower(CoinCode(attempt.price))) {
-        Notice(GuiFormat(needsCoins, attempt.price));
+    // No coin code carries a larger price: the player cannot pay it, and the host is not asked.
+    if (price > kLargestCoinPrice || !m_host->OnUserHasPower(CoinCode(attempt.price))) {
+        Notice(GuiFormat(needsCoins, price));
         return std::nullopt;
     }
     return attempt;

@@ -227,10 +227,18 @@ std::optional<WidgetInfo> Inspect(const CString& fullName) {
     return InfoOf(*entry);
 }
 
+std::vector<WidgetInfo> Widgets() {
+    std::vector<WidgetInfo> widgets;
+    for (const WidgetEntry& entry : TheRegistry().Widgets()) {
+        widgets.push_back(InfoOf(entry));
+    }
+    return widgets;
+}
+
 std::string DumpTree() {
     std::string out = "[";
-    for (const WidgetEntry& entry : TheRegistry().Widgets()) {
-        out += (out.size() > 1 ? ",\n" : "") + JsonOf(InfoOf(entry));
+    for (const WidgetInfo& info : Widgets()) {
+        out += (out.size() > 1 ? ",\n" : "") + JsonOf(info);
     }
     return out + "]";
 }

@@ -16,26 +16,17 @@ void AppendUnitEscape(std::string& out, char16_t unit) {
     out += buffer;
 }
 
-bool IsSurrogate(char16_t unit) {
-    return unit >= 0xD800 && unit <= 0xDFFF;
-}
-
 }  // namespace
 
 std::string JsonString(std::u16string_view text) {
     std::string out = "\"";
     std::size_t runStart = 0;
-    // Runs of ordinary text go through UTF-8 in one piece; the rest is escaped unit by unit.
+    // Runs of ordinary text go through UTF-8 in one piece, where an unpaired surrogate becomes
+    // U+FFFD: JSON readers refuse a lone surrogate even as an escape. The rest is escaped.
     const auto flush = [&](std::size_t end) { out += Utf16ToUtf8(text.substr(runStart, end - runStart)); };
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char16_t unit = text[i];
-        const bool pairStart = unit >= 0xD800 && unit <= 0xDBFF && i + 1 < text.size() &&
-                               text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF;
-        if (pairStart) {
-            ++i;
-            continue;
-        }
-        if (unit >= 0x20 && unit != u'"' && unit != u'\\' && !IsSurrogate(unit)) {
+        if (unit >= 0x20 && unit != u'"' && unit != u'\\') {
             continue;
         }
         flush(i);

@@ -7,7 +7,8 @@
 
 namespace GUI::detail {
 
-// A JSON string literal of the text (UTF-8; control characters and unpaired surrogates escaped).
+// A JSON string literal of the text: UTF-8, control characters escaped, an unpaired surrogate
+// written as U+FFFD (as every conversion to UTF-8 here does), so that any JSON reader takes it.
 std::string JsonString(std::u16string_view text);
 // The shortest text that reads back as the same float; null for NaN and infinities.
 std::string JsonNumber(float value);

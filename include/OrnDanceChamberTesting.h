@@ -54,7 +54,9 @@ ODC_API void AdvanceTime(int milliseconds);
 ODC_API int FinishDisposal();
 
 ODC_API std::optional<WidgetInfo> Inspect(const CString& fullName);
-// Every widget of every tree as a JSON array, in creation order.
+// Every widget of every tree, in creation order.
+ODC_API std::vector<WidgetInfo> Widgets();
+// The same as a JSON array: one object a line, valid JSON whatever the texts hold.
 ODC_API std::string DumpTree();
 
 // Full names of the widgets currently registered with CreateListener(..., true).

@@ -8,7 +8,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
 build=${2:-build-fuzz}
-targets=(packet response session server)
+targets=(packet response session server host)
 
 cmake -S . -B "$build" -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DODC_BUILD_FUZZERS=ON -DODC_BUILD_TESTS=OFF -DODC_BUILD_TOOLS=OFF -DODC_BUILD_BENCHMARKS=OFF >/dev/null

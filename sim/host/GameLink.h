@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <deque>
 #include <optional>
 #include <span>
 #include <string>
@@ -31,8 +32,11 @@ public:
     virtual void ScreenOpened() = 0;
     // One request image, copied before this returns.
     virtual void Send(int id, std::span<const char> image) = 0;
-    // The messages for the screen received since the last call, in order.
-    virtual std::vector<rules::Message> Take() = 0;
+    // The next message for the screen, in the order the server sent them.
+    virtual std::optional<rules::Message> Next() = 0;
+    // What the host has to tell the player about the link itself (a request whose outcome is lost,
+    // a server that sent too much), as texts for the screen's message box.
+    virtual std::vector<std::string> TakeNotices() { return {}; }
 
     // True when the server keeps its own time (the wall clock); false when the host's simulated
     // clock drives it through Advance.
@@ -57,7 +61,7 @@ public:
     void Send(int id, std::span<const char> image) override {
         m_engine.Receive(m_player, id, image.data(), static_cast<int>(image.size()));
     }
-    std::vector<rules::Message> Take() override { return m_engine.TakeMessages(); }
+    std::optional<rules::Message> Next() override;
     bool LiveClock() const override { return false; }
     void Advance(std::int64_t nowMs) override { m_engine.AdvanceTo(nowMs / 1000); }
     void Poll(std::chrono::milliseconds) override {}
@@ -66,6 +70,7 @@ public:
 private:
     rules::Engine m_engine;
     int m_player = 0;
+    std::deque<rules::Message> m_messages;  // taken from the engine, not yet delivered
 };
 
 }  // namespace sim

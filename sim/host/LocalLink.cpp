@@ -24,6 +24,20 @@ std::optional<wire::Wallet> LocalLink::Wallet() const {
     return wire::Wallet{player->coins, player->ballots};
 }
 
+std::optional<rules::Message> LocalLink::Next() {
+    if (m_messages.empty()) {
+        for (rules::Message& message : m_engine.TakeMessages()) {
+            m_messages.push_back(std::move(message));
+        }
+    }
+    if (m_messages.empty()) {
+        return std::nullopt;
+    }
+    rules::Message message = std::move(m_messages.front());
+    m_messages.pop_front();
+    return message;
+}
+
 bool LocalLink::SetWallet(int coins, int ballots) {
     m_engine.SetWallet(m_player, coins, ballots);
     return true;

@@ -2,33 +2,55 @@
 
 #include <asio/connect.hpp>
 #include <asio/write.hpp>
+#include <set>
 
+#include "PacketText.h"
 #include "param/ChamberMessages.h"
 
 namespace sim {
 
 namespace {
 
-constexpr auto kLoginTimeout = std::chrono::seconds(5);
-constexpr auto kFirstBackoff = std::chrono::milliseconds(500);
-constexpr auto kLongestBackoff = std::chrono::milliseconds(8000);
-constexpr auto kHeartbeatPeriod = std::chrono::seconds(15);
-constexpr std::size_t kReadChunk = 64 * 1024;
+using Clock = std::chrono::steady_clock;
+
+// What one poll reads from the server at most, in pieces of kReadChunk: the rest waits in the
+// socket, and a server that sends faster than the host handles is held back by TCP itself.
+constexpr std::size_t kReadChunk = std::size_t{64} << 10;
+constexpr std::size_t kReadPerPoll = std::size_t{128} << 10;
+// What the player is told, in the screen's message box.
 constexpr const char* kDisconnected = "与服务器的连接已断开";
+constexpr const char* kFlooded = "服务器发来的数据过多，连接已断开";
+constexpr const char* kRefused = "服务器拒绝登录：";  // and its reason, cut to kLongestReason units
+constexpr std::size_t kLongestReason = 64;
+
+std::string UnknownOutcome(int requestId) {
+    const char* what = requestId == ChamberMsg::kApply     ? "申请"
+                       : requestId == ChamberMsg::kImpeach ? "发起弹劾"
+                       : requestId == ChamberMsg::kVote    ? "投票"
+                                                           : "禁言";
+    return std::string(kDisconnected) + "，" + what + "的结果未知";
+}
+
+long long Milliseconds(Clock::duration duration) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(duration).count();
+}
 
 }  // namespace
 
 NetworkLink::NetworkLink(const std::string& host, unsigned short port, std::string player, std::string token,
-                         Transcript& transcript)
-    : m_work(m_io.get_executor()),
+                         Transcript& transcript, LinkTimes times, GateLimits limits)
+    : m_times(times),
+      m_work(m_io.get_executor()),
       m_endpoint(asio::ip::tcp::resolver(m_io).resolve(host, std::to_string(port)).begin()->endpoint()),
       m_socket(m_io),
       m_retry(m_io),
       m_heartbeat(m_io),
+      m_silence(m_io),
       m_player(std::move(player)),
       m_token(std::move(token)),
       m_transcript(transcript),
-      m_backoff(kFirstBackoff) {}
+      m_gate(limits),
+      m_backoff(times.firstBackoff) {}
 
 bool NetworkLink::Login(std::string_view name) {
     if (name != m_player) {
@@ -38,22 +60,28 @@ bool NetworkLink::Login(std::string_view name) {
     m_wanted = true;
     m_refusal.clear();
     if (!m_socket.is_open()) {
+        m_retry.cancel();
         Connect();
     }
-    const auto deadline = std::chrono::steady_clock::now() + kLoginTimeout;
-    while (!m_loggedIn && m_refusal.empty() && std::chrono::steady_clock::now() < deadline) {
-        m_io.run_for(std::chrono::milliseconds(10));
+    // The server sends its job table right after the login result: a scenario's next click finds it.
+    const auto deadline = Clock::now() + m_times.login;
+    while (!(m_gate.LoggedIn() && m_postsArrived) && m_refusal.empty() && Clock::now() < deadline) {
+        Poll(std::chrono::milliseconds(10));
     }
-    if (!m_loggedIn) {
+    if (!m_gate.LoggedIn()) {
         // Reconnecting is for a connection that dropped, not for a server that was never reached.
         m_wanted = false;
         m_retry.cancel();
         Drop("no login");
     }
-    return m_loggedIn;
+    return m_gate.LoggedIn();
 }
 
 void NetworkLink::Poll(std::chrono::milliseconds wait) {
+    m_readLeft = kReadPerPoll;
+    if (std::exchange(m_readPaused, false)) {
+        Read();
+    }
     if (wait.count() > 0) {
         m_io.run_for(wait);
     } else {
@@ -61,11 +89,26 @@ void NetworkLink::Poll(std::chrono::milliseconds wait) {
     }
 }
 
+std::optional<rules::Message> NetworkLink::Next() {
+    if (!m_refusals.empty()) {
+        rules::Message refusal = std::move(m_refusals.front());
+        m_refusals.pop_front();
+        return refusal;
+    }
+    return m_gate.Next();
+}
+
 void NetworkLink::Connect() {
     const int connection = ++m_connection;
+    asio::error_code ignored;
+    m_socket.close(ignored);
     m_reader = wire::FrameReader();
     m_writes.clear();
     m_writing = false;
+    m_readPaused = false;
+    // Connecting and logging in are held to the same deadline as a connection's silence.
+    m_lastHeard = Clock::now();
+    Watch();
     m_socket.async_connect(m_endpoint, [this, connection](const asio::error_code& error) {
         if (connection != m_connection) {
             return;
@@ -74,8 +117,8 @@ void NetworkLink::Connect() {
             Drop("cannot connect: " + error.message());
             return;
         }
-        asio::error_code ignored;
-        m_socket.set_option(asio::ip::tcp::no_delay(true), ignored);
+        asio::error_code unused;
+        m_socket.set_option(asio::ip::tcp::no_delay(true), unused);
         m_transcript.Line(1, "network: connected to " + m_endpoint.address().to_string() + ":" +
                                  std::to_string(m_endpoint.port()));
         Queue(wire::kLogin, wire::MakeLogin({m_player, m_token}));
@@ -85,7 +128,7 @@ void NetworkLink::Connect() {
 }
 
 void NetworkLink::Read() {
-    const std::span<char> room = m_reader.Prepare(kReadChunk);
+    const std::span<char> room = m_reader.Prepare(std::min(kReadChunk, m_readLeft));
     m_socket.async_read_some(
         asio::buffer(room.data(), room.size()),
         [this, connection = m_connection](const asio::error_code& error, std::size_t n) {
@@ -97,6 +140,7 @@ void NetworkLink::Read() {
                 return;
             }
             m_reader.Commit(n);
+            m_readLeft -= std::min(n, m_readLeft);
             wire::Frame frame;
             wire::FrameReader::Status status;
             while ((status = m_reader.Next(frame)) == wire::FrameReader::Status::Ready) {
@@ -107,57 +151,52 @@ void NetworkLink::Read() {
             }
             if (status == wire::FrameReader::Status::Broken) {
                 Drop("the server sent a frame out of bounds");
-                return;
+            } else if (m_readLeft == 0) {
+                m_readPaused = true;  // the GUI thread has other work: the rest waits for the next poll
+            } else {
+                Read();
             }
-            Read();
         });
 }
 
 void NetworkLink::Handle(wire::Frame frame) {
-    CKParam packet;
-    const bool isPacket = packet.SetBufferPtr(frame.image.data(), static_cast<int>(frame.image.size())) == 0;
-    switch (frame.id) {
-        case wire::kLoginResult: {
-            const wire::LoginResult result = wire::ReadLoginResult(packet);
-            if (!result.ok) {
-                m_refusal = result.reason.empty() ? "refused" : result.reason;
-                m_transcript.Line(1, "network: login refused: " + m_refusal);
-                m_wanted = false;
-                Drop("login refused");
-                return;
-            }
-            if (!m_loggedIn) {
-                m_transcript.Line(1, "network: logged in as " + m_player);
-            }
-            m_loggedIn = true;
-            m_backoff = kFirstBackoff;
-            m_identity = result.identity;
-            m_wallet = result.wallet;
+    m_lastHeard = Clock::now();
+    const bool posts = frame.id == ChamberMsg::kJobTableWithClock || frame.id == ChamberMsg::kJobTable;
+    switch (m_gate.Receive(std::move(frame))) {
+        case ServerGate::Outcome::Passed:
+            m_postsArrived = m_postsArrived || posts;
             return;
-        }
-        case wire::kWallet:
-            if (const std::optional<wire::Wallet> wallet =
-                    isPacket ? wire::ReadWallet(packet) : std::nullopt) {
-                m_wallet = wallet;
-            }
+        case ServerGate::Outcome::LoggedIn:
+            m_transcript.Line(1, "network: logged in as " + m_player);
+            m_loggedInSince = m_lastHeard;
+            m_postsArrived = false;
             return;
-        case wire::kHeartbeat:
+        case ServerGate::Outcome::Refused:
+            m_refusal = m_gate.Why();
+            m_transcript.Line(1,
+                              "network: login refused: " + QuotedText(CString::FromUtf8(m_refusal).View()));
+            m_notices.push_back(kRefused + CString::FromUtf8(m_refusal).Left(kLongestReason).ToUtf8());
+            m_wanted = false;
+            Drop("login refused");
             return;
-        default:
-            if (frame.id >= ChamberMsg::kFirstIncoming && frame.id <= ChamberMsg::kLastIncoming) {
-                m_inbox.push_back({frame.id, std::move(frame.image), rules::kEveryone});
-            }
+        case ServerGate::Outcome::Flooded:
+            m_notices.emplace_back(kFlooded);
+            Drop("the server sends more than the host holds: " + m_gate.Why());
+            return;
+        case ServerGate::Outcome::Broken:
+            Drop("the server broke the protocol: " + m_gate.Why());
+            return;
     }
 }
 
 void NetworkLink::Send(int id, std::span<const char> image) {
-    if (!m_loggedIn) {
+    if (!m_gate.LoggedIn()) {
         const CKParam refusal = rules::MakeRefusal(kDisconnected);
-        m_inbox.push_back(
-            {id + 1, std::vector<char>(refusal.GetBufferPtr(), refusal.GetBufferPtr() + refusal.GetLength()),
-             rules::kEveryone});
+        m_refusals.push_back({id + 1, std::vector<char>(refusal.GetBufferPtr(),
+                                                        refusal.GetBufferPtr() + refusal.GetLength())});
         return;
     }
+    m_gate.Sent(id, image);
     m_writes.push_back(wire::EncodeFrame(id, image));
     WriteNext();
 }
@@ -189,7 +228,7 @@ void NetworkLink::WriteNext() {
 }
 
 void NetworkLink::Heartbeat() {
-    m_heartbeat.expires_after(kHeartbeatPeriod);
+    m_heartbeat.expires_after(m_times.heartbeat);
     m_heartbeat.async_wait([this, connection = m_connection](const asio::error_code& error) {
         if (error || connection != m_connection) {
             return;
@@ -199,18 +238,45 @@ void NetworkLink::Heartbeat() {
     });
 }
 
+void NetworkLink::Watch() {
+    m_silence.expires_at(m_lastHeard + m_times.silence);
+    m_silence.async_wait([this, connection = m_connection](const asio::error_code& error) {
+        if (error || connection != m_connection) {
+            return;
+        }
+        if (Clock::now() - m_lastHeard < m_times.silence) {
+            Watch();
+            return;
+        }
+        Drop("the server has been silent for " + std::to_string(Milliseconds(Clock::now() - m_lastHeard)) +
+             " ms");
+    });
+}
+
 void NetworkLink::Drop(const std::string& why) {
     ++m_connection;  // every handler of this connection now does nothing
     asio::error_code ignored;
     m_socket.close(ignored);
     m_heartbeat.cancel();
-    m_loggedIn = false;
+    m_silence.cancel();
+    m_readPaused = false;
+    // A connection that stayed up a while ends the server's run of drops: back-off starts again.
+    if (m_gate.LoggedIn() && Clock::now() - m_loggedInSince >= m_times.stable) {
+        m_backoff = m_times.firstBackoff;
+    }
+    // The results of requests in flight will never come: the player hears that once per kind.
+    std::set<int> unknown;
+    for (const int id : m_gate.Restart()) {
+        if (unknown.insert(id).second) {
+            m_notices.push_back(UnknownOutcome(id));
+        }
+    }
     if (!m_wanted) {
         return;
     }
     m_transcript.Line(1, "network: " + why + "; again in " + std::to_string(m_backoff.count()) + " ms");
     m_retry.expires_after(m_backoff);
-    m_backoff = std::min(2 * m_backoff, kLongestBackoff);
+    m_backoff = std::min(2 * m_backoff, m_times.longestBackoff);
     m_retry.async_wait([this](const asio::error_code& error) {
         if (!error) {
             Connect();

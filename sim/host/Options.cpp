@@ -58,7 +58,10 @@ ParsedOptions ParseOptions(int argc, const char* const* argv) {
             ""));
     cli::Endpoint connect;
     CLI::Option* connectOption = cli::AddEndpoint(
-        app, "--connect", connect, "play against chamber-server there, as --player with --token", false);
+        app, "--connect", connect,
+        "play against chamber-server there, as --player with --token; a scenario logs in as --player "
+        "first unless it begins with a login",
+        false);
     CLI::Option* tokenOption = app.add_option("--token", options.token,
                                               "the player's secret token (from chamber-server players add)");
     connectOption->needs(tokenOption);

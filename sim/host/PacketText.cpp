@@ -88,10 +88,12 @@ std::string ValueText(const char* value, std::uint32_t length, short type, std::
             break;
         case CKParam::kCString: {
             std::u16string text;
-            for (std::uint32_t i = 0; i + 1 < length; i += 2) {
+            for (std::uint32_t i = 0; i + 1 < length && text.size() <= kLongestText; i += 2) {
                 text += static_cast<char16_t>(LoadLE<std::uint16_t>(value + i));
             }
-            return Quoted(Utf16ToUtf8(text));
+            return text.size() > kLongestText
+                       ? QuotedText(text) + " (" + std::to_string(length / 2) + " units)"
+                       : QuotedText(text);
         }
         default:
             break;
@@ -141,6 +143,11 @@ std::string Quoted(std::string_view utf8) {
     return out + "\"";
 }
 
+std::string QuotedText(std::u16string_view text) {
+    return text.size() > kLongestText ? Quoted(Utf16ToUtf8(text.substr(0, kLongestText))) + "..."
+                                      : Quoted(Utf16ToUtf8(text));
+}
+
 std::string MessageName(int id) {
     const auto it = Catalogue().find(id);
     return it != Catalogue().end() ? it->second.name : "message " + std::to_string(id);
@@ -157,10 +164,15 @@ std::vector<std::string> DescribePacket(int messageId, const char* image, int le
     const EntryKind entries = info != nullptr ? info->entries : EntryKind::None;
     std::vector<std::string> lines;
     int openEntry = -1;
+    int records = 0;
     const auto count = static_cast<std::int32_t>(LoadLE<std::uint32_t>(image + 4));
     odc::param::WalkRecords(
         image, static_cast<std::uint32_t>(length), count,
         [&](std::uint32_t offset, const odc::param::RecordHeader& header) {
+            if (++records > kMostRecords) {
+                lines.push_back("(more records not shown)");
+                return true;
+            }
             const std::uint32_t valueOffset = offset + odc::param::kRecordHeaderSize;
             if (std::uint64_t{valueOffset} + header.length > static_cast<std::uint32_t>(length)) {
                 lines.push_back("(record " + std::to_string(header.id) + " runs past the end)");

@@ -76,7 +76,9 @@ int RunScenario(const Options& options) {
             };
         }
         ScenarioRunner runner(session, transcript, options.outDir, takePicture);
-        missed = runner.Run(std::get<std::vector<Command>>(parsed));
+        // Against a network server the options say who plays.
+        missed = runner.Run(std::get<std::vector<Command>>(parsed),
+                            options.connectHost.empty() ? std::string() : options.player);
         transcript.Line("");
         transcript.Line("# end: " + std::to_string(missed) + " command(s) not carried out");
     }

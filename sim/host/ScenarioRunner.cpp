@@ -1,5 +1,6 @@
 #include "ScenarioRunner.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <utility>
 
@@ -62,7 +63,12 @@ void ScenarioRunner::Missed(const std::string& what) {
     m_transcript.Line(1, "! " + what);
 }
 
-int ScenarioRunner::Run(const std::vector<Command>& commands) {
+int ScenarioRunner::Run(std::vector<Command> commands, const std::string& player) {
+    const auto first =
+        std::find_if(commands.begin(), commands.end(), [](const Command& c) { return c.verb != Verb::Say; });
+    if (!player.empty() && (first == commands.end() || first->verb != Verb::Login)) {
+        commands.insert(commands.begin(), Command{0, Verb::Login, player, "", 0, 0});
+    }
     int missed = 0;
     for (const Command& command : commands) {
         if (command.verb == Verb::Say) {
@@ -84,7 +90,7 @@ bool ScenarioRunner::Execute(const Command& command) {
             return true;
         case Verb::Login:
             if (!m_session.Login(command.target)) {
-                Missed("no player named " + command.target);
+                Missed("cannot log in as " + command.target);
                 return false;
             }
             return true;

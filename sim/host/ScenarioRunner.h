@@ -22,8 +22,9 @@ public:
     ScenarioRunner(Session& session, Transcript& transcript, std::string outDir, PictureTaker takePicture);
 
     // Returns how many commands could not be carried out (a click that did not reach its widget, a
-    // message box that was not there, ...); each is written to the transcript with "!".
-    int Run(const std::vector<Command>& commands);
+    // message box that was not there, ...); each is written to the transcript with "!". A `player`
+    // logs in first, unless the scenario begins with a login of its own.
+    int Run(std::vector<Command> commands, const std::string& player = {});
 
 private:
     bool Execute(const Command& command);

@@ -1,7 +1,5 @@
 #include "ScreenWatcher.h"
 
-#include <nlohmann/json.hpp>
-
 #include "OrnDanceChamberTesting.h"
 #include "PacketText.h"
 
@@ -21,10 +19,18 @@ bool IsContainer(std::string_view name) {
     return name.ends_with(".SIContain") || name.ends_with(".SIHelpMain") || name.ends_with(".SIBackground");
 }
 
-bool ShowsImages(const nlohmann::json& widget) {
-    const std::string kind = widget.at("kind");
-    return kind == "image button" || kind == "button" ||
-           widget.at("name").get<std::string>().find("ArryIBNationsInco") != std::string::npos;
+bool ShowsImages(const GUI::Testing::WidgetInfo& widget, std::string_view name) {
+    return widget.kind == GUI::WidgetKind::ImageButton || widget.kind == GUI::WidgetKind::Button ||
+           name.find("ArryIBNationsInco") != std::string_view::npos;
+}
+
+std::vector<std::string> Utf8(const std::vector<CString>& texts) {
+    std::vector<std::string> out;
+    out.reserve(texts.size());
+    for (const CString& text : texts) {
+        out.push_back(text.ToUtf8());
+    }
+    return out;
 }
 
 std::string Joined(const std::vector<std::string>& images) {
@@ -43,18 +49,15 @@ std::string ScreenWatcher::TextOf(const std::string& name) const {
 }
 
 void ScreenWatcher::Look(bool boxAgain) {
-    const nlohmann::json tree = nlohmann::json::parse(GUI::Testing::DumpTree());
-    for (const nlohmann::json& widget : tree) {
-        const std::string name = widget.at("name");
-        const bool visible = widget.at("visibleOnScreen");
-        Seen now{visible, visible ? widget.at("text").get<std::string>() : std::string(),
-                 visible && ShowsImages(widget) ? widget.at("images").get<std::vector<std::string>>()
-                                                : std::vector<std::string>()};
+    for (const GUI::Testing::WidgetInfo& widget : GUI::Testing::Widgets()) {
+        const std::string name = widget.name.ToUtf8();
+        const bool visible = widget.visibleOnScreen;
+        Seen now{visible, visible ? widget.text.ToUtf8() : std::string(),
+                 visible && ShowsImages(widget, name) ? Utf8(widget.images) : std::vector<std::string>()};
         Seen& before = m_seen[name];
         if (name == kMessageBox) {
-            const std::string box = visible && !widget.at("boxId").is_null()
-                                        ? std::to_string(widget.at("boxId").get<int>()) + ": " + now.text
-                                        : std::string();
+            const std::string box =
+                visible && widget.boxId ? std::to_string(*widget.boxId) + ": " + now.text : std::string();
             if (!box.empty() && (box != m_box || boxAgain)) {
                 m_transcript.Line(1, "message box " + box);
             }

@@ -1,6 +1,7 @@
 // Watches the Chamber as the player sees it and tells the transcript what changed: panels shown
 // and hidden, texts and images of visible widgets, and every message box. It reads the screen
-// only through the toolkit's testing view (DumpTree), never through the screen's internals.
+// only through the toolkit's testing view (GUI::Testing::Widgets), never through the screen's
+// internals; texts come out as UTF-8, an unpaired surrogate as U+FFFD.
 #pragma once
 
 #include <map>

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <climits>
 
 #include "OrnDanceChamberTesting.h"
 #include "PacketText.h"
@@ -13,8 +14,11 @@ namespace sim {
 namespace {
 
 constexpr int kTickMs = 1000;
-// How long the network is handled between looks while waiting for a message.
-constexpr std::chrono::milliseconds kAwaitStep{20};
+// How long the network is handled between deliveries while time passes on the wall clock.
+constexpr std::chrono::milliseconds kLiveStep{20};
+// What one delivery may cost against a network server; the rest waits for the next.
+constexpr int kBudgetMessages = 64;
+constexpr std::chrono::milliseconds kBudgetTime{20};
 
 bool IsResult(int id) {
     return id == ChamberMsg::kApplyResult || id == ChamberMsg::kImpeachResult ||
@@ -36,7 +40,9 @@ Session::Session(GameLink& link, Transcript& transcript, void* parent)
       m_host(link, transcript),
       m_watcher(transcript),
       m_parent(parent) {
-    if (!m_link.LiveClock()) {
+    if (m_link.LiveClock()) {
+        SetLocalClockSource([this] { return LiveLocalClock(); });
+    } else {
         // The screen's local clock is the simulated one: no wall clock anywhere.
         SetLocalClockSource([this] { return m_nowMs / 1000; });
     }
@@ -89,27 +95,64 @@ void Session::Close() {
     m_open = false;
 }
 
+std::int64_t Session::LiveLocalClock() const {
+    return m_pinnedLocal.value_or(std::min(WallMs() / 1000 - m_heldBack, m_localLimit));
+}
+
 void Session::Deliver() {
-    for (const rules::Message& message : m_link.Take()) {
-        CKParam packet;
-        packet.SetBufferPtr(message.image.data(), static_cast<int>(message.image.size()));
-        m_transcript.Line(1, "server -> SetRecParam(0, " + std::to_string(message.id) + " " +
-                                 MessageName(message.id) + ", " + std::to_string(message.image.size()) +
-                                 " bytes)");
-        for (const std::string& line :
-             DescribePacket(message.id, message.image.data(), static_cast<int>(message.image.size()))) {
-            m_transcript.Line(3, line);
+    const bool budgeted = m_link.LiveClock();
+    const auto start = std::chrono::steady_clock::now();
+    for (int n = 0;
+         !budgeted || (n < kBudgetMessages && std::chrono::steady_clock::now() - start < kBudgetTime); ++n) {
+        const std::optional<rules::Message> message = m_link.Next();
+        if (!message) {
+            break;
         }
-        m_host.SetRecParam(0, message.id, packet);
-        m_arrived.insert(message.id);
-        m_watcher.Look(IsResult(message.id));
+        DeliverOne(*message);
+    }
+    for (const std::string& notice : m_link.TakeNotices()) {
+        m_transcript.Line(1, "host -> MsgBox(" + Quoted(notice) + ", 0)");
+        m_host.MsgBox(CString::FromUtf8(notice), 0, 0);
+        m_watcher.Look(true);
     }
     RefreshIdentity();
 }
 
+void Session::DeliverOne(const rules::Message& message) {
+    CKParam packet;
+    packet.SetBufferPtr(message.image.data(), static_cast<int>(message.image.size()));
+    m_transcript.Line(1, "server -> SetRecParam(0, " + std::to_string(message.id) + " " +
+                             MessageName(message.id) + ", " + std::to_string(message.image.size()) +
+                             " bytes)");
+    for (const std::string& line :
+         DescribePacket(message.id, message.image.data(), static_cast<int>(message.image.size()))) {
+        m_transcript.Line(3, line);
+    }
+    // The screen measures its clock's offset from this message's timestamp at one local time.
+    const int timestamp =
+        message.id == ChamberMsg::kJobTableWithClock ? ChamberMsg::ReadClock(packet).value_or(0) : 0;
+    const bool measured = m_link.LiveClock() && timestamp > 0;
+    if (measured) {
+        // A local clock that was held back goes on from where it stood.
+        m_pinnedLocal = LiveLocalClock();
+        m_heldBack = WallMs() / 1000 - *m_pinnedLocal;
+    }
+    m_host.SetRecParam(0, message.id, packet);
+    if (measured) {
+        // The screen's server clock is now timestamp - local then + local: it reaches the end of
+        // 32-bit time when the local clock reaches this.
+        m_localLimit = std::int64_t{INT_MAX} - timestamp + static_cast<int>(*m_pinnedLocal);
+        m_pinnedLocal.reset();
+    }
+    m_arrived.insert(message.id);
+    m_watcher.Look(IsResult(message.id));
+}
+
 bool Session::Settle() {
+    m_link.Poll(std::chrono::milliseconds(0));
     Deliver();
     m_watcher.Look();
+    m_transcript.Flush();
     if (!m_host.TakeExitRequest()) {
         return false;
     }
@@ -124,13 +167,28 @@ void Session::Tick(std::int64_t ms) {
     m_link.Advance(m_nowMs);
 }
 
+void Session::Pump(std::chrono::milliseconds wait) {
+    const auto before = std::chrono::steady_clock::now();
+    m_link.Poll(wait);
+    Tick(std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - before)
+             .count());
+    Deliver();
+    m_transcript.Flush();
+}
+
 void Session::Wait(std::int64_t ms) {
-    while (ms > 0) {
-        const std::int64_t step = std::min<std::int64_t>(ms, kTickMs);
-        ms -= step;
-        m_link.Poll(std::chrono::milliseconds(m_link.LiveClock() ? step : 0));
-        Tick(step);
-        Deliver();
+    if (m_link.LiveClock()) {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+        for (auto now = std::chrono::steady_clock::now(); now < end; now = std::chrono::steady_clock::now()) {
+            Pump(std::min(kLiveStep, std::chrono::ceil<std::chrono::milliseconds>(end - now)));
+        }
+    } else {
+        for (std::int64_t step; ms > 0; ms -= step) {
+            step = std::min<std::int64_t>(ms, kTickMs);
+            m_link.Poll(std::chrono::milliseconds(0));
+            Tick(step);
+            Deliver();
+        }
     }
     m_watcher.Look();
 }
@@ -140,6 +198,7 @@ void Session::Frame(std::int64_t ms) {
     Tick(ms);
     Deliver();
     m_watcher.Look();
+    m_transcript.Flush();
 }
 
 bool Session::Jump(std::int64_t ms) {
@@ -165,10 +224,7 @@ bool Session::Await(int id, std::int64_t timeoutMs) {
         if (!m_link.LiveClock() || std::chrono::steady_clock::now() >= deadline) {
             return false;
         }
-        const auto before = std::chrono::steady_clock::now();
-        m_link.Poll(kAwaitStep);
-        Tick(std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - before)
-                 .count());
+        Pump(kLiveStep);
     }
 }
 

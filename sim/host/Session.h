@@ -1,11 +1,15 @@
 // One run of the host: the clock, the link to the server, the host with its Chamber, and the
 // watcher that writes what the player sees. Scenario commands and the window drive it; every input
 // of the player goes through GUI::Testing or CEGUI's own input injection. Against the in-process
-// engine the clock is simulated and moves only when told; against a network server it is the
-// wall clock.
+// engine the clock is simulated and moves only when told, and every message is delivered at once;
+// against a network server it is the wall clock, and each delivery keeps within a budget of
+// messages and time so that the screen stays responsive whatever the server sends.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
+#include <limits>
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -51,8 +55,16 @@ public:
     bool SetWallet(int coins, int ballots) { return m_link.SetWallet(coins, ballots); }
 
 private:
-    // Delivers every message the server has sent, each as a restored image to SetRecParam.
+    // Delivers the messages the server has sent, each as a restored image to SetRecParam (against
+    // a network server, as many as the budget allows), then the link's notices to the player.
     void Deliver();
+    void DeliverOne(const rules::Message& message);
+    // On the wall clock: handles the network for `wait`, the toolkit's time follows, then delivers.
+    void Pump(std::chrono::milliseconds wait);
+    // The local clock of the screen against a network server: the wall clock, held back so that
+    // the screen's server clock (the last server time plus the local time since) stops at the last
+    // second of 32-bit time instead of wrapping around to 1901.
+    std::int64_t LiveLocalClock() const;
     void RefreshIdentity();
     // The toolkit's timers and the simulated clock move on by `ms`.
     void Tick(std::int64_t ms);
@@ -67,6 +79,11 @@ private:
     bool m_open = false;
     std::string m_identity;   // last identity text given to the screen
     std::set<int> m_arrived;  // message ids delivered since the last Await
+    // The live local clock: the wall clock less what it was held back by, never beyond the limit,
+    // and pinned while the screen measures a timestamp.
+    std::int64_t m_heldBack = 0;
+    std::int64_t m_localLimit = std::numeric_limits<std::int64_t>::max();
+    std::optional<std::int64_t> m_pinnedLocal;
 };
 
 }  // namespace sim

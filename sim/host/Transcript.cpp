@@ -7,10 +7,16 @@ namespace sim {
 Transcript::Transcript(const std::string& path, std::ostream* echo) : m_file(path), m_echo(echo) {}
 
 void Transcript::Line(std::string_view text) {
-    // Flushed line by line: a window session is watched while it runs.
-    m_file << text << std::endl;
+    m_file << text << '\n';
     if (m_echo != nullptr) {
-        *m_echo << text << std::endl;
+        *m_echo << text << '\n';
+    }
+}
+
+void Transcript::Flush() {
+    m_file.flush();
+    if (m_echo != nullptr) {
+        m_echo->flush();
     }
 }
 

@@ -1,5 +1,6 @@
 // The simulation's transcript: one line per event, written to a file and echoed to the console,
-// so that a run can be watched and kept.
+// so that a run can be watched and kept. Lines reach the file and the console at each Flush (the
+// session flushes once per step of the host), not one by one.
 #pragma once
 
 #include <fstream>
@@ -18,6 +19,7 @@ public:
     void Line(std::string_view text);
     // Indented lines belong to the last action: 2 spaces per level.
     void Line(int level, std::string_view text);
+    void Flush();
 
 private:
     std::ofstream m_file;

@@ -2,8 +2,6 @@
 // of the widget that shows it.
 #include <gtest/gtest.h>
 
-#include <nlohmann/json.hpp>
-
 #include <cstdlib>
 #include <map>
 #include <set>
@@ -19,8 +17,7 @@ class ArtTest : public ChamberTestBase {
 protected:
     // Every image each widget shows now, with the widget's size.
     void Collect() {
-        for (const auto& widget : nlohmann::json::parse(GUI::Testing::DumpTree())) {
-            const auto info = *GUI::Testing::Inspect(CString::FromUtf8(widget.at("name").get<std::string>()));
+        for (const GUI::Testing::WidgetInfo& info : GUI::Testing::Widgets()) {
             for (const CString& image : info.images) {
                 shown[image.ToUtf8()].insert({static_cast<int>(info.width), static_cast<int>(info.height)});
             }

@@ -2,8 +2,6 @@
 // widget lies and how it looks is the golden pictures' business (tests/sim: the hall after Create).
 #include <gtest/gtest.h>
 
-#include <nlohmann/json.hpp>
-
 #include <map>
 
 #include "ChamberFixture.h"
@@ -19,15 +17,6 @@ class LayoutTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_EQ(host.Create(nullptr), 0); }
     void TearDown() override { host.Release(); }
-
-    // Every widget of the tree, in creation order, as DumpTree lists them.
-    std::vector<WidgetInfo> AllWidgets() const {
-        std::vector<WidgetInfo> all;
-        for (const auto& widget : nlohmann::json::parse(GUI::Testing::DumpTree())) {
-            all.push_back(*Inspect(CString::FromUtf8(widget.at("name").get<std::string>())));
-        }
-        return all;
-    }
 
     RecordingHost host;
 };
@@ -61,7 +50,7 @@ TEST_F(LayoutTest, TheManyVotesEditBoxHasNoPrefix) {
 TEST_F(LayoutTest, ButtonsAreRegisteredInTheirClickGroups) {
     std::map<int, int> perGroup;
     int rightHand = 0;
-    for (const WidgetInfo& widget : AllWidgets()) {
+    for (const WidgetInfo& widget : GUI::Testing::Widgets()) {
         if (widget.clickGroup) ++perGroup[*widget.clickGroup];
         if (widget.rightHandClickGroup) {
             EXPECT_EQ(widget.rightHandClickGroup, 3);

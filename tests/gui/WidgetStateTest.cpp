@@ -67,7 +67,7 @@ TEST_F(WidgetStateTest, ReparentingMovesTheWidget) {
 }
 
 TEST_F(WidgetStateTest, TheDumpListsEveryWidgetInCreationOrder) {
-    Widget(TestSupport::kImage).FontSetText(u"say \"hi\"\n\\", 6);
+    Widget(TestSupport::kImage).FontSetText(u"say \"hi\"\n\\\xD83D", 6);  // ends with half an emoji
     const std::string dump = Testing::DumpTree();
     const std::size_t contain = dump.find("\"name\":\"Test/m_Panel.SIContain\"");
     const std::size_t button = dump.find("\"name\":\"Test/m_Panel.IBButton\"");
@@ -75,9 +75,10 @@ TEST_F(WidgetStateTest, TheDumpListsEveryWidgetInCreationOrder) {
     ASSERT_NE(contain, std::string::npos);
     EXPECT_LT(contain, button);
     EXPECT_LT(button, box);
-    // Every widget is a JSON object that a JSON reader takes (the layout tests read it so).
+    // Every widget is a JSON object that a JSON reader takes (the layout tests read it so), a lone
+    // surrogate too.
     EXPECT_EQ(nlohmann::json::parse(dump).size(), 9u);
-    EXPECT_NE(dump.find("\"text\":\"say \\\"hi\\\"\\n\\\\\",\"textMode\":6"), std::string::npos);
+    EXPECT_NE(dump.find("\"text\":\"say \\\"hi\\\"\\n\\\\\xEF\xBF\xBD\",\"textMode\":6"), std::string::npos);
     for (const char* kind : {"static image", "button", "edit box", "Chinese edit box", "message box"}) {
         EXPECT_NE(dump.find("\"kind\":\"" + std::string(kind) + "\""), std::string::npos) << kind;
     }

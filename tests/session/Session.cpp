@@ -63,17 +63,12 @@ struct Names {
     std::vector<CString> clickable;
 };
 
-// Reads the names (and whether a click group is registered) from the JSON lines of DumpTree.
-Names ReadNames(const std::string& dump) {
+// The names of the widgets, and of those with a click group.
+Names ReadNames() {
     Names names;
-    const std::string nameKey = "\"name\":\"";
-    const std::string groupKey = ",\"clickGroup\":";
-    for (std::size_t at = dump.find(nameKey); at != std::string::npos; at = dump.find(nameKey, at)) {
-        at += nameKey.size();
-        const CString name = Name(dump.substr(at, dump.find('"', at) - at));
-        names.all.push_back(name);
-        const std::size_t group = dump.find(groupKey, at) + groupKey.size();
-        if (dump.compare(group, 4, "null") != 0) names.clickable.push_back(name);
+    for (const WidgetInfo& widget : GUI::Testing::Widgets()) {
+        names.all.push_back(widget.name);
+        if (widget.clickGroup) names.clickable.push_back(widget.name);
     }
     return names;
 }
@@ -82,7 +77,7 @@ const Names& ChamberNames() {
     static const Names names = [] {
         CGuiDanceChamber facade;
         facade.Create(nullptr);
-        Names read = ReadNames(GUI::Testing::DumpTree());
+        Names read = ReadNames();
         facade.Release();
         return read;
     }();
