@@ -7,6 +7,13 @@
 
 namespace wire {
 
+namespace {
+
+// A buffer larger than this is given back once the frames in it are taken.
+constexpr std::size_t kKeptCapacity = 16 * 1024;
+
+}  // namespace
+
 using odc::param::LoadLE;
 using odc::param::StoreLE;
 
@@ -28,7 +35,17 @@ std::span<char> FrameReader::Prepare(std::size_t n) {
         m_begin = 0;
     }
     if (m_end + n > m_buffer.size()) {
-        m_buffer.resize(m_end + n);
+        // Room for the whole frame that has begun, when its length word is in: a large frame grows
+        // the buffer once, to its size.
+        std::size_t wanted = m_end + n;
+        if (Buffered() >= kLengthSize) {
+            const std::uint32_t length = LoadLE<std::uint32_t>(m_buffer.data() + m_begin);
+            if (length <= m_maxLength) {
+                wanted = std::max(wanted, m_begin + kLengthSize + length);
+            }
+        }
+        m_buffer.reserve(wanted);
+        m_buffer.resize(wanted);
     }
     return {m_buffer.data() + m_end, n};
 }
@@ -51,7 +68,7 @@ FrameReader::Status FrameReader::Next(Frame& frame) {
         return Status::NeedMore;
     }
     const std::uint32_t length = LoadLE<std::uint32_t>(m_buffer.data() + m_begin);
-    if (length < kIdSize || length > kMaxFrameLength) {
+    if (length < kIdSize || length > m_maxLength) {
         m_broken = true;
         return Status::Broken;
     }
@@ -62,6 +79,10 @@ FrameReader::Status FrameReader::Next(Frame& frame) {
     frame.id = static_cast<int>(LoadLE<std::uint32_t>(id));
     frame.image.assign(id + kIdSize, id + length);
     m_begin += kLengthSize + length;
+    if (m_begin == m_end && m_buffer.capacity() > kKeptCapacity) {
+        std::vector<char>().swap(m_buffer);
+        m_begin = m_end = 0;
+    }
     return Status::Ready;
 }
 

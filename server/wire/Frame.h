@@ -12,6 +12,9 @@ namespace wire {
 // The largest length word accepted: 1 MiB of id and image. The largest Chamber message, a list of
 // 655 applications, is about 107 KB.
 inline constexpr std::uint32_t kMaxFrameLength = 1u << 20;
+// A connection that has not logged in sends nothing larger than a login: a length word above
+// this closes it at once.
+inline constexpr std::uint32_t kMaxPreLoginFrame = 2048;
 // The length word and the message id.
 inline constexpr std::size_t kLengthSize = 4;
 inline constexpr std::size_t kIdSize = 4;
@@ -25,8 +28,9 @@ struct Frame {
 std::vector<char> EncodeFrame(int id, std::span<const char> image);
 
 // Cuts a byte stream into frames. Bytes arrive in pieces of any size; whole frames come out in
-// order. A length word below the id's size or above kMaxFrameLength makes the stream broken for
-// good: nothing more comes out of it.
+// order. A length word below the id's size or above the reader's limit makes the stream broken for
+// good, as soon as the word is in: nothing more comes out of it. A buffer that grew for a large
+// frame is given back once that frame is taken.
 class FrameReader {
 public:
     enum class Status {
@@ -34,6 +38,10 @@ public:
         Ready,     // `frame` holds the next frame
         Broken,    // a length word out of bounds: the connection is to be closed
     };
+
+    explicit FrameReader(std::uint32_t maxLength = kMaxFrameLength) : m_maxLength(maxLength) {}
+    // The largest length word accepted from now on.
+    void SetMaxLength(std::uint32_t maxLength) { m_maxLength = maxLength; }
 
     // Room for `n` more bytes at the end of the buffer; the caller fills some and calls Commit.
     std::span<char> Prepare(std::size_t n);
@@ -44,11 +52,13 @@ public:
     Status Next(Frame& frame);
     // Bytes buffered that are not yet part of a taken frame.
     std::size_t Buffered() const { return m_end - m_begin; }
+    std::size_t Capacity() const { return m_buffer.capacity(); }
 
 private:
     std::vector<char> m_buffer;
     std::size_t m_begin = 0;  // first byte not yet taken
     std::size_t m_end = 0;    // one past the last byte received
+    std::uint32_t m_maxLength;
     bool m_broken = false;
 };
 

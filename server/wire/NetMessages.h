@@ -15,6 +15,13 @@ inline constexpr int kLoginResult = 2;  // server -> client: 31 result; 32 reaso
 inline constexpr int kWallet = 3;       // server -> client, whenever it changes: 34 coins, 35 ballots
 inline constexpr int kHeartbeat = 4;    // either way, no fields
 
+// The largest images of a login and of a Chamber request: a name, a token and some room. Larger
+// ones are refused before a record of theirs is read.
+inline constexpr std::size_t kMaxLoginBytes = 1024;
+inline constexpr std::size_t kMaxRequestBytes = 1024;
+// A player's name: 1 to 64 bytes of UTF-8.
+inline constexpr std::size_t kMaxNameBytes = 64;
+
 namespace field {
 inline constexpr short kName = 50;
 inline constexpr short kToken = 51;
