@@ -10,7 +10,7 @@ namespace wire {
 namespace {
 
 // A buffer larger than this is given back once the frames in it are taken.
-constexpr std::size_t kKeptCapacity = 16 * 1024;
+constexpr std::size_t kKeptCapacity = std::size_t{16} << 10;
 
 }  // namespace
 
