@@ -471,9 +471,17 @@ void Hall::Flush() {
                 m_fatal();
                 return;
             }
+            const bool leased = inFlight->batch.clockLease > m_clockLease;
             m_clockLease = std::max(m_clockLease, inFlight->batch.clockLease);
             Deliver(inFlight->out);
-            Flush();
+            if (leased && !m_stopping) {
+                // Time catches up at once: after a restart, no login sees the clock stand at the
+                // time it was stopped.
+                m_engine.AdvanceTo(std::min(m_clock.Now(), m_clockLease));
+                Step(nullptr, m_engine.TakeMessages());
+            } else {
+                Flush();
+            }
         });
 }
 
