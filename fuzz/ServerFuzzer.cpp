@@ -71,7 +71,8 @@ public:
         m_received.Append(bytes);
         wire::Frame frame;
         for (;;) {
-            m_received.SetMaxLength(playerId != 0 ? wire::kMaxFrameLength : wire::kMaxPreLoginFrame);
+            m_received.SetLimits(playerId != 0 ? wire::kMaxFrameLength : wire::kMaxPreLoginFrame,
+                                 wire::kMaxClientFrame);
             const wire::FrameReader::Status status = m_received.Next(frame);
             if (status == wire::FrameReader::Status::NeedMore || !m_open) {
                 return;

@@ -4,6 +4,7 @@
 #include <asio/write.hpp>
 
 #include "Hall.h"
+#include "NetMessages.h"
 
 namespace server {
 
@@ -106,7 +107,8 @@ bool Connection::Charge(Clock::time_point now) {
 void Connection::Dispatch() {
     wire::Frame frame;
     for (;;) {
-        m_reader.SetMaxLength(playerId != 0 ? wire::kMaxFrameLength : wire::kMaxPreLoginFrame);
+        m_reader.SetLimits(playerId != 0 ? wire::kMaxFrameLength : wire::kMaxPreLoginFrame,
+                           wire::kMaxClientFrame);
         const wire::FrameReader::Status status = m_reader.Next(frame);
         if (status == wire::FrameReader::Status::NeedMore) {
             break;

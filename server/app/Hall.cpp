@@ -268,18 +268,18 @@ void Hall::Login(Peer& peer, const wire::Frame& frame) {
     }
     std::optional<wire::Login> login;
     CKParam packet;
-    if (frame.image.size() <= wire::kMaxLoginBytes &&
+    if (frame.length <= wire::kMaxLoginBytes &&
         packet.SetBufferPtr(frame.image.data(), static_cast<int>(frame.image.size())) == 0) {
         login = wire::ReadLogin(packet);
     }
     peer.loginUnderWay = true;
     LoginGuesses::Ticket ticket = m_guesses.Take(peer.Host(), std::chrono::steady_clock::now());
     if (!login || login->name.empty() || login->name.size() > wire::kMaxNameBytes) {
-        m_refusedLogins(Level::Warn, "refused login" + (login ? " of " + Clip(login->name) : std::string()) +
-                                         " from " + peer.Address() + ": " +
-                                         (login ? "a name of " + std::to_string(login->name.size()) + " bytes"
-                                                : "no name and token in " +
-                                                      std::to_string(frame.image.size()) + " bytes"));
+        m_refusedLogins(Level::Warn,
+                        "refused login" + (login ? " of " + Clip(login->name) : std::string()) + " from " +
+                            peer.Address() + ": " +
+                            (login ? "a name of " + std::to_string(login->name.size()) + " bytes"
+                                   : "no name and token in " + std::to_string(frame.length) + " bytes"));
         RefuseLogin(peer, kBadLogin, true);
         return;
     }
@@ -364,9 +364,9 @@ void Hall::RefuseLogin(Peer& peer, const char* reason, bool ends) {
 
 void Hall::Request(Peer& peer, wire::Frame frame) {
     const std::string who = "player " + std::to_string(peer.playerId);
-    if (frame.image.size() > wire::kMaxRequestBytes) {
+    if (frame.length > wire::kMaxRequestBytes) {
         Log(Level::Warn, "refused message " + std::to_string(frame.id) + " of " + who + ": an image of " +
-                             std::to_string(frame.image.size()) + " bytes");
+                             std::to_string(frame.length) + " bytes");
         RefuseRequest(peer, frame.id, kBadRequest);
         return;
     }

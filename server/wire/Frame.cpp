@@ -40,7 +40,7 @@ std::span<char> FrameReader::Prepare(std::size_t n) {
         std::size_t wanted = m_end + n;
         if (Buffered() >= kLengthSize) {
             const std::uint32_t length = LoadLE<std::uint32_t>(m_buffer.data() + m_begin);
-            if (length <= m_maxLength) {
+            if (length <= std::min(m_maxLength, m_maxKept)) {
                 wanted = std::max(wanted, m_begin + kLengthSize + length);
             }
         }
@@ -51,7 +51,14 @@ std::span<char> FrameReader::Prepare(std::size_t n) {
 }
 
 void FrameReader::Commit(std::size_t n) {
-    m_end = std::min(m_end + n, m_buffer.size());
+    n = std::min(n, m_buffer.size() - m_end);
+    if (m_skipping > 0) {
+        const std::size_t dropped = std::min(n, m_skipping);
+        m_skipping -= dropped;
+        n -= dropped;
+        std::memmove(m_buffer.data() + m_end, m_buffer.data() + m_end + dropped, n);
+    }
+    m_end += n;
 }
 
 void FrameReader::Append(std::span<const char> bytes) {
@@ -72,13 +79,22 @@ FrameReader::Status FrameReader::Next(Frame& frame) {
         m_broken = true;
         return Status::Broken;
     }
-    if (Buffered() < kLengthSize + length) {
+    const bool kept = length <= m_maxKept;
+    if (Buffered() < kLengthSize + (kept ? length : kIdSize)) {
         return Status::NeedMore;
     }
     const char* id = m_buffer.data() + m_begin + kLengthSize;
     frame.id = static_cast<int>(LoadLE<std::uint32_t>(id));
-    frame.image.assign(id + kIdSize, id + length);
-    m_begin += kLengthSize + length;
+    frame.length = length - kIdSize;
+    if (kept) {
+        frame.image.assign(id + kIdSize, id + length);
+        m_begin += kLengthSize + length;
+    } else {
+        frame.image.clear();
+        const std::size_t whole = kLengthSize + length;
+        m_skipping = whole - std::min(whole, Buffered());
+        m_begin += std::min(whole, Buffered());
+    }
     if (m_begin == m_end && m_buffer.capacity() > kKeptCapacity) {
         std::vector<char>().swap(m_buffer);
         m_begin = m_end = 0;

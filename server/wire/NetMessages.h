@@ -3,6 +3,8 @@
 // tag 40. The Chamber's own messages travel unchanged under their own ids.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -19,6 +21,10 @@ inline constexpr int kHeartbeat = 4;    // either way, no fields
 // ones are refused before a record of theirs is read.
 inline constexpr std::size_t kMaxLoginBytes = 1024;
 inline constexpr std::size_t kMaxRequestBytes = 1024;
+// The largest frame a client's message fills: the id and the larger image. A server keeps no
+// frame from a client that is larger; it skips its bytes.
+inline constexpr std::uint32_t kMaxClientFrame =
+    4 + static_cast<std::uint32_t>(kMaxLoginBytes > kMaxRequestBytes ? kMaxLoginBytes : kMaxRequestBytes);
 // A player's name: 1 to 64 bytes of UTF-8.
 inline constexpr std::size_t kMaxNameBytes = 64;
 
