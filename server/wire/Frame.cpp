@@ -92,8 +92,9 @@ FrameReader::Status FrameReader::Next(Frame& frame) {
     } else {
         frame.image.clear();
         const std::size_t whole = kLengthSize + length;
-        m_skipping = whole - std::min(whole, Buffered());
-        m_begin += std::min(whole, Buffered());
+        const std::size_t here = std::min(whole, Buffered());
+        m_begin += here;
+        m_skipping = whole - here;
     }
     if (m_begin == m_end && m_buffer.capacity() > kKeptCapacity) {
         std::vector<char>().swap(m_buffer);
