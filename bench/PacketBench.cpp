@@ -111,6 +111,43 @@ void DecodeApplications(benchmark::State& state, int entries) {
     SetBytes(state, image);
 }
 
+// A hostile image of 1 MiB: its count word says 0x7fffffff records, and eight records at its
+// start form a cycle (the last one's length wraps the walk back to the first), so that a lookup
+// walks them again and again. One lookup of an id it lacks: the whole walk and the index.
+std::string HostileCycle() {
+    constexpr std::uint32_t kSize = 1u << 20;
+    constexpr std::uint32_t kRecords = 8;
+    std::string image(kSize, '\0');
+    const auto put32 = [&image](std::uint32_t at, std::uint32_t value) {
+        std::memcpy(&image[at], &value, 4);
+    };
+    put32(0, kSize);
+    put32(4, 0x7fffffff);
+    put32(8, kSize);
+    for (std::uint32_t i = 0; i < kRecords; ++i) {
+        const std::uint32_t at = 20 + 8 * i;
+        // Each record is its header alone; the last one's length brings the walk back to offset 20.
+        put32(at, i + 1 < kRecords ? 0 : static_cast<std::uint32_t>(20 - (at + 8)));
+        const std::uint16_t id = static_cast<std::uint16_t>(1000 + i);
+        std::memcpy(&image[at + 4], &id, 2);
+    }
+    put32(12, 0);  // the first record, at 12, leads into the cycle
+    return image;
+}
+
+void LookupHostileCycle(benchmark::State& state) {
+    const std::string image = HostileCycle();
+    CKParam packet;
+    AllocationMeter allocations(state);
+    for (auto _ : state) {
+        Restore(packet, image);
+        int value = 0;
+        benchmark::DoNotOptimize(packet.GetInt(ChamberMsg::Field::kTarget, value));
+    }
+    allocations.Report();
+    SetBytes(state, image);
+}
+
 // The floor: the image copied once, the least any codec must do with the bytes.
 void Copy(benchmark::State& state, const std::string& image) {
     std::vector<char> copy(image.size());
@@ -132,6 +169,8 @@ const bool kRegistered = [] {
     benchmark::RegisterBenchmark("Decode/JobTable15/CKParam", DecodeJobTable);
     benchmark::RegisterBenchmark("Copy/JobTable15/memcpy", Copy,
                                  ImageOf(JobTablePacket(SampleJobs(), kClock)));
+    benchmark::RegisterBenchmark("Decode/HostileCycle1MiB/CKParam", LookupHostileCycle);
+    benchmark::RegisterBenchmark("Copy/HostileCycle1MiB/memcpy", Copy, HostileCycle());
     for (const int entries : kListSizes) {
         const std::string message = "/Applications" + std::to_string(entries);
         benchmark::RegisterBenchmark(("Encode" + message + "/CKParam").c_str(), EncodeApplications, entries);

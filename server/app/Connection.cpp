@@ -4,6 +4,7 @@
 #include <asio/write.hpp>
 
 #include "Hall.h"
+#include "NetMessages.h"
 
 namespace server {
 
@@ -26,32 +27,52 @@ std::string AddressOf(const asio::ip::tcp::socket& socket, bool withPort) {
     return endpoint.address().to_string() + (withPort ? ":" + std::to_string(endpoint.port()) : "");
 }
 
+std::string Ms(std::chrono::milliseconds duration) {
+    return std::to_string(duration.count()) + " ms";
+}
+
 }  // namespace
 
 Connection::Connection(asio::ip::tcp::socket socket, Hall& hall, const Limits& limits)
     : Peer(AddressOf(socket, true), AddressOf(socket, false)),
       m_socket(std::move(socket)),
-      m_idle(m_socket.get_executor()),
+      m_deadline(m_socket.get_executor()),
       m_resume(m_socket.get_executor()),
       m_hall(hall),
       m_limits(limits),
       m_tokens(limits.burst),
-      m_refilled(std::chrono::steady_clock::now()) {
+      m_refilled(since),
+      m_lastFrame(since) {
     asio::error_code ignored;
     m_socket.set_option(asio::ip::tcp::no_delay(true), ignored);
     m_socket.set_option(asio::socket_base::send_buffer_size(kSendBuffer), ignored);
 }
 
 void Connection::Start() {
-    ArmIdleTimer();
+    WatchDeadline();
     Read();
 }
 
-void Connection::ArmIdleTimer() {
-    m_idle.expires_after(m_limits.idleTimeout);
-    m_idle.async_wait([self = Self()](const asio::error_code& error) {
-        if (!error) {
-            self->Close("no whole frame for " + std::to_string(self->m_limits.idleTimeout.count()) + " ms");
+Connection::Clock::time_point Connection::Deadline() const {
+    if (playerId == 0) {
+        return since + std::min(m_limits.idleTimeout, m_limits.loginTimeout);
+    }
+    return m_lastFrame + m_limits.idleTimeout;
+}
+
+void Connection::WatchDeadline() {
+    m_deadline.expires_at(Deadline());
+    m_deadline.async_wait([self = Self()](const asio::error_code& error) {
+        if (error || !self->m_open || self->m_finishing) {
+            return;
+        }
+        if (Clock::now() < self->Deadline()) {
+            self->WatchDeadline();
+        } else if (self->playerId == 0) {
+            self->Close("not logged in within " +
+                        Ms(std::min(self->m_limits.idleTimeout, self->m_limits.loginTimeout)));
+        } else {
+            self->Close("no whole frame for " + Ms(self->m_limits.idleTimeout));
         }
     });
 }
@@ -61,7 +82,7 @@ void Connection::Read() {
     m_socket.async_read_some(
         asio::buffer(room.data(), room.size()),
         [self = Self()](const asio::error_code& error, std::size_t n) {
-            if (!self->m_open) {
+            if (!self->m_open || self->m_finishing) {
                 return;
             }
             if (error) {
@@ -73,11 +94,10 @@ void Connection::Read() {
         });
 }
 
-bool Connection::Charge() {
+bool Connection::Charge(Clock::time_point now) {
     if (m_limits.framesPerSecond <= 0) {
         return true;
     }
-    const auto now = std::chrono::steady_clock::now();
     const double seconds = std::chrono::duration<double>(now - m_refilled).count();
     m_tokens = std::min(m_limits.burst, m_tokens + seconds * m_limits.framesPerSecond) - 1;
     m_refilled = now;
@@ -87,25 +107,28 @@ bool Connection::Charge() {
 void Connection::Dispatch() {
     wire::Frame frame;
     for (;;) {
+        m_reader.SetLimits(playerId != 0 ? wire::kMaxFrameLength : wire::kMaxPreLoginFrame,
+                           wire::kMaxClientFrame);
         const wire::FrameReader::Status status = m_reader.Next(frame);
         if (status == wire::FrameReader::Status::NeedMore) {
             break;
         }
         if (status == wire::FrameReader::Status::Broken) {
-            Close("frame length out of bounds");
+            Close(playerId != 0 ? "frame length out of bounds" : "frame length out of bounds before a login");
             return;
         }
-        ArmIdleTimer();
+        const Clock::time_point now = Clock::now();
+        m_lastFrame = now;
         m_hall.Receive(*this, std::move(frame));
-        if (!m_open) {
+        if (!m_open || m_finishing) {
             return;
         }
-        if (!Charge()) {
+        if (!Charge(now)) {
             // Over its rate: the frames wait in the buffer and the socket is not read meanwhile.
             const auto wait = std::chrono::duration<double>(-m_tokens / m_limits.framesPerSecond);
             m_resume.expires_after(std::chrono::duration_cast<std::chrono::microseconds>(wait));
             m_resume.async_wait([self = Self()](const asio::error_code& error) {
-                if (!error && self->m_open) {
+                if (!error && self->m_open && !self->m_finishing) {
                     self->Dispatch();
                 }
             });
@@ -158,8 +181,22 @@ void Connection::Write() {
         }
         if (!self->m_queue.empty()) {
             self->Write();
+        } else if (self->m_finishing) {
+            self->Close(*self->m_finishing);
         }
     });
+}
+
+void Connection::Finish(const std::string& why) {
+    if (!m_open || m_finishing) {
+        return;
+    }
+    m_finishing = why;
+    m_deadline.cancel();
+    m_resume.cancel();
+    if (m_queue.empty()) {
+        Close(why);
+    }
 }
 
 void Connection::Close(const std::string& why) {
@@ -168,7 +205,7 @@ void Connection::Close(const std::string& why) {
     }
     m_open = false;
     asio::error_code ignored;
-    m_idle.cancel();
+    m_deadline.cancel();
     m_resume.cancel();
     m_socket.shutdown(asio::ip::tcp::socket::shutdown_both, ignored);
     m_socket.close(ignored);

@@ -1,12 +1,14 @@
 // One client's TCP connection: it cuts the incoming bytes into frames for the hall, at most as fast
 // as its rate limit allows, and writes the frames the hall sends it from a bounded queue. A
-// connection that breaks the frame format, sends no whole frame for too long or does not read
-// what it is sent is closed.
+// connection that breaks the frame format, does not log in in time, sends no whole frame for too
+// long or does not read what it is sent is closed. Until it has logged in, its frames are no
+// larger than a login.
 #pragma once
 
 #include <asio/ip/tcp.hpp>
 #include <asio/steady_timer.hpp>
 #include <deque>
+#include <optional>
 
 #include "Frame.h"
 #include "Limits.h"
@@ -24,31 +26,39 @@ public:
     void Start();
     void Send(SharedFrame frame) override;
     void Close(const std::string& why) override;
+    void Finish(const std::string& why) override;
     bool IsOpen() const override { return m_open; }
 
 private:
+    using Clock = std::chrono::steady_clock;
+
     std::shared_ptr<Connection> Self() { return std::static_pointer_cast<Connection>(shared_from_this()); }
     void Read();
     // Hands the buffered whole frames to the hall while the rate limit allows, then reads on.
     void Dispatch();
     // Charges a frame to the rate limit's bucket; false when the bucket is in debt and the client
     // must wait until it refills.
-    bool Charge();
+    bool Charge(Clock::time_point now);
     void Write();
-    void ArmIdleTimer();
+    // When the connection is closed unless a frame (or the login) comes first.
+    Clock::time_point Deadline() const;
+    // Waits for the deadline, which frames move on without touching the timer.
+    void WatchDeadline();
 
     asio::ip::tcp::socket m_socket;
-    asio::steady_timer m_idle;
+    asio::steady_timer m_deadline;
     asio::steady_timer m_resume;  // the rate limit's pause
     Hall& m_hall;
     const Limits& m_limits;
-    wire::FrameReader m_reader;
+    wire::FrameReader m_reader{wire::kMaxPreLoginFrame};
     double m_tokens;
-    std::chrono::steady_clock::time_point m_refilled;
+    Clock::time_point m_refilled;
+    Clock::time_point m_lastFrame;
     std::deque<SharedFrame> m_queue;
     std::size_t m_queuedBytes = 0;
     bool m_writing = false;
     bool m_open = true;
+    std::optional<std::string> m_finishing;  // why, once Finish was called
 };
 
 }  // namespace server

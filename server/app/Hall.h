@@ -1,23 +1,28 @@
 // The hall: the game's side of the server. It runs the rules engine for every logged-in connection
 // on the one game thread, and hands what each step changed to the store as a group commit: the
 // answers of a step go out only once its commit is durable, and the requests that arrive while a
-// commit is on the disk are committed together in the next one.
+// commit is on the disk are committed together in the next one. It keeps the clients within their
+// limits: connections not logged in, login guesses, request sizes, the disk's reserve.
 #pragma once
 
 #include <asio/any_io_executor.hpp>
 #include <asio/steady_timer.hpp>
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <map>
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "Batch.h"
 #include "Engine.h"
 #include "Frame.h"
 #include "Limits.h"
+#include "Log.h"
+#include "LoginGuesses.h"
 #include "Peer.h"
 #include "ServerClock.h"
 #include "StoreWorker.h"
@@ -27,59 +32,72 @@ namespace server {
 class Hall {
 public:
     // `fatal` is called when the store fails: the server must stop at once, answering nothing more.
+    // `outOfTime` is called when the clock reaches ServerClock::kEnd: the server must stop (Stop).
     Hall(asio::any_io_executor executor, rules::Engine& engine, StoreWorker& store, ServerClock clock,
-         const Limits& limits, std::function<void()> fatal);
+         const Limits& limits, std::function<void()> fatal, std::function<void()> outOfTime);
 
     // The server's clock starts ticking: elections and impeachments close on time.
     void Start();
-    // A new client; false when the hall is stopping (the caller closes it).
+    // A new client; false when the hall is stopping or too many connections are not logged in
+    // (the caller closes it).
     bool Join(const std::shared_ptr<Peer>& peer);
     void Receive(Peer& peer, wire::Frame frame);
     void Leave(Peer& peer, const std::string& why);
-    // Stops the clock, closes every connection once the commits in flight and queued are durable and
-    // their answers sent, then calls `done`.
+    // Stops the clock; once the commits in flight and queued are durable, every client is sent its
+    // answers and closed, within a bounded time; then calls `done`.
     void Stop(std::function<void()> done);
 
 private:
     // A frame for one client (dropped if it is gone), for one player (whoever is logged in as that
     // player when it goes out) or for every logged-in client. A frame for everyone with a key is
-    // stale once a later one with the same key is queued: only the latest goes out.
+    // stale once a later one with the same key is queued: only the latest goes out. Frames for a
+    // player or for everyone go to a client only once its login result has gone (`welcomes`).
     struct Outgoing {
         enum class To { Peer, Player, Everyone } to;
         std::weak_ptr<Peer> peer;
         int playerId = 0;
         SharedFrame frame;
         int key = 0;
-    };
-    // Failed logins of one address in the current minute.
-    struct Failures {
-        int count = 0;
-        std::chrono::steady_clock::time_point since;
+        bool welcomes = false;
     };
     // The changes of the steps since the last commit, and the frames that wait for them.
     struct Pending {
         store::Batch batch;
         std::vector<Outgoing> out;
     };
+    // What the store says every second: the disk's free space (unknown: no limit), and the token
+    // hashes of the players online when another process has written meanwhile.
+    struct Inspection {
+        std::uint64_t freeBytes = std::numeric_limits<std::uint64_t>::max();
+        std::vector<std::pair<int, store::TokenHash>> tokens;
+    };
 
     void Login(Peer& peer, const wire::Frame& frame);
-    void FinishLogin(const std::weak_ptr<Peer>& peer, const std::string& name, const std::string& token,
-                     const std::optional<store::Account>& account);
-    // A failed login is answered late. After too many in a minute from one address, its next
-    // login attempts close their connections unanswered until the minute is over.
-    void RefuseLogin(Peer& peer, const char* reason);
-    Failures& LoginFailures(const std::string& host);
+    void FinishLogin(const std::weak_ptr<Peer>& weak, const std::string& name, const std::string& token,
+                     LoginGuesses::Ticket ticket, const std::optional<store::Account>& account);
+    // A refused login is answered late, so that guesses one after another get nowhere; a login
+    // that `ends` stays under way until then.
+    void RefuseLogin(Peer& peer, const char* reason, bool ends);
+    // Answers a request with a failure result of the network layer.
+    void RefuseRequest(Peer& peer, int id, const char* reason);
     void Request(Peer& peer, wire::Frame frame);
     void Tick();
+    // Asks the store for a lease on the clock when the last one runs short.
+    void RenewClockLease(std::int64_t now);
+    void Inspect();
+    void Inspected(const Inspection& inspection);
     // Takes what the engine changed into the pending batch and queues its messages (those for one
     // player to `origin` when there is one), the wallets and identities that changed, then flushes.
     void Step(Peer* origin, std::vector<rules::Message> messages);
     // Queues a frame for one client behind everything queued before it.
-    void SendTo(Peer& peer, int id, const CKParam& packet);
+    void SendTo(Peer& peer, int id, const CKParam& packet, bool welcomes = false);
     // Starts the next commit, or sends at once what waits for no commit.
     void Flush();
     void Deliver(const std::vector<Outgoing>& out);
     void FinishStopping();
+    void Stopped();
+    // A client that logs in or leaves before it logged in.
+    void NoLongerWaiting(const Peer& peer);
     std::shared_ptr<Peer> Online(int playerId) const;
 
     asio::any_io_executor m_executor;
@@ -87,17 +105,30 @@ private:
     StoreWorker& m_store;
     ServerClock m_clock;
     asio::steady_timer m_ticker;
+    asio::steady_timer m_stopTimer;
     const Limits& m_limits;
     std::map<const Peer*, std::shared_ptr<Peer>> m_peers;
-    std::map<int, std::weak_ptr<Peer>> m_online;     // player id -> its client
-    std::map<std::string, Failures> m_failedLogins;  // by address
-    std::map<int, std::string> m_identities;         // player id -> identity last sent
+    std::unordered_map<std::string, int> m_waiting;  // connections not logged in, by address
+    int m_waitingTotal = 0;
+    LoginGuesses m_guesses;
+    std::map<int, std::weak_ptr<Peer>> m_online;      // player id -> its client
+    std::map<int, store::TokenHash> m_sessionTokens;  // player id -> the token hash it logged in with
+    std::map<int, std::string> m_identities;          // player id -> identity last sent
     Pending m_pending;
+    std::int64_t m_clockLease;       // durable: the clock does not pass it
+    std::int64_t m_clockLeaseAsked;  // in the pending batch or in the commit in flight
+    int m_ticks = 0;
+    bool m_inspecting = false;
+    bool m_diskLow = false;
+    LogLimiter m_tooManyWaiting;
+    LogLimiter m_refusedLogins;
     bool m_committing = false;
     bool m_stopping = false;
+    bool m_draining = false;
     bool m_failed = false;
     std::function<void()> m_stopped;
     std::function<void()> m_fatal;
+    std::function<void()> m_outOfTime;
 };
 
 }  // namespace server

@@ -1,10 +1,14 @@
-// Accepts TCP connections and hands each to the hall.
+// Accepts TCP connections and hands each to the hall. When accepting fails (the process is out of
+// file descriptors), it waits before it tries again, longer each time up to a second, and logs the
+// failures once per interval.
 #pragma once
 
 #include <asio/ip/tcp.hpp>
+#include <asio/steady_timer.hpp>
 
 #include "Hall.h"
 #include "Limits.h"
+#include "Log.h"
 
 namespace server {
 
@@ -19,8 +23,12 @@ public:
 
 private:
     void Accept();
+    void Failed(const asio::error_code& error);
 
     asio::ip::tcp::acceptor m_acceptor;
+    asio::steady_timer m_pause;
+    std::chrono::milliseconds m_backOff{0};
+    LogLimiter m_failures;
     Hall& m_hall;
     const Limits& m_limits;
 };

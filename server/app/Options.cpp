@@ -8,7 +8,7 @@ namespace server {
 namespace {
 
 void AddLimits(CLI::App& app, Limits& limits) {
-    const char* group = "Limits of each client";
+    const char* group = "Limits of each client and of the server";
     app.add_option_function<int>(
            "--idle-timeout", [&limits](int seconds) { limits.idleTimeout = std::chrono::seconds(seconds); },
            "closed after S seconds without a whole frame (default 60)")
@@ -33,10 +33,37 @@ void AddLimits(CLI::App& app, Limits& limits) {
     app.add_option_function<int>(
            "--failed-login-delay",
            [&limits](int ms) { limits.failedLoginDelay = std::chrono::milliseconds(ms); },
-           "a refused login is answered this late (default 1000); after 10 refusals in a minute an "
-           "address's logins are closed unanswered")
+           "a refused login is answered this late (default 1000)")
         ->type_name("MS")
         ->check(CLI::Range(0, 60'000))
+        ->group(group);
+    app.add_option_function<int>(
+           "--login-timeout", [&limits](int seconds) { limits.loginTimeout = std::chrono::seconds(seconds); },
+           "a connection not logged in S seconds after it was made is closed (default 10)")
+        ->type_name("S")
+        ->check(CLI::Range(1, 3'600))
+        ->group(group);
+    const struct {
+        const char* name;
+        int& count;
+        const char* help;
+    } counts[] = {
+        {"--login-guesses", limits.loginGuessesPerMinute,
+         "login guesses tried a minute from one address and for one player (default 10)"},
+        {"--max-prelogin", limits.preLoginTotal,
+         "connections not logged in, in all; more are closed at once (default 256)"},
+        {"--max-prelogin-per-address", limits.preLoginPerAddress,
+         "connections not logged in from one address (default 16; behind a TLS terminator, as many as "
+         "--max-prelogin)"},
+    };
+    for (const auto& [name, count, help] : counts) {
+        app.add_option(name, count, help)->type_name("N")->check(CLI::Range(1, 1'000'000))->group(group);
+    }
+    app.add_option_function<std::uint64_t>(
+           "--disk-reserve", [&limits](std::uint64_t mib) { limits.diskReserveBytes = mib << 20; },
+           "new requests are refused while the database's disk has less than MiB free (default 64)")
+        ->type_name("MIB")
+        ->check(CLI::Range(std::uint64_t{0}, std::uint64_t{1} << 40))
         ->group(group);
 }
 

@@ -2,6 +2,7 @@
 // the TCP one; tests and the fuzzer use their own.
 #pragma once
 
+#include <chrono>
 #include <memory>
 #include <string>
 #include <vector>
@@ -20,14 +21,22 @@ public:
     Peer& operator=(const Peer&) = delete;
 
     virtual void Send(SharedFrame frame) = 0;
-    // Ends the client; the hall is told once (Hall::Leave).
+    // Ends the client at once; the hall is told once (Hall::Leave).
     virtual void Close(const std::string& why) = 0;
+    // Reads nothing more and ends the client once what is queued for it is written.
+    virtual void Finish(const std::string& why) = 0;
     virtual bool IsOpen() const = 0;
 
     // "address:port", for the log; the address alone, for limits per address.
     const std::string& Address() const { return m_address; }
     const std::string& Host() const { return m_host; }
-    int playerId = 0;  // 0 until logged in
+
+    // The hall's record of the client.
+    int playerId = 0;            // 0 until logged in
+    bool loginUnderWay = false;  // from a login frame until its answer
+    bool welcomed = false;       // its login result has gone out: what goes to everyone goes to it too
+    int refusedBeforeLogin = 0;  // frames refused before a login, told when it closes
+    const std::chrono::steady_clock::time_point since = std::chrono::steady_clock::now();
 
 private:
     std::string m_address;

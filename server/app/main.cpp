@@ -3,13 +3,16 @@
 #include <asio/io_context.hpp>
 #include <asio/signal_set.hpp>
 
+#include <atomic>
 #include <csignal>
 #include <iostream>
+#include <thread>
 
 #include "FileLimit.h"
 #include "Hall.h"
 #include "Listener.h"
 #include "Log.h"
+#include "NetMessages.h"
 #include "Options.h"
 #include "ServerClock.h"
 #include "Store.h"
@@ -17,12 +20,10 @@
 
 namespace {
 
-constexpr std::size_t kMaxNameBytes = 64;
-
 int ManagePlayers(const server::Options& options) {
     const server::NewPlayer& player = options.player;
-    if (player.name.empty() || player.name.size() > kMaxNameBytes) {
-        std::cerr << "chamber-server: a player's name has 1 to " << kMaxNameBytes << " bytes\n";
+    if (player.name.empty() || player.name.size() > wire::kMaxNameBytes) {
+        std::cerr << "chamber-server: a player's name has 1 to " << wire::kMaxNameBytes << " bytes\n";
         return 2;
     }
     store::Store store(options.dbPath, server::ServerClock::WallNow());
@@ -46,29 +47,64 @@ int ManagePlayers(const server::Options& options) {
     return 0;
 }
 
+// While another process holds the database's write lock, a commit waits, and tries again with
+// pauses growing to a second: nothing is written until it has the lock. It gives up only once the
+// server has stopped.
+store::BusyWait PatientlyUnless(const std::atomic<bool>& stopped) {
+    return [&stopped, limiter = std::make_shared<server::LogLimiter>()](int tries) {
+        if (stopped) {
+            return false;
+        }
+        (*limiter)(server::Level::Warn,
+                   "the database is locked by another process: waiting (try " + std::to_string(tries) + ")");
+        std::this_thread::sleep_for(std::chrono::milliseconds(std::min(1000, 25 << std::min(tries, 6))));
+        return true;
+    };
+}
+
 int Serve(const server::Options& options) {
     store::Store store(options.dbPath, server::ServerClock::WallNow());
     rules::Engine engine(rules::EngineOptions{.otherPlayersVote = false}, store.Load());
+    const server::ServerClock clock(engine.Now(), options.speed);
+    if (clock.Now() >= server::ServerClock::kEnd) {
+        std::cerr << "chamber-server: the server's clock is at " << clock.Now() << " s, past "
+                  << server::ServerClock::kEndText
+                  << ", the last time it can count to (times are 32-bit seconds)\n";
+        return 1;
+    }
+    std::atomic<bool> stopped = false;
+    store.SetBusyWait(PatientlyUnless(stopped));
     asio::io_context io(1);
     int exitCode = 0;
     // Declared before the hall, so that its thread ends after the hall's last job was queued.
     server::StoreWorker worker(store);
-    server::Hall hall(io.get_executor(), engine, worker, server::ServerClock(engine.Now(), options.speed),
-                      options.limits, [&] {
-                          exitCode = 1;
-                          io.stop();
-                      });
+    std::function<void(int)> stop;
+    server::Hall hall(
+        io.get_executor(), engine, worker, clock, options.limits,
+        [&] {
+            exitCode = 1;
+            stopped = true;
+            io.stop();
+        },
+        [&] { stop(1); });
     const asio::ip::tcp::endpoint endpoint(asio::ip::make_address(options.host), options.port);
     server::Listener listener(io, endpoint, hall, options.limits);
+    stop = [&](int code) {
+        exitCode = code;
+        listener.Close();
+        hall.Stop([&] {
+            stopped = true;
+            io.stop();
+        });
+    };
     asio::signal_set signals(io, SIGINT, SIGTERM);
     signals.async_wait([&](const asio::error_code& error, int signal) {
         if (error) {
             return;
         }
-        server::Log(server::Level::Info,
-                    "signal " + std::to_string(signal) + ": finishing the commits in flight");
-        listener.Close();
-        hall.Stop([&] { io.stop(); });
+        server::Log(server::Level::Info, "signal " + std::to_string(signal) +
+                                             ": finishing the commits in flight and their answers");
+        stop(0);
     });
     hall.Start();
     listener.Start();
@@ -78,6 +114,7 @@ int Serve(const server::Options& options) {
                                          std::to_string(options.speed));
     std::cout << "listening on " << bound.address().to_string() << ":" << bound.port() << std::endl;
     io.run();
+    stopped = true;
     server::Log(server::Level::Info, exitCode == 0 ? "stopped" : "stopped after a failure");
     return exitCode;
 }

@@ -2,7 +2,54 @@
 
 #include <algorithm>
 
+#include "param/ChamberMessages.h"
+
 namespace store {
+
+namespace {
+
+struct Field {
+    short id;
+    short type;
+};
+
+// The fields of each request that the rules read, in the order the screen writes them.
+struct RequestFields {
+    int messageId;
+    Field fields[3];
+};
+constexpr RequestFields kRequests[] = {
+    {ChamberMsg::kApply, {{ChamberMsg::Field::kTarget, CKParam::kInt}}},
+    {ChamberMsg::kImpeach, {{ChamberMsg::Field::kTarget, CKParam::kInt}}},
+    {ChamberMsg::kVote,
+     {{ChamberMsg::Field::kTarget, CKParam::kInt}, {ChamberMsg::Field::kVotes, CKParam::kInt}}},
+    {ChamberMsg::kMute,
+     {{ChamberMsg::Field::kTarget, CKParam::kCString},
+      {ChamberMsg::Field::kMuteFlag, CKParam::kInt},
+      {ChamberMsg::Field::kMuteSeconds, CKParam::kInt}}},
+};
+
+}  // namespace
+
+std::vector<char> LedgerForm(int messageId, std::span<const char> image) {
+    CKParam request;
+    CKParam form;
+    const auto kind = std::find_if(std::begin(kRequests), std::end(kRequests),
+                                   [messageId](const RequestFields& r) { return r.messageId == messageId; });
+    if (kind != std::end(kRequests) &&
+        request.SetBufferPtr(image.data(), static_cast<int>(image.size())) == 0) {
+        for (const Field& field : kind->fields) {
+            int number = 0;
+            CString text;
+            if (field.type == CKParam::kInt && request.GetInt(field.id, number) == 0) {
+                form.SetInt(field.id, number);
+            } else if (field.type == CKParam::kCString && request.GetCString(field.id, text) == 0) {
+                form.SetCString(field.id, text);
+            }
+        }
+    }
+    return {form.GetBufferPtr(), form.GetBufferPtr() + form.GetLength()};
+}
 
 void Batch::Add(const rules::Changes& changes, const rules::WorldState& state) {
     now = state.now;

@@ -13,6 +13,7 @@ namespace store {
 struct TokenHash {
     std::vector<unsigned char> salt;
     std::vector<unsigned char> hash;
+    friend bool operator==(const TokenHash&, const TokenHash&) = default;
 };
 
 // Starts libsodium; false when it cannot run (no random source).

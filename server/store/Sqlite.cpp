@@ -2,6 +2,18 @@
 
 namespace store {
 
+namespace {
+
+// SQLite's own wait for a lock, before a BusyWait is asked.
+constexpr int kBusyTimeoutMs = 200;
+
+// The default BusyWait: 50 tries, each after SQLite's own wait.
+bool WaitAWhile(int tries) {
+    return tries < 50;
+}
+
+}  // namespace
+
 Database::Database(const std::string& path) {
     const int code = sqlite3_open_v2(
         path.c_str(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
@@ -11,6 +23,8 @@ Database::Database(const std::string& path) {
         throw SqliteError("cannot open " + path + ": " + message);
     }
     sqlite3_extended_result_codes(m_db, 1);
+    sqlite3_busy_timeout(m_db, kBusyTimeoutMs);
+    m_busyWait = WaitAWhile;
 }
 
 Database::~Database() {
@@ -108,7 +122,13 @@ std::vector<unsigned char> Statement::Blob(int column) const {
 }
 
 Transaction::Transaction(Database& db) : m_db(db) {
-    m_db.Exec("BEGIN IMMEDIATE");
+    for (int tries = 1;; ++tries) {
+        const int code = sqlite3_exec(m_db.Handle(), "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+        if ((code & 0xFF) != SQLITE_BUSY || !m_db.WaitAfterBusy(tries)) {
+            m_db.Check(code, "BEGIN IMMEDIATE");
+            return;
+        }
+    }
 }
 
 Transaction::~Transaction() {

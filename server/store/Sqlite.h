@@ -5,6 +5,7 @@
 #include <sqlite3.h>
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <stdexcept>
 #include <string>
@@ -17,6 +18,11 @@ class SqliteError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
+
+// Called when another connection holds the database's write lock and a transaction cannot begin
+// (nothing is written yet), with the number of tries so far: waits as it sees fit and says whether
+// to try again.
+using BusyWait = std::function<bool(int tries)>;
 
 class Database {
 public:
@@ -33,9 +39,13 @@ public:
     std::int64_t QueryInt(std::string_view sql);
     // Throws SqliteError with the connection's message when `code` is not one of the accepted ones.
     void Check(int code, std::string_view what) const;
+    // How a transaction waits for the write lock; by default, about ten seconds in all.
+    void SetBusyWait(BusyWait wait) { m_busyWait = std::move(wait); }
+    bool WaitAfterBusy(int tries) const { return m_busyWait(tries); }
 
 private:
     sqlite3* m_db = nullptr;
+    BusyWait m_busyWait;
 };
 
 // A prepared statement. Bind parameters are numbered from 1, columns from 0.
@@ -67,7 +77,8 @@ private:
     sqlite3_stmt* m_stmt = nullptr;
 };
 
-// BEGIN IMMEDIATE on construction; Commit() makes it durable; a transaction left without Commit
+// BEGIN IMMEDIATE on construction, tried again while another connection holds the write lock and
+// the database's BusyWait says so; Commit() makes it durable; a transaction left without Commit
 // (an exception) is rolled back.
 class Transaction {
 public:

@@ -1,6 +1,12 @@
 #include "Store.h"
 
+#include <sys/statvfs.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <limits>
 #include <span>
+#include <utility>
 
 namespace store {
 
@@ -34,7 +40,6 @@ std::span<const unsigned char> Bytes(const std::vector<char>& bytes) {
 }  // namespace
 
 int Store::Migrate(Database& db) {
-    db.Exec("PRAGMA busy_timeout = 5000");
     db.Exec("PRAGMA journal_mode = WAL");
     // A commit is flushed to the disk before it returns: answered requests survive a power loss.
     db.Exec("PRAGMA synchronous = FULL");
@@ -54,7 +59,8 @@ int Store::Migrate(Database& db) {
 }
 
 Store::Store(const std::string& path, std::int64_t now)
-    : m_db(path),
+    : m_path(path),
+      m_db(path),
       m_schemaVersion(Migrate(m_db)),
       m_upsertPlayer(m_db,
                      "INSERT INTO players(id, name, kingdom, coins, ballots) VALUES(?1, ?2, ?3, ?4, ?5) "
@@ -68,8 +74,14 @@ Store::Store(const std::string& path, std::int64_t now)
       m_upsertMutedUntil(m_db, "INSERT OR REPLACE INTO muted(player_id, until) VALUES(?1, ?2)"),
       m_appendLedger(m_db, "INSERT INTO ledger(time, player_id, message_id, request) VALUES(?1, ?2, ?3, ?4)"),
       m_upsertMeta(m_db, "INSERT OR REPLACE INTO meta(key, value) VALUES(?1, ?2)"),
+      // The clock never goes back, not even to the engine's time when a lease ran ahead of it.
+      m_advanceClock(m_db,
+                     "INSERT INTO meta(key, value) VALUES('now', ?1) "
+                     "ON CONFLICT(key) DO UPDATE SET value = MAX(value, excluded.value)"),
       m_findAccount(
           m_db, "SELECT id, kingdom, coins, ballots, token_salt, token_hash FROM players WHERE name = ?1"),
+      m_tokenOf(m_db, "SELECT token_salt, token_hash FROM players WHERE id = ?1"),
+      m_dataVersionOf(m_db, "PRAGMA data_version"),
       m_insertPlayer(m_db,
                      "INSERT INTO players(id, name, kingdom, coins, ballots, token_salt, token_hash) "
                      "VALUES((SELECT COALESCE(MAX(id), 0) + 1 FROM players), ?1, ?2, ?3, ?4, ?5, ?6)"),
@@ -135,8 +147,10 @@ void Store::Write(const Batch& batch) {
         m_appendLedger.Bind(1, entry.time).Bind(2, entry.playerId).Bind(3, entry.messageId);
         m_appendLedger.Bind(4, Bytes(entry.request)).Run();
     }
-    m_upsertMeta.Bind(1, "now").Bind(2, batch.now).Run();
-    m_upsertMeta.Bind(1, "next_apply_id").Bind(2, batch.nextApplyId).Run();
+    m_advanceClock.Bind(1, std::max(batch.now, batch.clockLease)).Run();
+    if (batch.nextApplyId != 0) {
+        m_upsertMeta.Bind(1, "next_apply_id").Bind(2, batch.nextApplyId).Run();
+    }
 }
 
 rules::WorldState Store::Load() {
@@ -189,6 +203,32 @@ std::optional<Account> Store::FindAccount(const std::string& name) {
     }
     m_findAccount.Reset();
     return account;
+}
+
+TokenHash Store::TokenOf(int playerId) {
+    m_tokenOf.Bind(1, playerId);
+    TokenHash token;
+    if (m_tokenOf.Step()) {
+        token = {m_tokenOf.Blob(0), m_tokenOf.Blob(1)};
+    }
+    m_tokenOf.Reset();
+    return token;
+}
+
+bool Store::ChangedElsewhere() {
+    m_dataVersionOf.Step();
+    const std::int64_t version = m_dataVersionOf.Int(0);
+    m_dataVersionOf.Reset();
+    return std::exchange(m_dataVersion, version) != version;
+}
+
+std::uint64_t Store::FreeBytes() const {
+    const std::filesystem::path folder = std::filesystem::absolute(m_path).parent_path();
+    struct statvfs disk {};
+    if (m_path == ":memory:" || statvfs(folder.c_str(), &disk) != 0) {
+        return std::numeric_limits<std::uint64_t>::max();
+    }
+    return std::uint64_t{disk.f_bavail} * disk.f_frsize;
 }
 
 int Store::AddPlayer(const std::string& name, int kingdom, int coins, int ballots, const TokenHash& token) {

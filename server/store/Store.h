@@ -33,6 +33,15 @@ public:
     void Commit(const Batch& batch);
 
     std::optional<Account> FindAccount(const std::string& name);
+    // A player's token hash as stored now; empty when the player has none (or is unknown).
+    TokenHash TokenOf(int playerId);
+    // Whether another process has committed to the database since the last call (the first call
+    // says true).
+    bool ChangedElsewhere();
+    // Bytes free for the database on its disk.
+    std::uint64_t FreeBytes() const;
+    // How a commit waits while another process holds the write lock (Database::SetBusyWait).
+    void SetBusyWait(BusyWait wait) { m_db.SetBusyWait(std::move(wait)); }
     // A new player without a post; returns its id. Throws SqliteError for a name already taken.
     int AddPlayer(const std::string& name, int kingdom, int coins, int ballots, const TokenHash& token);
     // Gives an existing player a new token; false when there is no such player.
@@ -49,8 +58,10 @@ private:
     // The rows of a batch, inside the caller's transaction.
     void Write(const Batch& batch);
 
+    std::string m_path;
     Database m_db;
     int m_schemaVersion;
+    std::int64_t m_dataVersion = -1;
     // Every statement is prepared once, here.
     Statement m_upsertPlayer;
     Statement m_upsertPost;
@@ -61,7 +72,10 @@ private:
     Statement m_upsertMutedUntil;
     Statement m_appendLedger;
     Statement m_upsertMeta;
+    Statement m_advanceClock;
     Statement m_findAccount;
+    Statement m_tokenOf;
+    Statement m_dataVersionOf;
     Statement m_insertPlayer;
     Statement m_setToken;
 };

@@ -3,6 +3,8 @@
 // tag 40. The Chamber's own messages travel unchanged under their own ids.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -14,6 +16,17 @@ inline constexpr int kLogin = 1;        // client -> server: fields 50 name, 51 
 inline constexpr int kLoginResult = 2;  // server -> client: 31 result; 32 reason; 33 identity, 34, 35
 inline constexpr int kWallet = 3;       // server -> client, whenever it changes: 34 coins, 35 ballots
 inline constexpr int kHeartbeat = 4;    // either way, no fields
+
+// The largest images of a login and of a Chamber request: a name, a token and some room. Larger
+// ones are refused before a record of theirs is read.
+inline constexpr std::size_t kMaxLoginBytes = 1024;
+inline constexpr std::size_t kMaxRequestBytes = 1024;
+// The largest frame a client's message fills: the id and the larger image. A server keeps no
+// frame from a client that is larger; it skips its bytes.
+inline constexpr std::uint32_t kMaxClientFrame =
+    4 + static_cast<std::uint32_t>(kMaxLoginBytes > kMaxRequestBytes ? kMaxLoginBytes : kMaxRequestBytes);
+// A player's name: 1 to 64 bytes of UTF-8.
+inline constexpr std::size_t kMaxNameBytes = 64;
 
 namespace field {
 inline constexpr short kName = 50;

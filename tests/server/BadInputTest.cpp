@@ -1,12 +1,13 @@
 // chamber-server against bytes no client would send, clients that never finish or never read, and
 // floods: each time the server closes or refuses only the offender and goes on serving the others.
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/socket.h>
 
 #include <cstring>
+#include <regex>
 #include <thread>
 
+#include "Limits.h"
 #include "ServerFixture.h"
 #include "param/ChamberMessages.h"
 
@@ -21,6 +22,13 @@ std::vector<char> Bytes(const CKParam& packet) {
     return {packet.GetBufferPtr(), packet.GetBufferPtr() + packet.GetLength()};
 }
 
+// `packet` with a record of junk after its fields, so that its image has `size` bytes.
+std::vector<char> Padded(CKParam packet, std::size_t size) {
+    const std::string junk(size - static_cast<std::size_t>(packet.GetLength()) - 8, 'j');
+    packet.SetChar(99, junk.data(), static_cast<unsigned>(junk.size()));
+    return Bytes(packet);
+}
+
 std::vector<char> FrameWithLength(std::uint32_t length, int id, const std::vector<char>& rest) {
     std::vector<char> frame = wire::EncodeFrame(id, rest);
     std::memcpy(frame.data(), &length, sizeof length);
@@ -31,13 +39,13 @@ class BadInputTest : public ::testing::Test {
 protected:
     // The server with a short idle timeout and a small queue, and the well-behaved client.
     void SetUp() override { StartServer({}); }
-    void StartServer(const std::vector<std::string>& extra) {
+    void StartServer(const std::vector<std::string>& extra, const std::vector<std::string>& wrapper = {}) {
         if (good) {
             ASSERT_TRUE(server.Stop());
         }
         std::vector<std::string> arguments = {"--idle-timeout", "2", "--max-queue", "65536"};
         arguments.insert(arguments.end(), extra.begin(), extra.end());
-        ASSERT_TRUE(server.Start(arguments)) << server.Log();
+        ASSERT_TRUE(server.Start(arguments, wrapper)) << server.Log();
         if (goodToken.empty()) {
             goodToken = server.AddPlayer("好", {"--ballots", "1000"});
             offenderToken = server.AddPlayer("坏", {"--ballots", "100000"});
@@ -88,20 +96,110 @@ TEST_F(BadInputTest, LengthWordsOutOfBoundsCloseTheConnectionAndTheLargestFrameI
     ExpectServed();
 }
 
+TEST_F(BadInputTest, LoginsAndRequestsHaveSizeLimitsOfTheirOwn) {
+    RawClient early(server.Port());
+    early.SendBytes(FrameWithLength(wire::kMaxPreLoginFrame + 1, wire::kLogin, {}));
+    EXPECT_TRUE(early.ClosedByServer(1s)) << "closed at the length word, before the frame comes";
+    RawClient big(server.Port());
+    const CKParam login = wire::MakeLogin({"坏", offenderToken});
+    EXPECT_EQ(ReasonFor(big, wire::EncodeFrame(wire::kLogin, Padded(login, wire::kMaxLoginBytes + 1)),
+                        wire::kLoginResult),
+              "登录信息不全");
+    const auto offender = LoggedInOffender();
+    const CKParam vote = MakeVoteRequest(kElection, 1);
+    EXPECT_EQ(
+        ReasonFor(*offender, wire::EncodeFrame(kVote, Padded(vote, wire::kMaxRequestBytes + 1)), kVoteResult),
+        "请求无效");
+    EXPECT_EQ(
+        ReasonFor(*offender, wire::EncodeFrame(kVote, Padded(vote, wire::kMaxRequestBytes)), kVoteResult),
+        "");
+    EXPECT_EQ(QueryInt(server.DbPath(), "SELECT length(request) FROM ledger ORDER BY seq DESC LIMIT 1"),
+              vote.GetLength())
+        << "the ledger keeps the vote alone";
+    ExpectServed();
+}
+
+TEST_F(BadInputTest, ConnectionsNotLoggedInAreFewPerAddressAndInAll) {
+    const Limits limits;
+    std::vector<std::unique_ptr<RawClient>> waiting;
+    const auto open = [&](const std::string& from) {
+        waiting.push_back(std::make_unique<RawClient>(server.Port(), from.c_str()));
+        return waiting.back().get();
+    };
+    for (int i = 0; i < limits.preLoginPerAddress; ++i) {
+        open("127.0.0.2");
+    }
+    EXPECT_TRUE(open("127.0.0.2")->ClosedByServer(1s)) << "one more from the same address";
+    for (int i = limits.preLoginPerAddress; i < limits.preLoginTotal; ++i) {
+        open("127.0.1." + std::to_string(i / limits.preLoginPerAddress));
+    }
+    EXPECT_TRUE(open("127.0.2.1")->ClosedByServer(1s)) << "one more in all";
+    EXPECT_TRUE(waiting.front()->Login("坏", offenderToken).ok) << "the first ones wait for their logins";
+    ExpectServed();
+    waiting.clear();
+    RawClient chatty(server.Port());
+    const auto start = std::chrono::steady_clock::now();
+    while (!chatty.ClosedByServer(400ms) && std::chrono::steady_clock::now() - start < 5s) {
+        chatty.Send(wire::kHeartbeat, wire::MakeHeartbeat());
+        KeepAlive();
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 3s) << "heartbeats do not keep a login waiting";
+}
+
+TEST_F(BadInputTest, RunningOutOfDescriptorsSlowsAcceptingDown) {
+#ifdef __SANITIZE_ADDRESS__
+    GTEST_SKIP() << "the undefined-behaviour sanitizer reads a vtable it has not met through a pipe, which a "
+                    "process out of descriptors cannot open: it would report the first virtual call there";
+#endif
+    StartServer({"--idle-timeout", "4"}, {"/usr/bin/prlimit", "--nofile=64"});
+    std::vector<std::unique_ptr<RawClient>> many(80);
+    for (int i = 0; i < 80; ++i) {
+        many[i] = std::make_unique<RawClient>(server.Port(), ("127.0.3." + std::to_string(i / 10)).c_str());
+    }
+    std::this_thread::sleep_for(2s);
+    const std::string log = server.Log();
+    const std::regex failed("accept failed");
+    EXPECT_EQ(std::distance(std::sregex_iterator(log.begin(), log.end(), failed), {}), 1)
+        << "once per interval";
+    ExpectServed();
+    many.clear();
+    RawClient late(server.Port(), "127.0.4.1");
+    EXPECT_TRUE(late.Login("坏", offenderToken).ok) << "accepting again once descriptors are free";
+}
+
+TEST_F(BadInputTest, NothingAClientSendsCanStartALogLine) {
+    RawClient forger(server.Port());
+    for (int i = 0; i < 20; ++i) {
+        forger.Send(wire::kHeartbeat, wire::MakeHeartbeat());
+    }
+    std::string name = "x\n2030-01-01T00:00:00.000Z error forged\r\x1b[2J\u2028\u0085";
+    for (int i = 0; i < 300; ++i) {
+        name += "长";
+    }
+    EXPECT_FALSE(forger.Login(name, offenderToken).ok);
+    ASSERT_TRUE(server.LogSays("refused login")) << server.Log();
+    const std::string log = server.Log();
+    std::size_t lines = 0;
+    for (std::size_t begin = 0, end; begin < log.size(); begin = end + 1, ++lines) {
+        end = log.find('\n', begin);
+        const std::string line = log.substr(begin, end - begin);
+        EXPECT_FALSE(line.starts_with("2030")) << line;
+        EXPECT_LE(line.size(), 300u);
+        for (const char* raw : {"\r", "\x1b", "\u2028", "\u0085"}) {
+            EXPECT_EQ(line.find(raw), std::string::npos) << line;
+        }
+    }
+    EXPECT_LE(lines, 5u) << "no line for each frame before a login:\n" << log;
+}
+
 TEST_F(BadInputTest, DamagedImagesAreRefusedOrReadAsTheirFirstRecords) {
     const auto offender = LoggedInOffender();
     std::vector<char> lengthDisagrees = Bytes(MakeVoteRequest(kElection, 1));
     lengthDisagrees[0] += 4;
     std::vector<char> recordPastTheEnd = Bytes(MakeVoteRequest(kElection, 1));
     recordPastTheEnd[12 + 12] = 100;  // the second record's length word
-    CKParam listAsVote = MakeVoteRequest(kElection, 1);
-    for (int entry = 0; entry < kMaxEntries; ++entry) {
-        listAsVote.SetInt(EntryField(entry, 0), entry + 1);
-    }
     EXPECT_EQ(ReasonFor(*offender, wire::EncodeFrame(kVote, lengthDisagrees), kVoteResult), "请求无效");
     EXPECT_EQ(ReasonFor(*offender, wire::EncodeFrame(kVote, recordPastTheEnd), kVoteResult), "票数无效");
-    EXPECT_EQ(ReasonFor(*offender, wire::EncodeFrame(kVote, Bytes(listAsVote)), kVoteResult), "")
-        << "655 entries where one vote is expected: the vote's own fields are read, it succeeds";
     ExpectServed();
 }
 
@@ -124,14 +222,14 @@ TEST_F(BadInputTest, CutOffAndDribblingClientsAreDropped) {
         const std::vector<char> frame = wire::EncodeFrame(kVote, Bytes(MakeVoteRequest(kElection, 1)));
         cutOff.SendBytes({frame.data(), 10});
     }
-    RawClient dribbler(server.Port());
-    const std::vector<char> frame = wire::EncodeFrame(wire::kHeartbeat, Bytes(wire::MakeHeartbeat()));
     const auto start = std::chrono::steady_clock::now();
-    for (std::size_t i = 0; i < frame.size() && !dribbler.ClosedByServer(500ms); ++i) {
-        dribbler.SendBytes({frame.data() + i, 1});
+    const auto dribbler = LoggedInOffender();
+    const std::vector<char> frame = wire::EncodeFrame(wire::kHeartbeat, Bytes(wire::MakeHeartbeat()));
+    for (std::size_t i = 0; i < frame.size() && !dribbler->ClosedByServer(500ms); ++i) {
+        dribbler->SendBytes({frame.data() + i, 1});
         KeepAlive();
     }
-    EXPECT_TRUE(dribbler.ClosedByServer());
+    EXPECT_TRUE(dribbler->ClosedByServer());
     EXPECT_GE(std::chrono::steady_clock::now() - start, 2s) << "dropped by the idle timeout, not before";
     EXPECT_TRUE(server.LogSays("no whole frame for 2000 ms")) << server.Log();
     ExpectServed();
@@ -140,60 +238,16 @@ TEST_F(BadInputTest, CutOffAndDribblingClientsAreDropped) {
 TEST_F(BadInputTest, AClientThatNeverReadsIsDroppedNotTheServersMemory) {
     StartServer({"--rate", "0"});
     auto offender = LoggedInOffender();
-    std::vector<char> votes;
-    for (int i = 0; i < 20000; ++i) {
-        const std::vector<char> frame = wire::EncodeFrame(kVote, Bytes(MakeVoteRequest(kElection, 1)));
-        votes.insert(votes.end(), frame.begin(), frame.end());
-    }
-    offender->SendBytes(votes);
+    offender->SendBytes(Frames(kVote, MakeVoteRequest(kElection, 1), 20000));
     EXPECT_TRUE(server.LogSays("does not read what it is sent")) << server.Log();
-    ExpectServed();
-}
-
-TEST_F(BadInputTest, GuessingTokensSoonClosesTheConnection) {
-    StartServer({"--failed-login-delay", "0"});
-    RawClient guesser(server.Port());
-    guesser.Send(wire::kHeartbeat, wire::MakeHeartbeat());
-    for (int guess = 0; guess < 10; ++guess) {
-        EXPECT_EQ(guesser.Login("坏", std::string(64, static_cast<char>('0' + guess))).reason,
-                  "玩家名或令牌不对");
-    }
-    guesser.Send(wire::kLogin, wire::MakeLogin({"坏", offenderToken}));
-    EXPECT_TRUE(guesser.ClosedByServer())
-        << "the eleventh refusal in a minute closes, even for the right token";
-    EXPECT_EQ(server.Log().find("refused message 4 from"), server.Log().rfind("refused message 4 from"))
-        << "one heartbeat before the login, refused";
-    ExpectServed();
-}
-
-TEST_F(BadInputTest, TwoThousandSilentConnectionsDoNotStopTheServer) {
-    rlimit files{};
-    getrlimit(RLIMIT_NOFILE, &files);
-    files.rlim_cur = files.rlim_max;
-    setrlimit(RLIMIT_NOFILE, &files);
-    std::vector<std::unique_ptr<RawClient>> silent;
-    for (int i = 0; i < 2000; ++i) {
-        silent.push_back(std::make_unique<RawClient>(server.Port()));
-        ASSERT_TRUE(silent.back()->Connected()) << i;
-    }
-    ExpectServed();
-    for (int i = 0; i < 6 && !silent.front()->ClosedByServer(500ms); ++i) {
-        KeepAlive();
-    }
-    EXPECT_TRUE(silent.front()->ClosedByServer(0ms)) << "silent connections end with the idle timeout";
     ExpectServed();
 }
 
 TEST_F(BadInputTest, AFloodFromOnePlayerIsSlowedWithoutHurtingTheOthers) {
     const auto flooder = LoggedInOffender();
     constexpr int kFrames = 200;  // the limit: 50 a second, 100 at once
-    std::vector<char> flood;
-    for (int i = 0; i < kFrames; ++i) {
-        const std::vector<char> frame = wire::EncodeFrame(wire::kHeartbeat, Bytes(wire::MakeHeartbeat()));
-        flood.insert(flood.end(), frame.begin(), frame.end());
-    }
     const auto start = std::chrono::steady_clock::now();
-    flooder->SendBytes(flood);
+    flooder->SendBytes(Frames(wire::kHeartbeat, wire::MakeHeartbeat(), kFrames));
     ExpectServed();
     const auto goodServed = std::chrono::steady_clock::now();
     int answered = 0;

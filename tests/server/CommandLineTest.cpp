@@ -31,9 +31,32 @@ load::ParsedOptions Load(std::vector<std::string> words) {
 }
 
 TEST(CommandLineTest, ServerOptionsSetWhatTheySay) {
-    const server::ParsedOptions serve =
-        Server({"--listen", "127.0.0.1:7400", "--listen", "[::1]:0", "--db", "w.db", "--speed", "60",
-                "--rate", "7", "--idle-timeout", "5", "--max-queue", "4096", "--failed-login-delay", "0"});
+    const server::ParsedOptions serve = Server({"--listen",
+                                                "127.0.0.1:7400",
+                                                "--listen",
+                                                "[::1]:0",
+                                                "--db",
+                                                "w.db",
+                                                "--speed",
+                                                "60",
+                                                "--rate",
+                                                "7",
+                                                "--idle-timeout",
+                                                "5",
+                                                "--max-queue",
+                                                "4096",
+                                                "--failed-login-delay",
+                                                "0",
+                                                "--login-timeout",
+                                                "3",
+                                                "--max-prelogin",
+                                                "9",
+                                                "--max-prelogin-per-address",
+                                                "2",
+                                                "--login-guesses",
+                                                "4",
+                                                "--disk-reserve",
+                                                "5"});
     ASSERT_FALSE(serve.exitCode);
     const server::Options& options = serve.options;
     EXPECT_EQ(options.command, server::Options::Command::Serve);
@@ -46,6 +69,11 @@ TEST(CommandLineTest, ServerOptionsSetWhatTheySay) {
     EXPECT_EQ(options.limits.idleTimeout, std::chrono::seconds(5));
     EXPECT_EQ(options.limits.maxQueuedBytes, 4096u);
     EXPECT_EQ(options.limits.failedLoginDelay, std::chrono::milliseconds(0));
+    EXPECT_EQ(options.limits.loginTimeout, std::chrono::seconds(3));
+    EXPECT_EQ(options.limits.preLoginTotal, 9);
+    EXPECT_EQ(options.limits.preLoginPerAddress, 2);
+    EXPECT_EQ(options.limits.loginGuessesPerMinute, 4);
+    EXPECT_EQ(options.limits.diskReserveBytes, 5u << 20);
 
     const server::ParsedOptions add =
         Server({"players", "add", "甲", "--kingdom", "3", "--coins", "0", "--ballots", "1000000000"});
@@ -72,6 +100,8 @@ TEST(CommandLineTest, BadCommandLinesExitWithTwo) {
         {"--rate", "x"},
         {"--idle-timeout", "0"},
         {"--max-queue", "-1"},
+        {"--max-prelogin", "0"},
+        {"--disk-reserve", "-1"},
         {"--unknown"},
         {"players"},
         {"players", "add"},

@@ -1,5 +1,6 @@
 #include "ServerFixture.h"
 
+#include <arpa/inet.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
@@ -31,16 +32,28 @@ bool ServerProcess::LogSays(const std::string& text, std::chrono::milliseconds t
     return true;
 }
 
-bool ServerProcess::Start(const std::vector<std::string>& extra) {
-    std::vector<std::string> argv = {ODC_SERVER_BINARY, "--db", m_db, "--listen", "127.0.0.1:0"};
+bool ServerProcess::Start(const std::vector<std::string>& extra, const std::vector<std::string>& wrapper) {
+    std::vector<std::string> argv = wrapper;
+    for (const char* word : {ODC_SERVER_BINARY, "--db", m_db.c_str(), "--listen", "127.0.0.1:0"}) {
+        argv.push_back(word);
+    }
     argv.insert(argv.end(), extra.begin(), extra.end());
     ++m_runs;
-    m_process = std::make_unique<sim::test::ChildProcess>(
-        argv, std::vector<std::string>{}, m_dir + "/server-" + std::to_string(m_runs) + ".log");
-    const std::optional<unsigned short> port =
-        odc::WaitForListening(m_dir + "/server-" + std::to_string(m_runs) + ".log", 10s);
-    m_port = port.value_or(0);
-    return port.has_value();
+    const std::string log = m_dir + "/server-" + std::to_string(m_runs) + ".log";
+    m_process = std::make_unique<sim::test::ChildProcess>(argv, std::vector<std::string>{}, log);
+    m_exit.reset();
+    for (const auto deadline = std::chrono::steady_clock::now() + 10s;
+         std::chrono::steady_clock::now() < deadline;) {
+        if (const std::optional<unsigned short> port = odc::WaitForListening(log, 100ms)) {
+            m_port = *port;
+            return true;
+        }
+        if ((m_exit = m_process->Wait(0ms))) {
+            break;
+        }
+    }
+    m_port = 0;
+    return false;
 }
 
 bool ServerProcess::Stop() {
@@ -51,6 +64,10 @@ bool ServerProcess::Stop() {
 void ServerProcess::Kill() {
     m_process->Signal(SIGKILL);
     m_process->Wait(10s);
+}
+
+std::optional<int> ServerProcess::Exited(std::chrono::milliseconds timeout) {
+    return m_exit ? m_exit : m_process->Wait(timeout);
 }
 
 std::string ServerProcess::RunPlayers(const std::vector<std::string>& arguments) {
@@ -77,13 +94,15 @@ std::string ServerProcess::NewToken(const std::string& name) {
     return RunPlayers({"token", name});
 }
 
-RawClient::RawClient(unsigned short port) {
+RawClient::RawClient(unsigned short port, const char* from) {
     m_fd = socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in address{};
     address.sin_family = AF_INET;
+    inet_pton(AF_INET, from, &address.sin_addr);
+    const bool bound = bind(m_fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
     address.sin_port = htons(port);
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (connect(m_fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+    if (!bound || connect(m_fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
         close(m_fd);
         m_fd = -1;
         return;
@@ -109,7 +128,7 @@ void RawClient::SendBytes(std::span<const char> bytes) {
 }
 
 void RawClient::Send(int id, const CKParam& packet) {
-    SendBytes(wire::EncodeFrame(id, {packet.GetBufferPtr(), static_cast<std::size_t>(packet.GetLength())}));
+    SendBytes(Frames(id, packet));
 }
 
 std::optional<wire::Frame> RawClient::Next(std::chrono::milliseconds timeout) {
@@ -169,7 +188,8 @@ std::string DumpWorld(const std::string& dbPath) {
     store::Database db(dbPath);
     std::string dump;
     for (const char* table : {"meta", "players", "posts", "applications", "mutes_used", "muted"}) {
-        store::Statement rows(db, std::string("SELECT * FROM ") + table + " ORDER BY 1, 2");
+        const std::string clockAside = std::string(table) == "meta" ? " WHERE key != 'now'" : "";
+        store::Statement rows(db, std::string("SELECT * FROM ") + table + clockAside + " ORDER BY 1, 2");
         dump += std::string(table) + ":\n";
         while (rows.Step()) {
             for (int column = 0; column < rows.ColumnCount(); ++column) {
@@ -190,6 +210,16 @@ CKParam PacketOf(const wire::Frame& frame) {
     CKParam packet;
     packet.SetBufferPtr(frame.image.data(), static_cast<int>(frame.image.size()));
     return packet;
+}
+
+std::vector<char> Frames(int id, const CKParam& packet, int times) {
+    const std::vector<char> frame =
+        wire::EncodeFrame(id, {packet.GetBufferPtr(), static_cast<std::size_t>(packet.GetLength())});
+    std::vector<char> bytes;
+    for (int i = 0; i < times; ++i) {
+        bytes.insert(bytes.end(), frame.begin(), frame.end());
+    }
+    return bytes;
 }
 
 }  // namespace server::test

@@ -23,11 +23,15 @@ class ServerProcess {
 public:
     // A fresh database in a folder of its own; the server is not started yet.
     ServerProcess();
-    // Starts chamber-server with `extra` arguments; false when it does not listen within 10 s.
-    bool Start(const std::vector<std::string>& extra = {});
+    // Starts chamber-server with `extra` arguments, through `wrapper` when there is one (a program
+    // and its arguments that run the server, such as prlimit); false when it does not listen
+    // within 10 s.
+    bool Start(const std::vector<std::string>& extra = {}, const std::vector<std::string>& wrapper = {});
     // SIGTERM (and waits for a clean exit) or SIGKILL.
     bool Stop();
     void Kill();
+    // The exit code once the server has stopped by itself, or nothing after `timeout`.
+    std::optional<int> Exited(std::chrono::milliseconds timeout);
     // Adds a player through `chamber-server players add`; returns the token.
     std::string AddPlayer(const std::string& name, const std::vector<std::string>& extra = {});
     // A new token for a player of the starting world (`players token`).
@@ -47,13 +51,15 @@ private:
     std::string m_db;
     int m_runs = 0;
     std::unique_ptr<sim::test::ChildProcess> m_process;
+    std::optional<int> m_exit;  // when it stopped before it listened
     unsigned short m_port = 0;
 };
 
-// A client that is not the module: it writes and reads frames itself, on a blocking socket.
+// A client that is not the module: it writes and reads frames itself, on a blocking socket. Its
+// address may be any of loopback's (127.0.0.2 is another host to the server).
 class RawClient {
 public:
-    explicit RawClient(unsigned short port);
+    explicit RawClient(unsigned short port, const char* from = "127.0.0.1");
     ~RawClient();
     RawClient(const RawClient&) = delete;
     RawClient& operator=(const RawClient&) = delete;
@@ -75,12 +81,15 @@ private:
     wire::FrameReader m_reader;
 };
 
-// Every row of every table of the store but the ledger, as text, for comparisons.
+// Every row of every table of the store but the ledger and the clock (which moves on by itself),
+// as text, for comparisons.
 std::string DumpWorld(const std::string& dbPath);
 // The first column of the first row of a query on the store.
 std::int64_t QueryInt(const std::string& dbPath, const std::string& sql);
 
 // The restored packet of a frame.
 CKParam PacketOf(const wire::Frame& frame);
+// The bytes of `times` frames of one message, back to back.
+std::vector<char> Frames(int id, const CKParam& packet, int times = 1);
 
 }  // namespace server::test

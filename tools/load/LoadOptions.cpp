@@ -51,9 +51,10 @@ ParsedOptions ParseOptions(int argc, const char* const* argv) {
     app.add_option("--server-log", options.serverLog,
                    "where that server's output goes (default chamber-load-server.log)")
         ->type_name("FILE");
-    app.add_option("--server-args", options.serverArgs,
-                   "more arguments for that server; it runs without a rate limit per client unless they say "
-                   "otherwise (\"--rate 50\")")
+    app.add_option(
+           "--server-args", options.serverArgs,
+           "more arguments for that server; it runs without a rate limit per client and lets every client "
+           "wait for its login at once, unless they say otherwise (\"--rate 50\")")
         ->type_name("ARGS");
     app.callback([&options] {
         if (options.killAt >= options.seconds) {

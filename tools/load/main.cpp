@@ -128,6 +128,8 @@ public:
 
     bool Start() {
         // Each client votes as fast as it is answered: no rate limit, unless --server-args sets one.
+        // Every client comes from one address and logs in at once.
+        const std::string clients = std::to_string(m_options.clients);
         std::vector<std::string> argv = {m_options.server,
                                          "--db",
                                          m_options.db,
@@ -136,7 +138,11 @@ public:
                                          "--speed",
                                          std::to_string(m_options.speed),
                                          "--rate",
-                                         "0"};
+                                         "0",
+                                         "--max-prelogin",
+                                         clients,
+                                         "--max-prelogin-per-address",
+                                         clients};
         std::istringstream extra(m_options.serverArgs);
         for (std::string word; extra >> word;) {
             argv.push_back(word);

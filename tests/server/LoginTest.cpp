@@ -1,0 +1,106 @@
+// Logins against guessers at one address and at one name, a client that pipelines them, commits in
+// flight, a second login and a token replaced by another process.
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "ServerFixture.h"
+#include "param/ChamberMessages.h"
+
+namespace server::test {
+namespace {
+
+using namespace ChamberMsg;
+
+constexpr const char* kWrong = "玩家名或令牌不对";
+constexpr const char* kTooMany = "登录尝试太多，请稍后再试";
+
+std::vector<char> LoginFrame(const std::string& name, const std::string& token) {
+    return Frames(wire::kLogin, wire::MakeLogin({name, token}));
+}
+
+class LoginTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(server.Start({"--failed-login-delay", "0", "--rate", "0"})) << server.Log();
+        for (const char* name : {"甲", "乙", "丙", "丁"}) {
+            tokens[name] = server.AddPlayer(name, {"--ballots", "100000"});
+        }
+    }
+
+    ServerProcess server;
+    std::map<std::string, std::string> tokens;
+};
+
+TEST_F(LoginTest, GuessesAreCountedPerAddressAndPerPlayer) {
+    struct Step {
+        const char* from;
+        const char* name;
+        std::string token;
+        const char* reason;  // "" for a login that succeeds
+    };
+    const std::string zeros(64, '0');
+    std::vector<Step> steps(10, {"127.0.0.3", "乙", zeros, kWrong});  // the address's and 乙's minute
+    steps.insert(steps.end(), {
+                                  {"127.0.0.3", "丙", zeros, kWrong},           // a player without failures
+                                  {"127.0.0.3", "丙", zeros, kTooMany},         // once
+                                  {"127.0.0.3", "丁", tokens["丁"], ""},        // a player who has not failed
+                                  {"127.0.0.4", "乙", tokens["乙"], kTooMany},  // 乙's minute, anywhere
+                                  {"127.0.0.4", "无名", tokens["甲"], kWrong},  // an address of its own
+                                  {"127.0.0.4", "凌霄", tokens["甲"], kWrong},  // a player without a token
+                                  {"127.0.0.4", "甲", tokens["甲"].substr(1), kWrong},
+                              });
+    for (const Step& step : steps) {
+        RawClient client(server.Port(), step.from);
+        const wire::LoginResult result = client.Login(step.name, step.token);
+        EXPECT_EQ(result.ok ? "" : result.reason, step.reason) << step.from << " " << step.name;
+    }
+}
+
+TEST_F(LoginTest, OneLoginPerConnectionAndItsResultComesFirst) {
+    RawClient both(server.Port());
+    std::vector<char> pipelined = LoginFrame("甲", tokens["甲"]);
+    for (const std::vector<char>& next :
+         {LoginFrame("乙", tokens["乙"]), Frames(kVote, MakeVoteRequest(1, 1))}) {
+        pipelined.insert(pipelined.end(), next.begin(), next.end());
+    }
+    both.SendBytes(pipelined);
+    EXPECT_TRUE(both.ClosedByServer()) << "a second login before the first was answered";
+    RawClient first(server.Port());
+    ASSERT_TRUE(first.Login("甲", tokens["甲"]).ok);
+    EXPECT_EQ(first.Login("乙", tokens["乙"]).reason, "已经登录");
+    RawClient other(server.Port());
+    ASSERT_TRUE(other.Login("乙", tokens["乙"]).ok);
+    EXPECT_FALSE(first.ClosedByServer(500ms)) << "the connection is 甲's alone";
+    EXPECT_EQ(QueryInt(server.DbPath(), "SELECT COUNT(*) FROM ledger"), 0);
+
+    const std::vector<char> votes = Frames(kVote, MakeVoteRequest(1, 1), 50);
+    for (int round = 0; round < 20; ++round) {
+        other.SendBytes(votes);
+        RawClient joining(server.Port());
+        joining.SendBytes(LoginFrame("丁", tokens["丁"]));
+        const std::optional<wire::Frame> firstFrame = joining.Next();
+        ASSERT_TRUE(firstFrame);
+        EXPECT_EQ(firstFrame->id, wire::kLoginResult) << "while commits are in flight, round " << round;
+        for (int answered = 0; answered < 50; ++answered) {
+            ASSERT_TRUE(other.NextWith(kVoteResult));
+        }
+    }
+}
+
+TEST_F(LoginTest, ALoginElsewhereOrANewTokenEndsTheLiveSession) {
+    RawClient first(server.Port());
+    ASSERT_TRUE(first.Login("甲", tokens["甲"]).ok);
+    RawClient second(server.Port());
+    ASSERT_TRUE(second.Login("甲", tokens["甲"]).ok);
+    EXPECT_TRUE(first.ClosedByServer());
+    const std::string fresh = server.NewToken("甲");
+    ASSERT_FALSE(fresh.empty());
+    EXPECT_TRUE(second.ClosedByServer(5s)) << "a token made by another process";
+    RawClient again(server.Port());
+    EXPECT_EQ(again.Login("甲", tokens["甲"]).reason, kWrong);
+    EXPECT_TRUE(again.Login("甲", fresh).ok);
+}
+
+}  // namespace
+}  // namespace server::test
