@@ -52,13 +52,18 @@ protected:
     CGuiDanceChamberInternal screen{&host};
 };
 
-TEST_F(EventsTest, OnlyKindsZeroAndOneAreClicks) {
-    for (const int kind : {-1, 2, 99, 101}) {
+TEST_F(EventsTest, OnlyKindsZeroAndOneAreClicksAndRightHandOnesOpenOnlyNationButtons) {
+    for (const int kind : {-1, 2, 99, 100, 101}) {
         Event(kNation0, 3, kind);
-        EXPECT_FALSE(Shown(kVacantPanel)) << "kind " << kind;
+        RightHandEvent(kNation0, 3, kind);
     }
-    Event(kNation0, 3, 1);
+    EXPECT_FALSE(Shown(kVacantPanel));
+    RightHandEvent(kNation0, 0, 1);  // whatever group it reports, it acts as a nation click
     EXPECT_TRUE(Shown(kVacantPanel));
+    RightHandEvent(u"Chamber/m_GuiJobDetail.SIExit", 4, 0);
+    EXPECT_TRUE(Shown(kVacantPanel));
+    Event(u"Chamber/m_GuiJobDetail.SIExit", 4, 1);
+    EXPECT_FALSE(Shown(kVacantPanel));
     EXPECT_TRUE(host.calls.empty());
 }
 
@@ -73,16 +78,6 @@ TEST_F(EventsTest, GroupsAndNamesThatMatchNothingLeaveTheScreenAsItIs) {
     EXPECT_TRUE(Shown(kVacantPanel));
     EXPECT_EQ(GUI::Testing::Inspect(u"Chamber/m_GuiJobDetail.SIJobName")->text, CString(u"伯爵"));
     EXPECT_TRUE(host.calls.empty());
-}
-
-TEST_F(EventsTest, RightHandClicksOpenOnlyNationButtonsAndOnlyAsClicks) {
-    RightHandEvent(kNation0, 3, 2);
-    RightHandEvent(kNation0, 3, 100);
-    EXPECT_FALSE(Shown(kVacantPanel));
-    RightHandEvent(kNation0, 0, 1);  // whatever group it reports, it acts as a nation click
-    EXPECT_TRUE(Shown(kVacantPanel));
-    RightHandEvent(u"Chamber/m_GuiJobDetail.SIExit", 4, 0);
-    EXPECT_TRUE(Shown(kVacantPanel));
 }
 
 TEST_F(EventsTest, AnswersCountOnlyFromTheScreensOwnBox) {
