@@ -204,38 +204,6 @@ TEST(PacketIndexTest, RecordsWrittenAfterAListAreFoundAsTheWalkFindsThem) {
     }
 }
 
-// A list of 655 application entries with 13 fields each: the largest a packet can carry.
-TEST(PacketIndexTest, ReadsEveryFieldOfTheLargestList) {
-    constexpr int kEntries = 655;
-    const auto id = [](int entry, int k) { return static_cast<short>(100 * entry + 100 + k); };
-    const auto text = [](int k) { return CString(u"名") + CString(std::u16string(1, char16_t(u'A' + k))); };
-    CKParam packet;
-    ASSERT_EQ(packet.SetInt(60, kEntries), 0);
-    for (int entry = 0; entry < kEntries; ++entry) {
-        for (int k = 0; k < 13; ++k) {
-            ASSERT_EQ(k >= 10 ? packet.SetCString(id(entry, k), text(k))
-                              : packet.SetInt(id(entry, k), entry * 13 + k),
-                      0);
-        }
-    }
-    const CKParam copy(packet);
-    for (const CKParam* reader : {static_cast<const CKParam*>(&packet), &copy}) {
-        for (int entry = 0; entry < kEntries; ++entry) {
-            for (int k = 0; k < 13; ++k) {
-                int value = -1;
-                CString read;
-                if (k >= 10) {
-                    ASSERT_EQ(reader->GetCString(id(entry, k), read), 0) << entry << " " << k;
-                    ASSERT_EQ(read, text(k));
-                } else {
-                    ASSERT_EQ(reader->GetInt(id(entry, k), value), 0) << entry << " " << k;
-                    ASSERT_EQ(value, entry * 13 + k);
-                }
-            }
-        }
-    }
-}
-
 TEST(PacketIndexTest, EveryChangeIsSeenByTheNextLookup) {
     CKParam packet;
     for (short id = 1; id <= 20; ++id) {
