@@ -1,8 +1,7 @@
 // libFuzzer target for packet images: restores arbitrary bytes, reads every id with every reader
-// and updater, checks the checksum against a bitwise computation, copies, assigns and moves the
-// packet and grows it by writes of every type, and checks that what comes back stays inside the
-// image and agrees across readers.
-#include <algorithm>
+// and updater, copies, assigns and moves the packet and grows it by writes of every type, and
+// checks that what comes back stays inside the image and agrees across readers. (The checksum's
+// sample of every image length: PacketCrcTest.)
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -36,21 +35,6 @@ void SetWord(char* bytes, std::uint32_t value) {
 
 std::string ImageOf(const CKParam& packet) {
     return {packet.GetBufferPtr(), static_cast<std::size_t>(packet.GetLength())};
-}
-
-// CRC-16/ARC computed bit by bit over the checksum's sample: 11 bytes of every 22 within the
-// first 500 bytes of the image.
-std::uint16_t ReferenceCrc(const std::string& image) {
-    const std::size_t sampled = std::min<std::size_t>(image.size(), 500);
-    std::uint16_t crc = 0;
-    for (std::size_t block = 0; block < (sampled + 11) / 22; ++block) {
-        for (std::size_t i = 0; i < 11; ++i) {
-            crc ^= static_cast<unsigned char>(image[block * 22 + i]);
-            for (int bit = 0; bit < 8; ++bit)
-                crc = (crc & 1) != 0 ? static_cast<std::uint16_t>((crc >> 1) ^ 0xA001) : crc >> 1;
-        }
-    }
-    return crc;
 }
 
 // Copy construction, assignment over a packet with records of its own, and moves all give the
@@ -182,7 +166,6 @@ void Exercise(CKParam& packet, const std::uint8_t* data, std::size_t size) {
     std::set<short> ids = CandidateIds(image);
     ReadAll(packet, ids);
 
-    Check(static_cast<std::uint16_t>(packet.GetPacketCrc()) == ReferenceCrc(image), "the checksum differs");
     CheckCopies(packet, image);
 
     const auto* bytes = reinterpret_cast<const char*>(data);

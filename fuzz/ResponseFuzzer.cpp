@@ -16,8 +16,8 @@
 #include "ServerPackets.h"
 #include "chamber/CGuiDanceChamber.h"
 #include "chamber/ChamberClock.h"
-#include "param/ChamberRecords.h"
 #include "param/ChamberMessages.h"
+#include "param/ChamberRecords.h"
 
 namespace {
 
@@ -44,39 +44,35 @@ public:
 // Posts 1 to 15: odd ones vacant, even ones held (post 2 by the player). Each has one running
 // application: a candidacy under way for the vacant ones and post 4, an impeachment for the other
 // held ones.
-CKParam PopulatedTable() {
-    CKParam packet;
-    packet.SetInt(ChamberMsg::Field::kCount, 15);
+void Populate(CGuiDanceChamber& host) {
+    CKParam table;
+    CKParam lists;
+    table.SetInt(ChamberMsg::Field::kCount, 15);
+    lists.SetInt(ChamberMsg::Field::kCount, 15);
     for (int entry = 0; entry < 15; ++entry) {
+        const int jobId = entry + 1;
         ChamberJob job;
-        job.jobId = entry + 1;
+        job.jobId = jobId;
         job.jobName = u"职位";
         job.jobRank = entry % 4;
-        job.holderId = job.jobId % 2 == 1 ? 0 : job.jobId == 2 ? ChamberSession::kPlayerId : 100 + job.jobId;
+        job.holderId = jobId % 2 == 1 ? 0 : jobId == 2 ? ChamberSession::kPlayerId : 100 + jobId;
         job.holderName = u"玩家";
         job.kingdomName = u"东方王国";
         job.extraData = u"Price=5;Awards=1.2;Power=治安";
-        WriteJob(packet, entry, job);
-    }
-    packet.SetInt(ChamberMsg::Field::kClock, kBaseTime);
-    return packet;
-}
-
-CKParam PopulatedLists() {
-    CKParam packet;
-    packet.SetInt(ChamberMsg::Field::kCount, 15);
-    for (int entry = 0; entry < 15; ++entry) {
+        WriteJob(table, entry, job);
         UniteApplyJob application;
-        application.applyId = entry + 1;
-        application.jobId = entry + 1;
-        const bool candidacy = application.jobId % 2 == 1 || application.jobId == 4;
+        application.applyId = jobId;
+        application.jobId = jobId;
+        const bool candidacy = jobId % 2 == 1 || jobId == 4;
         application.applyType = candidacy ? UniteApplyJob::kCandidacy : UniteApplyJob::kImpeachment;
         application.startTime = kBaseTime - 100;
         application.endTime = kBaseTime + 100;
         application.userName = u"候选人";
-        WriteApplication(packet, entry, application);
+        WriteApplication(lists, entry, application);
     }
-    return packet;
+    table.SetInt(ChamberMsg::Field::kClock, kBaseTime);
+    host.SetRecParam(0, ChamberMsg::kJobTableWithClock, table);
+    host.SetRecParam(0, ChamberMsg::kApplicationList, lists);
 }
 
 int OpenDetailPanels() {
@@ -125,8 +121,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     {
         CheckingHost host;
         host.SetUserInfo(u"UserId=8;level=1;family=4");
-        host.SetRecParam(0, ChamberMsg::kJobTableWithClock, PopulatedTable());
-        host.SetRecParam(0, ChamberMsg::kApplicationList, PopulatedLists());
+        Populate(host);
         const int stage = choices.Int(0, 5);
         if (stage >= 1 && stage <= 4) OpenPanel(host, stage);
         if (stage == 5) {

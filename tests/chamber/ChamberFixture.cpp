@@ -130,7 +130,7 @@ void ChamberTestBase::SetClock(std::int64_t now) {
     clock = now;
 }
 
-GUI::Testing::WidgetInfo ChamberTestBase::Widget(const CString& name) const {
+GUI::Testing::WidgetInfo Widget(const CString& name) {
     const auto info = GUI::Testing::Inspect(name);
     if (!info) ADD_FAILURE() << "no widget " << name.ToUtf8();
     return info.value_or(GUI::Testing::WidgetInfo{});

@@ -10,8 +10,8 @@
 
 #include "OrnDanceChamberTesting.h"
 #include "chamber/CGuiDanceChamber.h"
-#include "param/ChamberRecords.h"
 #include "param/ChamberMessages.h"
+#include "param/ChamberRecords.h"
 
 namespace ChamberTest {
 
@@ -63,6 +63,15 @@ CKParam ResultPacket(int result, const char16_t* reason = nullptr);
 // The image of a packet, byte for byte.
 std::vector<unsigned char> Image(const CKParam& packet);
 
+// A widget's state; a failure of the test when there is no such widget.
+GUI::Testing::WidgetInfo Widget(const CString& name);
+inline bool Visible(const CString& name) {
+    return Widget(name).visibleOnScreen;
+}
+inline CString Text(const CString& name) {
+    return Widget(name).text;
+}
+
 inline constexpr std::int64_t kNow = 1'700'000'000;  // the local clock of every test: 2023-11-14 22:13:20 UTC
 
 // A host with the Chamber built under the toolkit's root, opened, in UTC at kNow.
@@ -76,9 +85,6 @@ protected:
     CString MessageText() const;
     int MessageBoxId() const;
     bool MessageShown() const;
-    GUI::Testing::WidgetInfo Widget(const CString& name) const;
-    bool Visible(const CString& name) const { return Widget(name).visibleOnScreen; }
-    CString Text(const CString& name) const { return Widget(name).text; }
     // Sends a response through the facade.
     void Receive(int id, const CKParam& packet) { host.SetRecParam(0, id, packet); }
     // Every widget name of the Chamber's tree that is a detail panel container and visible.

@@ -16,11 +16,6 @@ constexpr const char16_t* kNation1 = u"Chamber/m_GuiCommon.ArryIBNations[1]";
 constexpr const char16_t* kMsgBox = u"Chamber/m_GuiCommon.m_pMsgbox";
 constexpr const char16_t* kVacantPanel = u"Chamber/m_GuiJobDetail.SIContain";
 
-bool Shown(const CString& name) {
-    const auto info = GUI::Testing::Inspect(name);
-    return info && info->visible;
-}
-
 // A screen driven by hand: its host records the callbacks; the host's own screen stays bare.
 class EventsTest : public ::testing::Test {
 protected:
@@ -52,37 +47,32 @@ protected:
     CGuiDanceChamberInternal screen{&host};
 };
 
-TEST_F(EventsTest, OnlyKindsZeroAndOneAreClicks) {
-    for (const int kind : {-1, 2, 99, 101}) {
+TEST_F(EventsTest, OnlyKindsZeroAndOneAreClicksAndRightHandOnesOpenOnlyNationButtons) {
+    for (const int kind : {-1, 2, 99, 100, 101}) {
         Event(kNation0, 3, kind);
-        EXPECT_FALSE(Shown(kVacantPanel)) << "kind " << kind;
+        RightHandEvent(kNation0, 3, kind);
     }
-    Event(kNation0, 3, 1);
-    EXPECT_TRUE(Shown(kVacantPanel));
+    EXPECT_FALSE(Widget(kVacantPanel).visible);
+    RightHandEvent(kNation0, 0, 1);  // whatever group it reports, it acts as a nation click
+    EXPECT_TRUE(Widget(kVacantPanel).visible);
+    RightHandEvent(u"Chamber/m_GuiJobDetail.SIExit", 4, 0);
+    EXPECT_TRUE(Widget(kVacantPanel).visible);
+    Event(u"Chamber/m_GuiJobDetail.SIExit", 4, 1);
+    EXPECT_FALSE(Widget(kVacantPanel).visible);
     EXPECT_TRUE(host.calls.empty());
 }
 
 TEST_F(EventsTest, GroupsAndNamesThatMatchNothingLeaveTheScreenAsItIs) {
     Event(kNation0, 3, 0);
-    ASSERT_TRUE(Shown(kVacantPanel));
+    ASSERT_TRUE(Widget(kVacantPanel).visible);
     Event(kNation1, 2, 0);  // no such group
     Event(kNation1, 9, 0);
     Event(kNation1, 4, 0);  // a nation button under another group
     for (int group = 3; group <= 8; ++group)
         Event(u"Chamber/m_GuiJobDetail.SIJobName", group, 0);  // in no group
-    EXPECT_TRUE(Shown(kVacantPanel));
-    EXPECT_EQ(GUI::Testing::Inspect(u"Chamber/m_GuiJobDetail.SIJobName")->text, CString(u"伯爵"));
+    EXPECT_TRUE(Widget(kVacantPanel).visible);
+    EXPECT_EQ(Text(u"Chamber/m_GuiJobDetail.SIJobName"), CString(u"伯爵"));
     EXPECT_TRUE(host.calls.empty());
-}
-
-TEST_F(EventsTest, RightHandClicksOpenOnlyNationButtonsAndOnlyAsClicks) {
-    RightHandEvent(kNation0, 3, 2);
-    RightHandEvent(kNation0, 3, 100);
-    EXPECT_FALSE(Shown(kVacantPanel));
-    RightHandEvent(kNation0, 0, 1);  // whatever group it reports, it acts as a nation click
-    EXPECT_TRUE(Shown(kVacantPanel));
-    RightHandEvent(u"Chamber/m_GuiJobDetail.SIExit", 4, 0);
-    EXPECT_TRUE(Shown(kVacantPanel));
 }
 
 TEST_F(EventsTest, AnswersCountOnlyFromTheScreensOwnBox) {
@@ -116,9 +106,9 @@ TEST_F(EventsTest, ABareScreenIgnoresClicksTicksAndKeysButForwardsAnswers) {
 TEST_F(EventsTest, OnlyTheClockTimerShowsTheClock) {
     constexpr const char16_t* kClock = u"Chamber/m_GuiCommon.SIServerTimer";
     screen.OnWindowTimer(Chamber::kClockTimerId + 1);
-    EXPECT_TRUE(GUI::Testing::Inspect(kClock)->text.IsEmpty());
+    EXPECT_TRUE(Text(kClock).IsEmpty());
     screen.OnWindowTimer(Chamber::kClockTimerId);
-    EXPECT_EQ(GUI::Testing::Inspect(kClock)->text, CString(u"2023-11-14 22:13:20"));
+    EXPECT_EQ(Text(kClock), CString(u"2023-11-14 22:13:20"));
 }
 
 }  // namespace

@@ -14,21 +14,10 @@ namespace {
 
 using GUI::Testing::AnswerMsgBox;
 using GUI::Testing::Click;
-using GUI::Testing::Inspect;
 using GUI::Testing::PressKey;
 using GUI::Testing::TypeText;
 
 constexpr int now = static_cast<int>(kNow);
-
-CString Text(const CString& name) {
-    const auto info = Inspect(name);
-    return info ? info->text : CString(u"(no widget)");
-}
-
-bool Shown(const CString& name) {
-    const auto info = Inspect(name);
-    return info && info->visibleOnScreen;
-}
 
 // Posts: 1 vacant, priced 5; 2 held by the player (8); 3 held by player 9 under impeachment 31.
 void Populate(CGuiDanceChamber& facade) {
@@ -69,12 +58,12 @@ TEST_F(DefaultHostTest, NothingCostlyGoesThroughAndEveryCallbackIsHarmless) {
     PressKey(0x44);
     ASSERT_TRUE(TypeText(u"Chamber/m_GuiToolsChangeName.SICurName", u"阿飞"));
     ASSERT_TRUE(Click(u"Chamber/m_GuiToolsChangeName.IBConfirm"));
-    EXPECT_FALSE(Shown(u"Chamber/m_GuiToolsChangeName.SIContain"));
-    EXPECT_EQ(Inspect(u"Chamber/m_GuiToolsChangeName.IBConfirm")->id, -1);
+    EXPECT_FALSE(Visible(u"Chamber/m_GuiToolsChangeName.SIContain"));
+    EXPECT_EQ(Widget(u"Chamber/m_GuiToolsChangeName.IBConfirm").id, -1);
 
     // Exit is the host's decision: by default the screen stays.
     ASSERT_TRUE(Click(u"Chamber/m_GuiCommon.IBSystemExit"));
-    EXPECT_TRUE(Shown(u"Chamber/m_GuiCommon.SIContain"));
+    EXPECT_TRUE(Visible(u"Chamber/m_GuiCommon.SIContain"));
     facade.SetRecParam(0, ChamberMsg::kVoteResult, ResultPacket(1));
     EXPECT_EQ(Text(u"Chamber/m_GuiCommon.m_pMsgbox"), CString(u"投票成功！"));
     int id = 0;
@@ -155,7 +144,7 @@ TEST_F(ReenteringHostTest, ReleasingWhileAskedForCoinsAsksNothing) {
     ASSERT_TRUE(Click(u"Chamber/m_GuiJobDetail.SIRequest"));
     EXPECT_TRUE(Bare());
     ASSERT_EQ(host.Create(nullptr), 0);
-    EXPECT_FALSE(Shown(u"Chamber/m_GuiCommon.m_pMsgbox"));
+    EXPECT_FALSE(Visible(u"Chamber/m_GuiCommon.m_pMsgbox"));
 }
 
 TEST_F(ReenteringHostTest, ReleasingOnExitByButtonOrKey) {

@@ -1,4 +1,4 @@
-// The job table and its list rules, and the request packets, byte for byte.
+// The job table, its list rules and the list messages.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -24,17 +24,6 @@ protected:
     ChamberJobTable table;
     ChamberJob* selected = nullptr;
 };
-
-TEST_F(JobTableTest, ReadsEveryFieldOfAJobEntry) {
-    const ChamberJob* job = table.Find(4);
-    ASSERT_NE(job, nullptr);
-    EXPECT_EQ(job->holderId, 77);
-    EXPECT_EQ(job->jobName, CString(u"骑士"));
-    EXPECT_EQ(job->kingdomName, CString(u"东方王国"));
-    EXPECT_EQ(job->jobTime, CString(u"2023-01-01"));
-    EXPECT_EQ(job->jobRank, 3);
-    EXPECT_EQ(table.Find(5), nullptr);
-}
 
 TEST_F(JobTableTest, ReadsApplicationTextsFromTheLastThreeIdsOfAnEntry) {
     CKParam packet;
@@ -175,29 +164,6 @@ TEST(PruneTest, KeepsCandidaciesEndingAtOrAfterNow) {
                         Application(3, 3, 1, 0, 99), Application(4, 3, 1, 0, 150)};
     PruneApplications(job, 100);
     EXPECT_EQ(ApplyIds(job), (std::vector<int>{2, 4}));
-}
-
-TEST(RequestPacketTest, SingleVoteInFavourIsThe36ByteImage) {
-    const std::vector<unsigned char> expected = {36, 0, 0, 0, 2,  0, 0,  0, 0, 16, 0, 0,   // header
-                                                 4,  0, 0, 0, 50, 0, 20, 0, 7, 0,  0, 0,   // applyId 7
-                                                 4,  0, 0, 0, 60, 0, 20, 0, 1, 0,  0, 0};  // +1
-    EXPECT_EQ(Image(ChamberMsg::MakeVoteRequest(7, 1)), expected);
-}
-
-TEST(RequestPacketTest, MuteOfATwoUnitNameFromRankTwoIsThe48ByteImage) {
-    const std::vector<unsigned char> expected = {
-        48, 0, 0, 0, 3,  0, 0,  0, 0, 16, 0, 0, 4, 0, 0, 0, 50, 0, 40, 0, 'a',  0,    'b', 0,
-        4,  0, 0, 0, 60, 0, 20, 0, 1, 0,  0, 0, 4, 0, 0, 0, 70, 0, 20, 0, 0x08, 0x07, 0,   0};  // 1800
-    EXPECT_EQ(Image(ChamberMsg::MakeMuteRequest(u"ab", 1800)), expected);
-}
-
-TEST(RequestPacketTest, ApplyAndImpeachCarryTheJobIdOnly) {
-    for (const CKParam& packet : {ChamberMsg::MakeApplyRequest(5), ChamberMsg::MakeImpeachRequest(5)}) {
-        EXPECT_EQ(packet.GetLength(), 24);
-        int jobId = 0;
-        EXPECT_EQ(packet.GetInt(50, jobId), 0);
-        EXPECT_EQ(jobId, 5);
-    }
 }
 
 TEST(ListMessageTest, WrittenRecordsReadBackWhole) {

@@ -46,10 +46,13 @@ TEST_F(ImagesetTest, MissingFilesAndSectionsAreRefused) {
     EXPECT_FALSE(CEGUI::ImageManager::getSingleton().isDefined("Other/Red"));
 }
 
-TEST_F(ImagesetTest, StaticImagesShowOneImageAndButtonsThree) {
+TEST_F(ImagesetTest, StaticImagesShowOneImageAndButtonsThreeAndUnknownOnesNone) {
     screen.FindWidget(TestSupport::kImage)->SetImageFromImageSet(u"TestSet", u"Red");
     EXPECT_EQ(Property(TestSupport::kImage, "Image"), "TestSet/Red");
     EXPECT_EQ(Testing::Inspect(TestSupport::kImage)->images, std::vector<CString>{u"Red"});
+    screen.FindWidget(TestSupport::kImage)->SetImageFromImageSet(u"TestSet", u"Purple");
+    EXPECT_EQ(Property(TestSupport::kImage, "Image"), "");  // unknown: drawn as nothing, but recorded
+    EXPECT_EQ(Testing::Inspect(TestSupport::kImage)->images, std::vector<CString>{u"Purple"});
 
     screen.FindWidget(TestSupport::kButton)->SetImageFromImageSet(u"TestSet", u"Green");
     EXPECT_EQ(Property(TestSupport::kButton, "PushedImage"), "TestSet/Green");
@@ -65,13 +68,6 @@ TEST_F(ImagesetTest, StaticImagesShowOneImageAndButtonsThree) {
     screen.FindWidget(TestSupport::kButton)->SetImageHide();
     EXPECT_EQ(Property(TestSupport::kButton, "NormalImage"), "");
     EXPECT_TRUE(Testing::Inspect(TestSupport::kButton)->images.empty());
-}
-
-TEST_F(ImagesetTest, AnUnknownImageDrawsNothingButIsRecorded) {
-    screen.FindWidget(TestSupport::kImage)->SetImageFromImageSet(u"TestSet", u"Red");
-    screen.FindWidget(TestSupport::kImage)->SetImageFromImageSet(u"TestSet", u"Purple");
-    EXPECT_EQ(Property(TestSupport::kImage, "Image"), "");
-    EXPECT_EQ(Testing::Inspect(TestSupport::kImage)->images, std::vector<CString>{u"Purple"});
 }
 
 // A widget does not write again what its window shows already; every change must still reach it.

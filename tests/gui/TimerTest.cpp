@@ -18,7 +18,9 @@ protected:
     TestSupport::RecordingScreen screen;
 };
 
-TEST_F(TimerTest, ATimerFiresOncePerPeriodPassed) {
+TEST_F(TimerTest, ATimerFiresOncePerPeriodPassedWhileEverythingIsHidden) {
+    TestSupport::BuildSample(screen);
+    screen.FindWidget(TestSupport::kContain)->Hide();
     screen.SetWindowTimer(2000, 1000);
     Testing::AdvanceTime(999);
     EXPECT_TRUE(screen.events.empty());
@@ -50,14 +52,6 @@ TEST_F(TimerTest, StartingAgainRestartsThePeriod) {
     EXPECT_EQ(timers[0].id, 2000);
     EXPECT_EQ(timers[0].periodMs, 1000);
     EXPECT_EQ(timers[0].starts, 2);
-}
-
-TEST_F(TimerTest, TimersFireWhileEverythingIsHidden) {
-    TestSupport::BuildSample(screen);
-    screen.FindWidget(TestSupport::kContain)->Hide();
-    screen.SetWindowTimer(2000, 1000);
-    Testing::AdvanceTime(2000);
-    EXPECT_EQ(screen.events.size(), 2u);
 }
 
 TEST_F(TimerTest, UnloadingOrDestroyingATreeStopsItsTimers) {

@@ -204,47 +204,6 @@ TEST(PacketIndexTest, RecordsWrittenAfterAListAreFoundAsTheWalkFindsThem) {
     }
 }
 
-// A list of 655 application entries with 13 fields each: the largest a packet can carry.
-TEST(PacketIndexTest, ReadsEveryFieldOfTheLargestList) {
-    constexpr int kEntries = 655;
-    CKParam packet;
-    ASSERT_EQ(packet.SetInt(60, kEntries), 0);
-    for (int entry = 0; entry < kEntries; ++entry) {
-        for (int k = 0; k < 13; ++k) {
-            const auto id = static_cast<short>(100 * entry + 100 + k);
-            if (k >= 10) {
-                ASSERT_EQ(
-                    packet.SetCString(id, CString(u"名") + CString(std::u16string(1, char16_t(u'A' + k)))),
-                    0);
-            } else {
-                ASSERT_EQ(packet.SetInt(id, entry * 13 + k), 0);
-            }
-        }
-    }
-    EXPECT_EQ(packet.GetPacketNum(), 1 + 13 * kEntries);
-
-    const CKParam copy(packet);
-    for (const CKParam* reader : {static_cast<const CKParam*>(&packet), &copy}) {
-        int count = 0;
-        ASSERT_EQ(reader->GetInt(60, count), 0);
-        ASSERT_EQ(count, kEntries);
-        for (int entry = 0; entry < kEntries; ++entry) {
-            for (int k = 0; k < 13; ++k) {
-                const auto id = static_cast<short>(100 * entry + 100 + k);
-                if (k >= 10) {
-                    CString text;
-                    ASSERT_EQ(reader->GetCString(id, text), 0) << entry << " " << k;
-                    ASSERT_EQ(text, CString(u"名") + CString(std::u16string(1, char16_t(u'A' + k))));
-                } else {
-                    int value = -1;
-                    ASSERT_EQ(reader->GetInt(id, value), 0) << entry << " " << k;
-                    ASSERT_EQ(value, entry * 13 + k);
-                }
-            }
-        }
-    }
-}
-
 TEST(PacketIndexTest, EveryChangeIsSeenByTheNextLookup) {
     CKParam packet;
     for (short id = 1; id <= 20; ++id) {

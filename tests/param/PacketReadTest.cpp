@@ -1,5 +1,5 @@
 // Readers and updaters: tags, widths, duplicates, texts, raw bytes and the outputs on failure;
-// copies and moves. (Each type read back as written: PacketWriteTest.)
+// copies and moves.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -15,34 +15,51 @@ using packet_test::ImageBuilder;
 using packet_test::ImageOf;
 using packet_test::Restore;
 
-TEST(PacketReadTest, WrongTagOrMissingIdLeavesTheOutputUnchanged) {
+// A reader or updater refuses a missing id and a record of another tag or of another width than
+// its tag's, and leaves its output and the image as they were; a boolean is true for any byte but 0.
+TEST(PacketReadTest, WrongTagWidthOrMissingIdLeavesOutputAndImageUnchanged) {
     CKParam packet;
-    ASSERT_EQ(packet.SetInt(50, 7), 0);
-    ASSERT_EQ(packet.SetLong(51, 8), 0);
-    short shortValue = 11;
-    int intValue = 12;
-    long longValue = 13;
-    bool flag = true;
-    CString text(u"keep");
-    for (const short id : {50, 51, 52}) {
+    ASSERT_EQ(Restore(packet, ImageBuilder()
+                                  .Int(50, 7)
+                                  .Record(4, 51, CKParam::kLong)
+                                  .U32(8)
+                                  .Record(2, 1, CKParam::kInt)
+                                  .Value("\x01\x02")
+                                  .Record(8, 2, CKParam::kLong)
+                                  .Value(std::string(8, '\x7F'))
+                                  .Record(4, 3, CKParam::kShort)
+                                  .U32(0x01020304)
+                                  .Record(2, 4, CKParam::kBoolean)
+                                  .Value("\x01\x01")
+                                  .Record(1, 5, CKParam::kBoolean)
+                                  .Value("\x02")
+                                  .Build()),
+              0);
+    const Bytes before = ImageOf(packet);
+    for (const short id : {50, 51, 1, 2, 3, 4, 52}) {
+        SCOPED_TRACE(id);
+        short shortValue = 11;
+        int intValue = 12;
+        long longValue = 13;
+        bool flag = false;
+        CString text(u"keep");
         EXPECT_EQ(packet.GetShortInt(id, shortValue), -1);
         EXPECT_EQ(packet.GetBoolean(id, flag), -1);
         EXPECT_EQ(packet.GetCString(id, text), -1);
+        EXPECT_EQ(packet.UpdateShortInt(id, -1), -1);
+        EXPECT_EQ(packet.GetInt(id, intValue), id == 50 ? 0 : -1);
+        EXPECT_EQ(packet.GetLong(id, longValue), id == 51 ? 0 : -1);
+        EXPECT_EQ(packet.UpdateInt(id, id == 50 ? 7 : -1), id == 50 ? 0 : -1);  // 7 over 7 changes nothing
+        EXPECT_EQ(shortValue, 11);
+        EXPECT_EQ(intValue, id == 50 ? 7 : 12);
+        EXPECT_EQ(longValue, id == 51 ? 8 : 13);
+        EXPECT_FALSE(flag);
+        EXPECT_EQ(text, CString(u"keep"));
     }
-    EXPECT_EQ(packet.GetLong(50, longValue), -1);
-    EXPECT_EQ(packet.GetInt(51, intValue), -1);
-    EXPECT_EQ(packet.GetInt(52, intValue), -1);
-    EXPECT_EQ(packet.UpdateInt(51, 1), -1);
-    EXPECT_EQ(packet.UpdateShortInt(50, 1), -1);
-    EXPECT_EQ(packet.UpdateInt(52, 1), -1);
-    EXPECT_EQ(shortValue, 11);
-    EXPECT_EQ(intValue, 12);
-    EXPECT_EQ(longValue, 13);
+    EXPECT_EQ(ImageOf(packet), before);
+    bool flag = false;
+    ASSERT_EQ(packet.GetBoolean(5, flag), 0);
     EXPECT_TRUE(flag);
-    EXPECT_EQ(text, CString(u"keep"));
-    EXPECT_EQ(packet.GetPacketNum(), 2);
-    ASSERT_EQ(packet.GetLong(51, longValue), 0);
-    EXPECT_EQ(longValue, 8);
 }
 
 TEST(PacketReadTest, FirstRecordOfAnIdWins) {
@@ -64,45 +81,6 @@ TEST(PacketReadTest, FirstRecordOfAnIdWins) {
     ASSERT_EQ(packet.GetShortInt(6, shortValue), 0);
     EXPECT_EQ(shortValue, -7);
     EXPECT_EQ(packet.GetLength(), 36 + 2 * 10);
-}
-
-TEST(PacketReadTest, StoredWidthMustBeTheTagsWidth) {
-    CKParam packet;
-    ASSERT_EQ(Restore(packet, ImageBuilder()
-                                  .Record(2, 1, CKParam::kInt)
-                                  .Value("\x01\x02")
-                                  .Record(8, 2, CKParam::kLong)
-                                  .Value(std::string(8, '\x7F'))
-                                  .Record(4, 3, CKParam::kShort)
-                                  .U32(0x01020304)
-                                  .Record(2, 4, CKParam::kBoolean)
-                                  .Value("\x01\x01")
-                                  .Build()),
-              0);
-    const Bytes before = ImageOf(packet);
-    int intValue = 5;
-    long longValue = 6;
-    short shortValue = 7;
-    bool flag = false;
-    EXPECT_EQ(packet.GetInt(1, intValue), -1);
-    EXPECT_EQ(packet.GetLong(2, longValue), -1);
-    EXPECT_EQ(packet.GetShortInt(3, shortValue), -1);
-    EXPECT_EQ(packet.GetBoolean(4, flag), -1);
-    EXPECT_EQ(packet.UpdateInt(1, -1), -1);
-    EXPECT_EQ(packet.UpdateShortInt(3, -1), -1);
-    EXPECT_EQ(intValue, 5);
-    EXPECT_EQ(longValue, 6);
-    EXPECT_EQ(shortValue, 7);
-    EXPECT_FALSE(flag);
-    EXPECT_EQ(ImageOf(packet), before);
-}
-
-TEST(PacketReadTest, AnyNonZeroBooleanByteIsTrue) {
-    CKParam packet;
-    ASSERT_EQ(Restore(packet, ImageBuilder().Record(1, 1, CKParam::kBoolean).Value("\x02").Build()), 0);
-    bool flag = false;
-    ASSERT_EQ(packet.GetBoolean(1, flag), 0);
-    EXPECT_TRUE(flag);
 }
 
 TEST(PacketReadTest, TextStopsAtItsFirstZeroUnit) {
@@ -129,57 +107,44 @@ TEST(PacketReadTest, TextStopsAtItsFirstZeroUnit) {
     EXPECT_EQ(text, CString(u"xy"));
 }
 
+// GetChar copies into a new array (none for an empty value) or, once measured, into the caller's
+// buffer; GetChar2 copies and measures; GetCharNF points into the image.
 TEST(PacketReadTest, RawBytesComeOutInFourWays) {
-    CKParam packet;
-    ASSERT_EQ(packet.SetChar(7, "ab\0c", 4), 0);
-    const char* stored = packet.GetBufferPtr() + 20;
+    for (const std::string& value : {std::string("ab\0c", 4), std::string()}) {
+        SCOPED_TRACE(value.size());
+        CKParam packet;
+        ASSERT_EQ(packet.SetChar(7, value.data(), static_cast<unsigned int>(value.size())), 0);
+        const char* stored = packet.GetBufferPtr() + 20;
+        char sentinel = 0;
+        char* copy = &sentinel;
+        ASSERT_EQ(packet.GetChar(7, copy), 0);
+        const std::unique_ptr<char[]> owned(copy);
+        EXPECT_EQ(copy == nullptr, value.empty());
+        EXPECT_EQ(copy ? std::string(copy, value.size()) : std::string(), value);
 
-    char* copy = nullptr;
-    ASSERT_EQ(packet.GetChar(7, copy), 0);
-    const std::unique_ptr<char[]> owned(copy);
-    ASSERT_NE(copy, nullptr);
-    EXPECT_NE(copy, stored);
-    EXPECT_EQ(std::string(copy, 4), std::string("ab\0c", 4));
+        unsigned short length = 9;
+        ASSERT_EQ(packet.GetChar(7, nullptr, length), 0);
+        EXPECT_EQ(length, value.size());
+        std::string dest(value.size(), '-');
+        length = 0;
+        ASSERT_EQ(packet.GetChar(7, dest.data(), length), 0);
+        EXPECT_EQ(length, value.size());
+        EXPECT_EQ(dest, value);
 
-    unsigned short length = 0;
-    ASSERT_EQ(packet.GetChar(7, nullptr, length), 0);
-    EXPECT_EQ(length, 4);
-    char dest[4] = {};
-    length = 0;
-    ASSERT_EQ(packet.GetChar(7, dest, length), 0);
-    EXPECT_EQ(length, 4);
-    EXPECT_EQ(std::string(dest, 4), std::string("ab\0c", 4));
+        char* copy2 = &sentinel;
+        length = 9;
+        ASSERT_EQ(packet.GetChar2(7, copy2, length), 0);
+        const std::unique_ptr<char[]> owned2(copy2);
+        EXPECT_EQ(length, value.size());
+        EXPECT_EQ(copy2 ? std::string(copy2, length) : std::string(), value);
+        EXPECT_EQ(copy2 == nullptr, value.empty());
 
-    char* copy2 = nullptr;
-    length = 0;
-    ASSERT_EQ(packet.GetChar2(7, copy2, length), 0);
-    const std::unique_ptr<char[]> owned2(copy2);
-    EXPECT_EQ(length, 4);
-    EXPECT_EQ(std::string(copy2, 4), std::string("ab\0c", 4));
-
-    char* inside = nullptr;
-    length = 0;
-    ASSERT_EQ(packet.GetCharNF(7, inside, length), 0);
-    EXPECT_EQ(inside, stored);
-    EXPECT_EQ(length, 4);
-}
-
-TEST(PacketReadTest, EmptyRawValueGivesNoArray) {
-    CKParam packet;
-    ASSERT_EQ(packet.SetChar(7, "", 0), 0);
-    char sentinel = 0;
-    char* out = &sentinel;
-    ASSERT_EQ(packet.GetChar(7, out), 0);
-    EXPECT_EQ(out, nullptr);
-    out = &sentinel;
-    unsigned short length = 3;
-    ASSERT_EQ(packet.GetChar2(7, out, length), 0);
-    EXPECT_EQ(out, nullptr);
-    EXPECT_EQ(length, 0);
-    length = 3;
-    ASSERT_EQ(packet.GetCharNF(7, out, length), 0);
-    EXPECT_EQ(out, packet.GetBufferPtr() + 20);
-    EXPECT_EQ(length, 0);
+        char* inside = nullptr;
+        length = 9;
+        ASSERT_EQ(packet.GetCharNF(7, inside, length), 0);
+        EXPECT_EQ(inside, stored);
+        EXPECT_EQ(length, value.size());
+    }
 }
 
 // What each raw-byte reader leaves when the id is absent (3), the tag differs (1) or the value is
@@ -227,14 +192,15 @@ TEST(PacketReadTest, RawByteReadersFailureOutputs) {
     EXPECT_EQ(length, 65535);
 }
 
-TEST(PacketReadTest, CopiesOwnTheirBuffers) {
+// A copy owns its buffer; a move takes the buffer and leaves the source released, as is a copy of
+// a released packet.
+TEST(PacketReadTest, CopiesOwnTheirBuffersAndMovesLeaveTheSourceReleased) {
     CKParam original;
     ASSERT_EQ(original.SetInt(1, 10), 0);
     CKParam copy(original);
     EXPECT_NE(copy.GetBufferPtr(), original.GetBufferPtr());
     EXPECT_EQ(ImageOf(copy), ImageOf(original));
     EXPECT_EQ(copy.GetPacketNum(), 1);
-
     ASSERT_EQ(copy.SetInt(2, 20), 0);
     ASSERT_EQ(copy.UpdateInt(1, 11), 0);
     int value = 0;
@@ -251,32 +217,22 @@ TEST(PacketReadTest, CopiesOwnTheirBuffers) {
     target = self;
     EXPECT_EQ(ImageOf(target), ImageOf(copy));
 
-    original.Release();
+    const char* buffer = original.GetBufferPtr();
+    CKParam moved(std::move(original));
+    EXPECT_EQ(moved.GetBufferPtr(), buffer);
+    EXPECT_EQ(original.GetBufferPtr(), nullptr);  // NOLINT(bugprone-use-after-move): the contract
+    EXPECT_EQ(original.GetLength(), 0);
+    EXPECT_EQ(original.GetPacketNum(), 0);
+    EXPECT_EQ(original.GetInt(1, value), -1);
     const CKParam releasedCopy(original);
     EXPECT_EQ(releasedCopy.GetBufferPtr(), nullptr);
     EXPECT_EQ(releasedCopy.GetLength(), 0);
-}
 
-TEST(PacketReadTest, MovedFromPacketIsReleased) {
-    CKParam source;
-    ASSERT_EQ(source.SetInt(1, 10), 0);
-    const char* buffer = source.GetBufferPtr();
-    CKParam moved(std::move(source));
-    EXPECT_EQ(moved.GetBufferPtr(), buffer);
-    EXPECT_EQ(moved.GetLength(), 24);
-    EXPECT_EQ(source.GetBufferPtr(), nullptr);  // NOLINT(bugprone-use-after-move): the contract
-    EXPECT_EQ(source.GetLength(), 0);
-    EXPECT_EQ(source.GetPacketNum(), 0);
-    int value = 0;
-    EXPECT_EQ(source.GetInt(1, value), -1);
-
-    CKParam target;
     target = std::move(moved);
     EXPECT_EQ(target.GetBufferPtr(), buffer);
     EXPECT_EQ(moved.GetLength(), 0);  // NOLINT(bugprone-use-after-move)
     ASSERT_EQ(target.GetInt(1, value), 0);
     EXPECT_EQ(value, 10);
-
     ASSERT_EQ(moved.SetInt(31, 1), 0);
     EXPECT_EQ(ImageOf(moved), ImageBuilder().Int(31, 1).Build());
 }

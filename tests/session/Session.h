@@ -45,8 +45,6 @@ public:
     void Settle();
 
     const ChamberModel::Model& Model() const { return m_model; }
-    std::int64_t LocalClock() const { return m_clock; }
-    bool Built() const { return m_built; }
     // Requests the host received, all of them checked against the message catalogue.
     int Requests() const { return m_requests; }
 

@@ -2,8 +2,6 @@
 // unknown ids, fields and types, and damaged images.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <ctime>
 #include <string>
 #include <vector>
 
@@ -17,24 +15,13 @@ std::vector<std::string> Describe(int id, const CKParam& packet) {
     return DescribePacket(id, packet.GetBufferPtr(), packet.GetLength());
 }
 
-class PacketTextTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        setenv("TZ", "UTC", 1);
-        tzset();
-    }
-};
-
-TEST_F(PacketTextTest, RequestsAreWrittenFieldByFieldWithTheirNames) {
-    EXPECT_EQ(Describe(ChamberMsg::kVote, ChamberMsg::MakeVoteRequest(7, -2)),
-              (std::vector<std::string>{"50 applyId = 7", "60 votes = -2"}));
+TEST(PacketTextTest, TextsAreQuotedAndUnknownIdsNamedByTheirNumber) {
     EXPECT_EQ(Describe(ChamberMsg::kMute, ChamberMsg::MakeMuteRequest(u"云\"裳", 1800)),
               (std::vector<std::string>{"50 name = \"云\\\"裳\"", "60 flag = 1", "70 seconds = 1800"}));
-    EXPECT_EQ(MessageName(ChamberMsg::kMute), "mute a player");
     EXPECT_EQ(MessageName(10000099), "message 10000099");
 }
 
-TEST_F(PacketTextTest, UnknownFieldsAndTypesAreStillShown) {
+TEST(PacketTextTest, UnknownFieldsAndTypesAreStillShown) {
     CKParam packet;
     packet.SetShortInt(90, -3);
     packet.SetBoolean(91, true);
@@ -44,7 +31,7 @@ TEST_F(PacketTextTest, UnknownFieldsAndTypesAreStillShown) {
               (std::vector<std::string>{"90 field = -3", "91 field = true", "92 field = bytes[3] 01 02 03"}));
 }
 
-TEST_F(PacketTextTest, ADamagedImageIsSaidToBeOne) {
+TEST(PacketTextTest, ADamagedImageIsSaidToBeOne) {
     CKParam packet = ChamberMsg::MakeVoteRequest(7, 1);
     EXPECT_EQ(DescribePacket(ChamberMsg::kVote, packet.GetBufferPtr(), packet.GetLength() - 1),
               (std::vector<std::string>{"(not a packet image: 35 bytes)"}));
