@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <memory>
 
 #include "ServerFixture.h"
 #include "param/ChamberMessages.h"
@@ -54,6 +55,34 @@ TEST_F(LoginTest, GuessesAreCountedPerAddressAndPerPlayer) {
         RawClient client(server.Port(), step.from);
         const wire::LoginResult result = client.Login(step.name, step.token);
         EXPECT_EQ(result.ok ? "" : result.reason, step.reason) << step.from << " " << step.name;
+    }
+}
+
+TEST_F(LoginTest, GuessesSentAtOnceAreCountedWhenTheyAreTaken) {
+    struct Case {
+        const char* what;
+        std::vector<const char*> names;  // taken in turn
+        bool oneAddress;                 // or each guess from an address of its own
+    };
+    const Case cases[] = {
+        {"one address, players who have failed", {"甲", "乙", "丙"}, true},
+        {"one player, many addresses", {"丁"}, false},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::unique_ptr<RawClient>> guessers;
+        for (int i = 0; i < 14; ++i) {
+            const std::string from = c.oneAddress ? "127.0.0.6" : "127.0.1." + std::to_string(i + 1);
+            guessers.push_back(std::make_unique<RawClient>(server.Port(), from.c_str()));
+        }
+        for (std::size_t i = 0; i < guessers.size(); ++i) {
+            guessers[i]->SendBytes(LoginFrame(c.names[i % c.names.size()], std::string(64, '0')));
+        }
+        std::map<std::string, int> answers;
+        for (const auto& guesser : guessers) {
+            const std::optional<wire::Frame> answer = guesser->NextWith(wire::kLoginResult);
+            ++answers[answer ? wire::ReadLoginResult(PacketOf(*answer)).reason : "no answer"];
+        }
+        EXPECT_EQ(answers, (std::map<std::string, int>{{kWrong, 10}, {kTooMany, 4}})) << c.what;
     }
 }
 
