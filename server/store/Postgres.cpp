@@ -1,5 +1,6 @@
 #include "Postgres.h"
 
+#include <algorithm>
 #include <charconv>
 
 namespace store::pg {
@@ -8,6 +9,8 @@ namespace {
 
 constexpr int kTextFormat = 0;
 constexpr int kBinaryFormat = 1;
+// Statements of a pipeline sent before their results are read.
+constexpr std::size_t kPipelineRun = 1024;
 
 }  // namespace
 
@@ -108,6 +111,8 @@ void Connection::Open() {
     if (PQsetClientEncoding(m_conn, "UTF8") != 0) {
         Fail("cannot speak UTF-8 with PostgreSQL");
     }
+    // Notices ("already exists, skipping") are not for the server's log; warnings are.
+    Expect(PQexec(m_conn, "SET client_min_messages TO warning"), PGRES_COMMAND_OK, "client_min_messages");
     for (const auto& [name, sql] : m_prepared) {
         Expect(PQprepare(m_conn, name.c_str(), sql.c_str(), 0, nullptr), PGRES_COMMAND_OK, name);
     }
@@ -155,45 +160,54 @@ std::vector<Result> Connection::Pipeline(const std::vector<Queued>& statements) 
     if (PQenterPipelineMode(m_conn) != 1) {
         Fail("cannot enter pipeline mode");
     }
-    for (const Queued& statement : statements) {
-        const std::vector<const char*> values = statement.params.Values();
-        const int sent =
-            statement.prepared
-                ? PQsendQueryPrepared(m_conn, statement.name.c_str(), statement.params.Count(), values.data(),
-                                      statement.params.Lengths(), statement.params.Formats(), kTextFormat)
-                : PQsendQueryParams(m_conn, statement.name.c_str(), 0, nullptr, nullptr, nullptr, nullptr,
-                                    kTextFormat);
-        if (sent != 1) {
-            Fail("cannot send " + statement.name);
-        }
-    }
-    if (PQpipelineSync(m_conn) != 1) {
-        Fail("cannot send the pipeline");
-    }
     std::vector<Result> results;
     results.reserve(statements.size());
     std::string firstError;
     std::string firstState;
-    for (const Queued& statement : statements) {
-        PGresult* raw = PQgetResult(m_conn);
-        if (raw == nullptr) {
-            Fail("the connection ended inside a pipeline");
+    // Runs of statements, each read back before the next is sent, so that the results the server
+    // writes never fill the socket while this side is still sending.
+    for (std::size_t start = 0; start < statements.size(); start += kPipelineRun) {
+        const std::size_t end = std::min(statements.size(), start + kPipelineRun);
+        for (std::size_t i = start; i < end; ++i) {
+            const Queued& statement = statements[i];
+            const std::vector<const char*> values = statement.params.Values();
+            const int sent =
+                statement.prepared
+                    ? PQsendQueryPrepared(m_conn, statement.name.c_str(), statement.params.Count(),
+                                          values.data(), statement.params.Lengths(),
+                                          statement.params.Formats(), kTextFormat)
+                    : PQsendQueryParams(m_conn, statement.name.c_str(), 0, nullptr, nullptr, nullptr, nullptr,
+                                        kTextFormat);
+            if (sent != 1) {
+                Fail("cannot send " + statement.name);
+            }
         }
-        Result result(raw);
-        const ExecStatusType status = PQresultStatus(raw);
-        if (status == PGRES_FATAL_ERROR && firstError.empty()) {
-            firstError = statement.name + ": " + PQresultErrorMessage(raw);
-            const char* state = PQresultErrorField(raw, PG_DIAG_SQLSTATE);
-            firstState = state != nullptr ? state : "";
+        if (PQpipelineSync(m_conn) != 1) {
+            Fail("cannot send the pipeline");
         }
-        results.push_back(std::move(result));
-        // Each statement's results end with a null.
-        while (PGresult* extra = PQgetResult(m_conn)) {
-            PQclear(extra);
+        for (std::size_t i = start; i < end; ++i) {
+            PGresult* raw = PQgetResult(m_conn);
+            if (raw == nullptr) {
+                Fail("the connection ended inside a pipeline");
+            }
+            Result result(raw);
+            if (PQresultStatus(raw) == PGRES_FATAL_ERROR && firstError.empty()) {
+                firstError = statements[i].name + ": " + PQresultErrorMessage(raw);
+                const char* state = PQresultErrorField(raw, PG_DIAG_SQLSTATE);
+                firstState = state != nullptr ? state : "";
+            }
+            results.push_back(std::move(result));
+            // Each statement's results end with a null.
+            while (PGresult* extra = PQgetResult(m_conn)) {
+                PQclear(extra);
+            }
+        }
+        const Result sync(PQgetResult(m_conn));
+        if (sync.Status() != PGRES_PIPELINE_SYNC) {
+            Fail("the pipeline did not end");
         }
     }
-    Result sync(PQgetResult(m_conn));
-    if (sync.Status() != PGRES_PIPELINE_SYNC || PQexitPipelineMode(m_conn) != 1) {
+    if (PQexitPipelineMode(m_conn) != 1) {
         Fail("the pipeline did not end");
     }
     if (!firstError.empty()) {

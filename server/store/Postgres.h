@@ -60,6 +60,7 @@ public:
 
     ExecStatusType Status() const { return PQresultStatus(m_result.get()); }
     int Rows() const { return PQntuples(m_result.get()); }
+    int Columns() const { return PQnfields(m_result.get()); }
     bool IsNull(int row, int column) const { return PQgetisnull(m_result.get(), row, column) != 0; }
     std::int64_t Int(int row, int column) const;
     std::string Text(int row, int column) const;
@@ -94,8 +95,9 @@ public:
     // Prepares a statement under a name, now and after every reconnection.
     void Prepare(const std::string& name, std::string_view sql);
     Result Run(const std::string& name, const Params& params = {});
-    // Sends every statement, then reads every result: one round trip. The first error throws once
-    // all results are read; a transaction the pipeline opened is then rolled back.
+    // Sends every statement, then reads every result: one round trip for up to 1024 statements. The
+    // first error throws once all results are read; a transaction the pipeline opened is then
+    // rolled back.
     std::vector<Result> Pipeline(const std::vector<Queued>& statements);
 
     // Whether the connection is broken; Reconnect opens it again and prepares every statement.

@@ -1,10 +1,12 @@
 // A throwaway PostgreSQL server for the tests: a cluster made with initdb in a temporary folder as
 // the postgres user, listening on a free port of 127.0.0.1 only, stopped at once (immediate
-// shutdown) and removed at the end. Tests that need one skip where this machine cannot start it
-// (not root, or PostgreSQL not installed); CI installs it.
+// shutdown) and removed at the end. CTest starts one for a whole run (the pg_cluster program, a
+// fixture of its own) and names its folder in ODC_TEST_PG_DIR, or in ODC_TEST_DB as
+// postgresql:FOLDER for the tests that run the server on it; a test program run alone starts one
+// of its own. Tests that need one skip where this machine cannot start it (not root, or
+// PostgreSQL not installed); CI installs it.
 #pragma once
 
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,9 +14,14 @@ namespace server::test {
 
 class PgCluster {
 public:
-    // The cluster of this test program, started on first use; null (with the reason in `why`) when
-    // it cannot start.
+    // The run's cluster, or else this program's, started on first use; null (with the reason in
+    // `why`) when there is none.
     static PgCluster* Shared(std::string* why = nullptr);
+
+    // Starts a cluster in the empty folder `dir` and leaves it running; false with the reason.
+    static bool Start(const std::string& dir, std::string& why);
+    // Stops the cluster of `dir` and removes the folder.
+    static void Stop(const std::string& dir);
 
     ~PgCluster();
     PgCluster(const PgCluster&) = delete;
@@ -22,18 +29,15 @@ public:
 
     // A new empty database; its libpq URI.
     std::string NewDatabase();
-    unsigned short Port() const { return m_port; }
 
 private:
-    PgCluster() = default;
-    bool Start(std::string& why);
-    // Runs a PostgreSQL program as the postgres user; its exit code (-1 when it did not end).
-    int Run(const std::string& program, const std::vector<std::string>& arguments) const;
+    PgCluster(std::string dir, std::string server, bool owned)
+        : m_dir(std::move(dir)), m_server(std::move(server)), m_owned(owned) {}
 
     std::string m_dir;
-    unsigned short m_port = 0;
+    std::string m_server;  // postgresql://postgres@127.0.0.1:PORT/
+    bool m_owned;
     int m_databases = 0;
-    bool m_running = false;
 };
 
 }  // namespace server::test

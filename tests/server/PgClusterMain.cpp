@@ -1,0 +1,25 @@
+// pg_cluster start DIR | stop DIR: the throwaway PostgreSQL cluster of a whole test run, started
+// before the tests that use it and stopped after them (CTest's fixture). Starting says why it
+// could not, and still succeeds: the tests then skip.
+#include <iostream>
+#include <string>
+
+#include "PgCluster.h"
+
+int main(int argc, char** argv) {
+    const std::string command = argc == 3 ? argv[1] : "";
+    if (command == "start") {
+        server::test::PgCluster::Stop(argv[2]);
+        std::string why;
+        if (!server::test::PgCluster::Start(argv[2], why)) {
+            std::cout << "no PostgreSQL cluster: " << why << "\n";
+        }
+        return 0;
+    }
+    if (command == "stop") {
+        server::test::PgCluster::Stop(argv[2]);
+        return 0;
+    }
+    std::cerr << "usage: pg_cluster start|stop DIR\n";
+    return 2;
+}
