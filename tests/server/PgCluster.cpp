@@ -75,12 +75,19 @@ std::string ServerOf(const std::string& dir) {
 
 }  // namespace
 
-bool PgCluster::Start(const std::string& dir, std::string& why) {
-    const passwd* postgres = getpwnam("postgres");
-    if (getuid() != 0 || postgres == nullptr || ProgramFolder().empty()) {
+bool PgCluster::Possible(std::string& why) {
+    if (getuid() != 0 || getpwnam("postgres") == nullptr || ProgramFolder().empty()) {
         why = "a PostgreSQL cluster needs root and Debian's postgresql package";
         return false;
     }
+    return true;
+}
+
+bool PgCluster::Start(const std::string& dir, std::string& why) {
+    if (!Possible(why)) {
+        return false;
+    }
+    const passwd* postgres = getpwnam("postgres");
     std::error_code ignored;
     fs::create_directories(dir, ignored);
     if (chown(dir.c_str(), postgres->pw_uid, postgres->pw_gid) != 0) {

@@ -18,6 +18,8 @@ public:
     // `why`) when there is none.
     static PgCluster* Shared(std::string* why = nullptr);
 
+    // Whether this machine can run a cluster at all (root and Debian's postgresql); the reason when not.
+    static bool Possible(std::string& why);
     // Starts a cluster in the empty folder `dir` and leaves it running; false with the reason.
     static bool Start(const std::string& dir, std::string& why);
     // Stops the cluster of `dir` and removes the folder.
