@@ -53,6 +53,10 @@ int ManagePlayers(const server::Options& options) {
 
 // Copies the realm of --db into an empty database, or backs a SQLite realm up into a new file.
 int CopyRealm(const server::Options& options) {
+    if (!store::IsPostgres(options.dbPath) && !std::filesystem::exists(options.dbPath)) {
+        std::cerr << "chamber-server: there is no database " << options.dbPath << "\n";
+        return 1;
+    }
     if (options.command == server::Options::Command::Backup) {
         if (store::IsPostgres(options.dbPath)) {
             std::cerr
@@ -62,10 +66,6 @@ int CopyRealm(const server::Options& options) {
         store::SqliteStore(options.dbPath, 0, store::Seed::Nothing).Backup(options.target);
         std::cerr << "backed up " << options.dbPath << " into " << options.target << "\n";
         return 0;
-    }
-    if (!store::IsPostgres(options.dbPath) && !std::filesystem::exists(options.dbPath)) {
-        std::cerr << "chamber-server: there is no database " << options.dbPath << " to copy\n";
-        return 1;
     }
     const auto from = store::OpenStore(options.dbPath, 0, store::Seed::Nothing);
     const auto to = store::OpenStore(options.target, 0, store::Seed::Nothing);

@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <regex>
+#include <string_view>
 
 #include "PgStore.h"
 #include "SqliteStore.h"
@@ -23,12 +24,12 @@ std::string DisplayName(const std::string& db) {
     const std::unique_ptr<PQconninfoOption, decltype(&PQconninfoFree)> options(
         PQconninfoParse(db.c_str(), nullptr), &PQconninfoFree);
     std::string shown = "PostgreSQL";
-    for (const PQconninfoOption* option = options.get(); option != nullptr && option->keyword != nullptr;
-         ++option) {
-        const std::string keyword = option->keyword;
-        if (option->val != nullptr && (keyword == "host" || keyword == "hostaddr" || keyword == "port" ||
-                                       keyword == "dbname" || keyword == "user")) {
-            shown += " " + keyword + "=" + option->val;
+    for (const std::string_view keyword : {"host", "hostaddr", "port", "dbname", "user"}) {
+        for (const PQconninfoOption* option = options.get(); option != nullptr && option->keyword != nullptr;
+             ++option) {
+            if (option->val != nullptr && option->keyword == keyword) {
+                shown += " " + std::string(keyword) + "=" + option->val;
+            }
         }
     }
     return shown;
