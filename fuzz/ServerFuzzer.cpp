@@ -18,6 +18,7 @@
 #include "Credentials.h"
 #include "Hall.h"
 #include "NetMessages.h"
+#include "SqliteStore.h"
 #include "param/ChamberMessages.h"
 
 namespace {
@@ -111,7 +112,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::abort();
     }
     asio::io_context io;
-    store::Store store(":memory:", rules::kWorldStart);
+    store::SqliteStore store(":memory:", rules::kWorldStart, store::Seed::StartingWorld);
     for (const auto& [name, token] : kPlayers) {
         if (!store.SetToken(name, store::HashToken(token))) {
             store.AddPlayer(name, 1, 5000, 50, store::HashToken(token));

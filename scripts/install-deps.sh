@@ -18,6 +18,8 @@ packages=(
     libprotobuf-dev protobuf-compiler
     # the network server: Asio, SQLite, libsodium
     libasio-dev libsqlite3-dev libsodium-dev
+    # the store on PostgreSQL: libpq, and the server for the tests' throwaway clusters
+    libpq-dev postgresql
     # the command lines of the server and the tools
     libcli11-dev
     # hardening: libFuzzer with clang, valgrind's memcheck, coverage reports

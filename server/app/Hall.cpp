@@ -133,7 +133,7 @@ void Hall::Inspect() {
                 inspection.freeBytes = store.FreeBytes();
                 // Every session's token again when another process has written (a new token is
                 // made by `players token`, which runs beside the server).
-                if (store.ChangedElsewhere()) {
+                if (store.TokensChanged()) {
                     for (const int id : online) {
                         inspection.tokens.emplace_back(id, store.TokenOf(id));
                     }
@@ -288,7 +288,7 @@ void Hall::Login(Peer& peer, const wire::Frame& frame) {
         [name = login->name](store::Store& store) -> std::optional<store::Account> {
             try {
                 return store.FindAccount(name);
-            } catch (const store::SqliteError& error) {
+            } catch (const std::exception& error) {
                 Log(Level::Error, std::string("cannot read the player: ") + error.what());
                 return std::nullopt;
             }

@@ -82,8 +82,9 @@ ParsedOptions ParseOptions(int argc, const char* const* argv) {
     cli::AddEndpoint(app, "--listen", listen,
                      "where to listen (default 127.0.0.1:7400; port 0 picks a free one)");
     app.add_option("--db", options.dbPath,
-                   "the database (default chamber.db; a new file gets the starting world)")
-        ->type_name("FILE");
+                   "the database: a SQLite file (default chamber.db; a new one gets the starting world), or "
+                   "PostgreSQL's by a postgresql:// URI or a libpq connection string")
+        ->type_name("FILE|URI");
     app.add_option("--speed", options.speed,
                    "the server's clock runs N times faster than the wall clock (default 1)")
         ->type_name("N")
@@ -107,6 +108,15 @@ ParsedOptions ParseOptions(int argc, const char* const* argv) {
         "token", "a new secret token for an existing player (the old one stops working)");
     token->add_option("NAME", options.player.name, "the player's name")->required();
 
+    CLI::App* copy = app.add_subcommand(
+        "copy-to",
+        "copies the realm of --db into another database, which must hold none (SQLite or PostgreSQL)");
+    copy->add_option("DST", options.target, "the database to copy into: a file, a URI or a connection string")
+        ->required();
+    CLI::App* backup = app.add_subcommand(
+        "backup", "a consistent copy of a SQLite realm into a new file, taken while a server may run on it");
+    backup->add_option("OUT", options.target, "the new file")->required();
+
     parsed.exitCode = cli::Parse(app, argc, argv);
     options.host = listen.host;
     options.port = listen.port;
@@ -114,6 +124,10 @@ ParsedOptions ParseOptions(int argc, const char* const* argv) {
         options.command = Options::Command::AddPlayer;
     } else if (token->parsed()) {
         options.command = Options::Command::NewToken;
+    } else if (copy->parsed()) {
+        options.command = Options::Command::CopyTo;
+    } else if (backup->parsed()) {
+        options.command = Options::Command::Backup;
     }
     return parsed;
 }

@@ -1,4 +1,4 @@
-// chamber-server's command line: serve, or manage players.
+// chamber-server's command line: serve, manage players, or copy a realm.
 #pragma once
 
 #include <optional>
@@ -17,13 +17,14 @@ struct NewPlayer {
 };
 
 struct Options {
-    enum class Command { Serve, AddPlayer, NewToken } command = Command::Serve;
+    enum class Command { Serve, AddPlayer, NewToken, CopyTo, Backup } command = Command::Serve;
     std::string host = "127.0.0.1";
     unsigned short port = 7400;
     std::string dbPath = "chamber.db";
     int speed = 1;
     Limits limits;
-    NewPlayer player;  // players add / players token
+    NewPlayer player;    // players add / players token
+    std::string target;  // copy-to DST / backup OUT
 };
 
 // The options of a command line, or the code to exit with once its help or error is printed.

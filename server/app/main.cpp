@@ -1,10 +1,11 @@
 // chamber-server: the Chamber's game server. Clients log in over TCP and play against one rules
-// engine; the world lives in a SQLite database.
+// engine; the world lives in a SQLite file or a PostgreSQL database.
 #include <asio/io_context.hpp>
 #include <asio/signal_set.hpp>
 
 #include <atomic>
 #include <csignal>
+#include <filesystem>
 #include <iostream>
 #include <thread>
 
@@ -15,6 +16,7 @@
 #include "NetMessages.h"
 #include "Options.h"
 #include "ServerClock.h"
+#include "SqliteStore.h"
 #include "Store.h"
 #include "StoreWorker.h"
 
@@ -26,7 +28,9 @@ int ManagePlayers(const server::Options& options) {
         std::cerr << "chamber-server: a player's name has 1 to " << wire::kMaxNameBytes << " bytes\n";
         return 2;
     }
-    store::Store store(options.dbPath, server::ServerClock::WallNow());
+    const std::unique_ptr<store::Store> opened =
+        store::OpenStore(options.dbPath, server::ServerClock::WallNow());
+    store::Store& store = *opened;
     const std::string token = store::NewToken();
     if (options.command == server::Options::Command::AddPlayer) {
         if (store.FindAccount(player.name)) {
@@ -47,23 +51,49 @@ int ManagePlayers(const server::Options& options) {
     return 0;
 }
 
-// While another process holds the database's write lock, a commit waits, and tries again with
-// pauses growing to a second: nothing is written until it has the lock. It gives up only once the
-// server has stopped.
+// Copies the realm of --db into an empty database, or backs a SQLite realm up into a new file.
+int CopyRealm(const server::Options& options) {
+    if (!store::IsPostgres(options.dbPath) && !std::filesystem::exists(options.dbPath)) {
+        std::cerr << "chamber-server: there is no database " << options.dbPath << "\n";
+        return 1;
+    }
+    if (options.command == server::Options::Command::Backup) {
+        if (store::IsPostgres(options.dbPath)) {
+            std::cerr
+                << "chamber-server: backup takes a SQLite realm; back a PostgreSQL realm up with pg_dump\n";
+            return 2;
+        }
+        store::SqliteStore(options.dbPath, 0, store::Seed::Nothing).Backup(options.target);
+        std::cerr << "backed up " << options.dbPath << " into " << options.target << "\n";
+        return 0;
+    }
+    const auto from = store::OpenStore(options.dbPath, 0, store::Seed::Nothing);
+    const auto to = store::OpenStore(options.target, 0, store::Seed::Nothing);
+    store::CopyRealm(*from, *to);
+    std::cerr << "copied " << to->Load().players.size() << " players and " << to->LedgerSize()
+              << " ledger rows\n";
+    return 0;
+}
+
+// While another process holds the database's write lock, or the database server is out of reach, a
+// commit waits, and tries again with pauses growing to a second: nothing is answered until it is
+// known to be written. It gives up only once the server has stopped.
 store::BusyWait PatientlyUnless(const std::atomic<bool>& stopped) {
     return [&stopped, limiter = std::make_shared<server::LogLimiter>()](int tries) {
         if (stopped) {
             return false;
         }
         (*limiter)(server::Level::Warn,
-                   "the database is locked by another process: waiting (try " + std::to_string(tries) + ")");
+                   "the database is busy or out of reach: waiting (try " + std::to_string(tries) + ")");
         std::this_thread::sleep_for(std::chrono::milliseconds(std::min(1000, 25 << std::min(tries, 6))));
         return true;
     };
 }
 
 int Serve(const server::Options& options) {
-    store::Store store(options.dbPath, server::ServerClock::WallNow());
+    const std::unique_ptr<store::Store> opened =
+        store::OpenStore(options.dbPath, server::ServerClock::WallNow());
+    store::Store& store = *opened;
     rules::Engine engine(rules::EngineOptions{.otherPlayersVote = false}, store.Load());
     const server::ServerClock clock(engine.Now(), options.speed);
     if (clock.Now() >= server::ServerClock::kEnd) {
@@ -109,7 +139,7 @@ int Serve(const server::Options& options) {
     hall.Start();
     listener.Start();
     const auto bound = listener.Endpoint();
-    server::Log(server::Level::Info, "database " + options.dbPath + ", " +
+    server::Log(server::Level::Info, "database " + store::DisplayName(options.dbPath) + ", " +
                                          std::to_string(engine.State().players.size()) + " players, speed " +
                                          std::to_string(options.speed));
     std::cout << "listening on " << bound.address().to_string() << ":" << bound.port() << std::endl;
@@ -133,8 +163,15 @@ int main(int argc, char** argv) {
     std::signal(SIGPIPE, SIG_IGN);
     cli::RaiseFileLimit();
     try {
-        return parsed.options.command == server::Options::Command::Serve ? Serve(parsed.options)
-                                                                         : ManagePlayers(parsed.options);
+        switch (parsed.options.command) {
+            case server::Options::Command::Serve:
+                return Serve(parsed.options);
+            case server::Options::Command::CopyTo:
+            case server::Options::Command::Backup:
+                return CopyRealm(parsed.options);
+            default:
+                return ManagePlayers(parsed.options);
+        }
     } catch (const std::exception& error) {
         std::cerr << "chamber-server: " << error.what() << "\n";
         return 1;

@@ -51,6 +51,20 @@ std::vector<char> LedgerForm(int messageId, std::span<const char> image) {
     return {form.GetBufferPtr(), form.GetBufferPtr() + form.GetLength()};
 }
 
+Batch Batch::Of(const rules::WorldState& state) {
+    Batch batch;
+    batch.now = state.now;
+    batch.nextApplyId = state.nextApplyId;
+    batch.players.insert(state.players.begin(), state.players.end());
+    batch.posts.insert(state.holders.begin(), state.holders.end());
+    for (const rules::Application& application : state.applications) {
+        batch.applications.emplace(application.applyId, application);
+    }
+    batch.mutesUsed.insert(state.mutesUsed.begin(), state.mutesUsed.end());
+    batch.mutedUntil.insert(state.mutedUntil.begin(), state.mutedUntil.end());
+    return batch;
+}
+
 void Batch::Add(const rules::Changes& changes, const rules::WorldState& state) {
     now = state.now;
     nextApplyId = state.nextApplyId;

@@ -39,6 +39,8 @@ struct Batch {
     std::map<int, std::int64_t> mutedUntil;
     std::vector<LedgerEntry> ledger;
 
+    // Every row of a world: what a new store is seeded with.
+    static Batch Of(const rules::WorldState& state);
     // Copies the rows that `changes` names from `state`, and the clock.
     void Add(const rules::Changes& changes, const rules::WorldState& state);
     bool HasRows() const {

@@ -142,4 +142,12 @@ void Transaction::Commit() {
     m_done = true;
 }
 
+ReadTransaction::ReadTransaction(Database& db) : m_db(db) {
+    m_db.Exec("BEGIN");
+}
+
+ReadTransaction::~ReadTransaction() {
+    sqlite3_exec(m_db.Handle(), "COMMIT", nullptr, nullptr, nullptr);
+}
+
 }  // namespace store

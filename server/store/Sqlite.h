@@ -5,12 +5,13 @@
 #include <sqlite3.h>
 
 #include <cstdint>
-#include <functional>
 #include <span>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "BusyWait.h"
 
 namespace store {
 
@@ -18,11 +19,6 @@ class SqliteError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
-
-// Called when another connection holds the database's write lock and a transaction cannot begin
-// (nothing is written yet), with the number of tries so far: waits as it sees fit and says whether
-// to try again.
-using BusyWait = std::function<bool(int tries)>;
 
 class Database {
 public:
@@ -91,6 +87,19 @@ public:
 private:
     Database& m_db;
     bool m_done = false;
+};
+
+// BEGIN on construction, its end on destruction: the reads between see the database as it stood at
+// the first of them, whatever other connections commit meanwhile.
+class ReadTransaction {
+public:
+    explicit ReadTransaction(Database& db);
+    ~ReadTransaction();
+    ReadTransaction(const ReadTransaction&) = delete;
+    ReadTransaction& operator=(const ReadTransaction&) = delete;
+
+private:
+    Database& m_db;
 };
 
 }  // namespace store

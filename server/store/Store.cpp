@@ -1,255 +1,49 @@
 #include "Store.h"
 
-#include <sys/statvfs.h>
+#include <libpq-fe.h>
 
-#include <algorithm>
-#include <filesystem>
-#include <limits>
-#include <span>
-#include <utility>
+#include <memory>
+#include <regex>
+#include <string_view>
+
+#include "PgStore.h"
+#include "SqliteStore.h"
 
 namespace store {
 
-namespace {
-
-// Each entry moves the schema from version i to i + 1.
-constexpr const char* kMigrations[] = {
-    R"(CREATE TABLE meta(key TEXT PRIMARY KEY, value INTEGER NOT NULL);
-       CREATE TABLE players(id INTEGER PRIMARY KEY, name TEXT NOT NULL UNIQUE, kingdom INTEGER NOT NULL,
-                            coins INTEGER NOT NULL, ballots INTEGER NOT NULL, token_salt BLOB, token_hash BLOB);
-       CREATE TABLE posts(job_id INTEGER PRIMARY KEY, holder_id INTEGER NOT NULL REFERENCES players(id),
-                          since INTEGER NOT NULL);
-       CREATE TABLE applications(apply_id INTEGER PRIMARY KEY, job_id INTEGER NOT NULL, type INTEGER NOT NULL,
-                                 player_id INTEGER NOT NULL REFERENCES players(id),
-                                 target_id INTEGER NOT NULL REFERENCES players(id),
-                                 start_time INTEGER NOT NULL, end_time INTEGER NOT NULL,
-                                 agree INTEGER NOT NULL, oppose INTEGER NOT NULL);
-       CREATE TABLE mutes_used(player_id INTEGER NOT NULL, day INTEGER NOT NULL, count INTEGER NOT NULL,
-                               PRIMARY KEY(player_id, day));
-       CREATE TABLE muted(player_id INTEGER PRIMARY KEY, until INTEGER NOT NULL);
-       CREATE TABLE ledger(seq INTEGER PRIMARY KEY, time INTEGER NOT NULL, player_id INTEGER NOT NULL,
-                           message_id INTEGER NOT NULL, request BLOB NOT NULL);)",
-};
-constexpr int kMigrationCount = static_cast<int>(std::size(kMigrations));
-static_assert(kMigrationCount == Store::kSchemaVersion);
-
-std::span<const unsigned char> Bytes(const std::vector<char>& bytes) {
-    return {reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()};
+bool IsPostgres(const std::string& db) {
+    static const std::regex keyValue(R"(^\s*[A-Za-z_]+\s*=)");
+    return db.starts_with("postgresql://") || db.starts_with("postgres://") ||
+           std::regex_search(db, keyValue);
 }
 
-}  // namespace
-
-int Store::Migrate(Database& db) {
-    db.Exec("PRAGMA journal_mode = WAL");
-    // A commit is flushed to the disk before it returns: answered requests survive a power loss.
-    db.Exec("PRAGMA synchronous = FULL");
-    db.Exec("PRAGMA foreign_keys = ON");
-    Transaction transaction(db);
-    const auto version = static_cast<int>(db.QueryInt("PRAGMA user_version"));
-    if (version > kSchemaVersion) {
-        throw SqliteError("the database has schema version " + std::to_string(version) +
-                          ", newer than this server's " + std::to_string(kSchemaVersion));
+std::string DisplayName(const std::string& db) {
+    if (!IsPostgres(db)) {
+        return db;
     }
-    for (int next = version; next < kSchemaVersion; ++next) {
-        db.Exec(kMigrations[next]);
-    }
-    db.Exec("PRAGMA user_version = " + std::to_string(kSchemaVersion));
-    transaction.Commit();
-    return kSchemaVersion;
-}
-
-Store::Store(const std::string& path, std::int64_t now)
-    : m_path(path),
-      m_db(path),
-      m_schemaVersion(Migrate(m_db)),
-      m_upsertPlayer(m_db,
-                     "INSERT INTO players(id, name, kingdom, coins, ballots) VALUES(?1, ?2, ?3, ?4, ?5) "
-                     "ON CONFLICT(id) DO UPDATE SET coins = ?4, ballots = ?5"),
-      m_upsertPost(m_db, "INSERT OR REPLACE INTO posts(job_id, holder_id, since) VALUES(?1, ?2, ?3)"),
-      m_deletePost(m_db, "DELETE FROM posts WHERE job_id = ?1"),
-      m_upsertApplication(m_db,
-                          "INSERT OR REPLACE INTO applications VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)"),
-      m_deleteApplication(m_db, "DELETE FROM applications WHERE apply_id = ?1"),
-      m_upsertMutesUsed(m_db, "INSERT OR REPLACE INTO mutes_used(player_id, day, count) VALUES(?1, ?2, ?3)"),
-      m_upsertMutedUntil(m_db, "INSERT OR REPLACE INTO muted(player_id, until) VALUES(?1, ?2)"),
-      m_appendLedger(m_db, "INSERT INTO ledger(time, player_id, message_id, request) VALUES(?1, ?2, ?3, ?4)"),
-      m_upsertMeta(m_db, "INSERT OR REPLACE INTO meta(key, value) VALUES(?1, ?2)"),
-      // The clock never goes back, not even to the engine's time when a lease ran ahead of it.
-      m_advanceClock(m_db,
-                     "INSERT INTO meta(key, value) VALUES('now', ?1) "
-                     "ON CONFLICT(key) DO UPDATE SET value = MAX(value, excluded.value)"),
-      m_findAccount(
-          m_db, "SELECT id, kingdom, coins, ballots, token_salt, token_hash FROM players WHERE name = ?1"),
-      m_tokenOf(m_db, "SELECT token_salt, token_hash FROM players WHERE id = ?1"),
-      m_dataVersionOf(m_db, "PRAGMA data_version"),
-      m_insertPlayer(m_db,
-                     "INSERT INTO players(id, name, kingdom, coins, ballots, token_salt, token_hash) "
-                     "VALUES((SELECT COALESCE(MAX(id), 0) + 1 FROM players), ?1, ?2, ?3, ?4, ?5, ?6)"),
-      m_setToken(m_db, "UPDATE players SET token_salt = ?2, token_hash = ?3 WHERE name = ?1") {
-    if (m_db.QueryInt("SELECT COUNT(*) FROM meta") == 0) {
-        Seed(rules::Engine(rules::EngineOptions{.otherPlayersVote = false}, now).State());
-    }
-}
-
-void Store::Seed(const rules::WorldState& state) {
-    Transaction transaction(m_db);
-    Batch batch;
-    batch.now = state.now;
-    batch.nextApplyId = state.nextApplyId;
-    for (const auto& [id, player] : state.players) {
-        batch.players.emplace(id, player);
-    }
-    for (const auto& [jobId, holding] : state.holders) {
-        batch.posts.emplace(jobId, holding);
-    }
-    for (const rules::Application& application : state.applications) {
-        batch.applications.emplace(application.applyId, application);
-    }
-    Write(batch);
-    transaction.Commit();
-}
-
-void Store::Commit(const Batch& batch) {
-    Transaction transaction(m_db);
-    Write(batch);
-    transaction.Commit();
-}
-
-void Store::Write(const Batch& batch) {
-    for (const auto& [id, player] : batch.players) {
-        m_upsertPlayer.Bind(1, id).Bind(2, player.name).Bind(3, player.kingdom).Bind(4, player.coins);
-        m_upsertPlayer.Bind(5, player.ballots).Run();
-    }
-    for (const auto& [jobId, holding] : batch.posts) {
-        if (holding) {
-            m_upsertPost.Bind(1, jobId).Bind(2, holding->playerId).Bind(3, holding->since).Run();
-        } else {
-            m_deletePost.Bind(1, jobId).Run();
+    const std::unique_ptr<PQconninfoOption, decltype(&PQconninfoFree)> options(
+        PQconninfoParse(db.c_str(), nullptr), &PQconninfoFree);
+    std::string shown = "PostgreSQL";
+    for (const std::string_view keyword : {"host", "hostaddr", "port", "dbname", "user"}) {
+        for (const PQconninfoOption* option = options.get(); option != nullptr && option->keyword != nullptr;
+             ++option) {
+            if (option->val != nullptr && option->keyword == keyword) {
+                shown += " " + std::string(keyword) + "=" + option->val;
+            }
         }
     }
-    for (const auto& [applyId, application] : batch.applications) {
-        if (!application) {
-            m_deleteApplication.Bind(1, applyId).Run();
-            continue;
-        }
-        const rules::Application& a = *application;
-        m_upsertApplication.Bind(1, a.applyId).Bind(2, a.jobId).Bind(3, a.type).Bind(4, a.playerId);
-        m_upsertApplication.Bind(5, a.targetId).Bind(6, a.startTime).Bind(7, a.endTime).Bind(8, a.agree);
-        m_upsertApplication.Bind(9, a.oppose).Run();
-    }
-    for (const auto& [day, count] : batch.mutesUsed) {
-        m_upsertMutesUsed.Bind(1, day.first).Bind(2, day.second).Bind(3, count).Run();
-    }
-    for (const auto& [id, until] : batch.mutedUntil) {
-        m_upsertMutedUntil.Bind(1, id).Bind(2, until).Run();
-    }
-    for (const LedgerEntry& entry : batch.ledger) {
-        m_appendLedger.Bind(1, entry.time).Bind(2, entry.playerId).Bind(3, entry.messageId);
-        m_appendLedger.Bind(4, Bytes(entry.request)).Run();
-    }
-    m_advanceClock.Bind(1, std::max(batch.now, batch.clockLease)).Run();
-    if (batch.nextApplyId != 0) {
-        m_upsertMeta.Bind(1, "next_apply_id").Bind(2, batch.nextApplyId).Run();
-    }
+    return shown;
 }
 
-rules::WorldState Store::Load() {
-    rules::WorldState state;
-    Statement meta(m_db, "SELECT key, value FROM meta");
-    while (meta.Step()) {
-        if (meta.Text(0) == "now") {
-            state.now = meta.Int(1);
-        } else if (meta.Text(0) == "next_apply_id") {
-            state.nextApplyId = static_cast<int>(meta.Int(1));
-        }
+std::unique_ptr<Store> OpenStore(const std::string& db, std::int64_t now, Seed seed) {
+    if (IsPostgres(db)) {
+        return std::make_unique<PgStore>(db, now, seed);
     }
-    Statement players(m_db, "SELECT id, name, kingdom, coins, ballots FROM players");
-    while (players.Step()) {
-        const int id = static_cast<int>(players.Int(0));
-        state.players.emplace(
-            id, rules::Player{id, players.Text(1), static_cast<int>(players.Int(2)),
-                              static_cast<int>(players.Int(3)), static_cast<int>(players.Int(4))});
-    }
-    Statement posts(m_db, "SELECT job_id, holder_id, since FROM posts");
-    while (posts.Step()) {
-        state.holders.emplace(static_cast<int>(posts.Int(0)),
-                              rules::Holding{static_cast<int>(posts.Int(1)), posts.Int(2)});
-    }
-    Statement applications(m_db, "SELECT * FROM applications ORDER BY apply_id");
-    while (applications.Step()) {
-        const auto i = [&applications](int column) { return static_cast<int>(applications.Int(column)); };
-        state.applications.push_back(rules::Application{i(0), i(1), i(2), i(3), i(4), applications.Int(5),
-                                                        applications.Int(6), i(7), i(8)});
-    }
-    Statement mutesUsed(m_db, "SELECT player_id, day, count FROM mutes_used");
-    while (mutesUsed.Step()) {
-        state.mutesUsed.emplace(rules::MuteDay{static_cast<int>(mutesUsed.Int(0)), mutesUsed.Int(1)},
-                                static_cast<int>(mutesUsed.Int(2)));
-    }
-    Statement muted(m_db, "SELECT player_id, until FROM muted");
-    while (muted.Step()) {
-        state.mutedUntil.emplace(static_cast<int>(muted.Int(0)), muted.Int(1));
-    }
-    return state;
+    return std::make_unique<SqliteStore>(db, now, seed);
 }
 
-std::optional<Account> Store::FindAccount(const std::string& name) {
-    m_findAccount.Bind(1, name);
-    std::optional<Account> account;
-    if (m_findAccount.Step()) {
-        const auto i = [this](int column) { return static_cast<int>(m_findAccount.Int(column)); };
-        account = Account{rules::Player{i(0), name, i(1), i(2), i(3)},
-                          TokenHash{m_findAccount.Blob(4), m_findAccount.Blob(5)}};
-    }
-    m_findAccount.Reset();
-    return account;
-}
-
-TokenHash Store::TokenOf(int playerId) {
-    m_tokenOf.Bind(1, playerId);
-    TokenHash token;
-    if (m_tokenOf.Step()) {
-        token = {m_tokenOf.Blob(0), m_tokenOf.Blob(1)};
-    }
-    m_tokenOf.Reset();
-    return token;
-}
-
-bool Store::ChangedElsewhere() {
-    m_dataVersionOf.Step();
-    const std::int64_t version = m_dataVersionOf.Int(0);
-    m_dataVersionOf.Reset();
-    return std::exchange(m_dataVersion, version) != version;
-}
-
-std::uint64_t Store::FreeBytes() const {
-    const std::filesystem::path folder = std::filesystem::absolute(m_path).parent_path();
-    struct statvfs disk {};
-    if (m_path == ":memory:" || statvfs(folder.c_str(), &disk) != 0) {
-        return std::numeric_limits<std::uint64_t>::max();
-    }
-    return std::uint64_t{disk.f_bavail} * disk.f_frsize;
-}
-
-int Store::AddPlayer(const std::string& name, int kingdom, int coins, int ballots, const TokenHash& token) {
-    Transaction transaction(m_db);
-    m_insertPlayer.Bind(1, name).Bind(2, kingdom).Bind(3, coins).Bind(4, ballots);
-    m_insertPlayer.Bind(5, token.salt).Bind(6, token.hash).Run();
-    const auto id = static_cast<int>(sqlite3_last_insert_rowid(m_db.Handle()));
-    transaction.Commit();
-    return id;
-}
-
-bool Store::SetToken(const std::string& name, const TokenHash& token) {
-    Transaction transaction(m_db);
-    m_setToken.Bind(1, name).Bind(2, token.salt).Bind(3, token.hash).Run();
-    const bool changed = sqlite3_changes(m_db.Handle()) > 0;
-    transaction.Commit();
-    return changed;
-}
-
-std::int64_t Store::LedgerSize() {
-    return m_db.QueryInt("SELECT COUNT(*) FROM ledger");
+void CopyRealm(Store& from, Store& to) {
+    to.Import(from.Export());
 }
 
 }  // namespace store

@@ -1,17 +1,21 @@
-// The Chamber server's database: SQLite in WAL mode with a versioned schema. It keeps the world
-// (players and wallets, held posts, candidacies and impeachments with their votes, mutes and daily
-// counts, the clock), the players' token hashes and an append-only ledger of accepted requests.
-// Used from one thread at a time.
+// The Chamber server's database, behind one interface with two back-ends: SQLite (a file, the
+// embedded default) and PostgreSQL (a server, for realms that outlive one machine). Either keeps
+// the world (players and wallets, held posts, candidacies and impeachments with their votes, mutes
+// and daily counts, the clock), the players' token hashes and an append-only ledger of accepted
+// requests, in the same schema. A store is used from one thread at a time.
 #pragma once
 
 #include <cstdint>
+#include <map>
+#include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "Batch.h"
+#include "BusyWait.h"
 #include "Credentials.h"
 #include "Engine.h"
-#include "Sqlite.h"
 
 namespace store {
 
@@ -21,63 +25,72 @@ struct Account {
     TokenHash token;  // empty when the player was never given a token
 };
 
+// One row of the ledger, with its place in it.
+struct LedgerRow {
+    std::int64_t seq;
+    LedgerEntry entry;
+};
+
+// Everything a store holds, as one value: what a copy from one store to another carries.
+struct Realm {
+    rules::WorldState world;
+    std::map<int, TokenHash> tokens;  // players with a token
+    std::vector<LedgerRow> ledger;    // in order
+};
+
 class Store {
 public:
-    // Opens the file, creating and migrating the schema; a file without a world gets the starting
-    // world at `now` (the simulation's, without its simulated voters).
-    Store(const std::string& path, std::int64_t now);
+    virtual ~Store() = default;
 
     // The world as last committed.
-    rules::WorldState Load();
-    // Writes a batch in one transaction; durable when it returns.
-    void Commit(const Batch& batch);
+    virtual rules::WorldState Load() = 0;
+    // Writes a batch in one transaction; durable when it returns. Throws when it cannot say that.
+    virtual void Commit(const Batch& batch) = 0;
 
-    std::optional<Account> FindAccount(const std::string& name);
+    virtual std::optional<Account> FindAccount(const std::string& name) = 0;
     // A player's token hash as stored now; empty when the player has none (or is unknown).
-    TokenHash TokenOf(int playerId);
-    // Whether another process has committed to the database since the last call (the first call
+    virtual TokenHash TokenOf(int playerId) = 0;
+    // Whether a token may have been changed by another process since the last call (the first call
     // says true).
-    bool ChangedElsewhere();
-    // Bytes free for the database on its disk.
-    std::uint64_t FreeBytes() const;
-    // How a commit waits while another process holds the write lock (Database::SetBusyWait).
-    void SetBusyWait(BusyWait wait) { m_db.SetBusyWait(std::move(wait)); }
-    // A new player without a post; returns its id. Throws SqliteError for a name already taken.
-    int AddPlayer(const std::string& name, int kingdom, int coins, int ballots, const TokenHash& token);
+    virtual bool TokensChanged() = 0;
+    // Bytes free for the database on its disk; the largest value when the disk is not this
+    // machine's to see.
+    virtual std::uint64_t FreeBytes() const = 0;
+    // How a transaction waits while the database is busy or out of reach; by default, about ten
+    // seconds in all.
+    virtual void SetBusyWait(BusyWait wait) = 0;
+    // A new player without a post; returns its id. Throws for a name already taken.
+    virtual int AddPlayer(const std::string& name, int kingdom, int coins, int ballots,
+                          const TokenHash& token) = 0;
     // Gives an existing player a new token; false when there is no such player.
-    bool SetToken(const std::string& name, const TokenHash& token);
+    virtual bool SetToken(const std::string& name, const TokenHash& token) = 0;
     // Accepted requests so far.
-    std::int64_t LedgerSize();
+    virtual std::int64_t LedgerSize() = 0;
+
+    // Everything, read in one transaction.
+    virtual Realm Export() = 0;
+    // Writes a realm into this store in one transaction; throws unless the store holds no player
+    // and no ledger row.
+    virtual void Import(const Realm& realm) = 0;
 
     static constexpr int kSchemaVersion = 1;
-
-private:
-    // Sets the connection up and brings the schema to kSchemaVersion; returns the version.
-    static int Migrate(Database& db);
-    void Seed(const rules::WorldState& state);
-    // The rows of a batch, inside the caller's transaction.
-    void Write(const Batch& batch);
-
-    std::string m_path;
-    Database m_db;
-    int m_schemaVersion;
-    std::int64_t m_dataVersion = -1;
-    // Every statement is prepared once, here.
-    Statement m_upsertPlayer;
-    Statement m_upsertPost;
-    Statement m_deletePost;
-    Statement m_upsertApplication;
-    Statement m_deleteApplication;
-    Statement m_upsertMutesUsed;
-    Statement m_upsertMutedUntil;
-    Statement m_appendLedger;
-    Statement m_upsertMeta;
-    Statement m_advanceClock;
-    Statement m_findAccount;
-    Statement m_tokenOf;
-    Statement m_dataVersionOf;
-    Statement m_insertPlayer;
-    Statement m_setToken;
 };
+
+// Whether a --db value names a PostgreSQL database: a postgresql:// or postgres:// URI, or a libpq
+// connection string of key=value words ("host=db1 dbname=realm"). Anything else is a file.
+bool IsPostgres(const std::string& db);
+
+// A --db value as the log may show it: a file's path, or PostgreSQL's host, port and database
+// without a password.
+std::string DisplayName(const std::string& db);
+
+enum class Seed { StartingWorld, Nothing };
+
+// Opens a store, creating and migrating the schema. A store without a world gets the starting
+// world at `now` (the simulation's, without its simulated voters) unless `seed` says Nothing.
+std::unique_ptr<Store> OpenStore(const std::string& db, std::int64_t now, Seed seed = Seed::StartingWorld);
+
+// Copies every row of `from` into `to`, which must be empty.
+void CopyRealm(Store& from, Store& to);
 
 }  // namespace store

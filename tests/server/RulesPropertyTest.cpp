@@ -235,7 +235,7 @@ public:
             m_store->Commit(std::exchange(m_batch, {}));
         }
         m_store.reset();
-        m_store = std::make_unique<store::Store>(m_db, rules::kWorldStart);
+        m_store = store::OpenStore(m_db, rules::kWorldStart);
         m_engine =
             std::make_unique<rules::Engine>(rules::EngineOptions{.otherPlayersVote = false}, m_store->Load());
     }

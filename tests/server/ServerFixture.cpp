@@ -1,6 +1,7 @@
 #include "ServerFixture.h"
 
 #include <arpa/inet.h>
+#include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
@@ -8,14 +9,46 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <regex>
 #include <thread>
 
+#include "PgCluster.h"
+#include "Postgres.h"
 #include "Sqlite.h"
+#include "Store.h"
 
 namespace server::test {
 
-ServerProcess::ServerProcess() : m_dir(sim::test::MakeTempDir()), m_db(m_dir + "/chamber.db") {}
+namespace {
+
+// On PostgreSQL, every test is skipped when the run has no cluster.
+class StoreEnvironment : public testing::Environment {
+public:
+    void SetUp() override {
+        std::string why;
+        if (OnPostgres() && PgCluster::Shared(&why) == nullptr) {
+            GTEST_SKIP() << why;
+        }
+    }
+};
+// The framework owns its environments.
+[[maybe_unused]] testing::Environment* const kStoreEnvironment =
+    testing::AddGlobalTestEnvironment(new StoreEnvironment);
+
+std::string NewDatabase(const std::string& dir) {
+    return OnPostgres() ? PgCluster::Shared()->NewDatabase() : dir + "/chamber.db";
+}
+
+}  // namespace
+
+bool OnPostgres() {
+    const char* db = std::getenv("ODC_TEST_DB");
+    return db != nullptr && std::string_view(db).starts_with("postgresql");
+}
+
+ServerProcess::ServerProcess(std::string db)
+    : m_dir(sim::test::MakeTempDir()), m_db(db.empty() ? NewDatabase(m_dir) : std::move(db)) {}
 
 std::string ServerProcess::Log() const {
     return sim::test::ReadText(m_dir + "/server-" + std::to_string(m_runs) + ".log");
@@ -184,26 +217,81 @@ bool RawClient::ClosedByServer(std::chrono::milliseconds timeout) {
     return m_closed;
 }
 
-std::string DumpWorld(const std::string& dbPath) {
-    store::Database db(dbPath);
-    std::string dump;
-    for (const char* table : {"meta", "players", "posts", "applications", "mutes_used", "muted"}) {
-        const std::string clockAside = std::string(table) == "meta" ? " WHERE key != 'now'" : "";
-        store::Statement rows(db, std::string("SELECT * FROM ") + table + clockAside + " ORDER BY 1, 2");
-        dump += std::string(table) + ":\n";
-        while (rows.Step()) {
-            for (int column = 0; column < rows.ColumnCount(); ++column) {
-                dump += rows.Text(column) + "|";
+namespace {
+
+// The rows of a query as text, a line each, columns ended by '|'.
+std::string Rows(const std::string& db, const std::string& sql) {
+    std::string text;
+    if (store::IsPostgres(db)) {
+        const store::pg::Result rows = store::pg::Connection(db).Query(sql);
+        for (int row = 0; row < rows.Rows(); ++row) {
+            for (int column = 0; column < rows.Columns(); ++column) {
+                text += rows.Text(row, column) + "|";
             }
-            dump += "\n";
+            text += "\n";
         }
+        return text;
+    }
+    store::Database database(db);
+    store::Statement rows(database, sql);
+    while (rows.Step()) {
+        for (int column = 0; column < rows.ColumnCount(); ++column) {
+            text += rows.Text(column) + "|";
+        }
+        text += "\n";
+    }
+    return text;
+}
+
+}  // namespace
+
+std::string DumpWorld(const std::string& db) {
+    std::string dump;
+    // The clock moves on by itself, the counts of batches and tokens are PostgreSQL's alone, and tokens are
+    // what logins check.
+    for (const char* query :
+         {"SELECT * FROM meta WHERE key NOT IN ('now', 'batch_seq', 'token_epoch')",
+          "SELECT id, name, kingdom, coins, ballots FROM players", "SELECT * FROM posts",
+          "SELECT * FROM applications", "SELECT * FROM mutes_used", "SELECT * FROM muted"}) {
+        dump += std::string(query) + ":\n" + Rows(db, std::string(query) + " ORDER BY 1, 2");
     }
     return dump;
 }
 
-std::int64_t QueryInt(const std::string& dbPath, const std::string& sql) {
-    store::Database db(dbPath);
-    return db.QueryInt(sql);
+std::int64_t QueryInt(const std::string& db, const std::string& sql) {
+    const std::string rows = Rows(db, sql);
+    return std::stoll(rows.substr(0, rows.find('|')));
+}
+
+void Exec(const std::string& db, const std::string& sql) {
+    if (store::IsPostgres(db)) {
+        store::pg::Connection(db).Exec(sql);
+    } else {
+        store::Database(db).Exec(sql);
+    }
+}
+
+struct WriteLock::Held {
+    std::unique_ptr<store::Database> sqlite;
+    std::unique_ptr<store::pg::Connection> postgres;
+};
+
+WriteLock::WriteLock(const std::string& db) : m_held(std::make_unique<Held>()) {
+    if (store::IsPostgres(db)) {
+        m_held->postgres = std::make_unique<store::pg::Connection>(db);
+        m_held->postgres->Exec("BEGIN; LOCK TABLE meta IN EXCLUSIVE MODE");
+    } else {
+        m_held->sqlite = std::make_unique<store::Database>(db);
+        m_held->sqlite->Exec("BEGIN IMMEDIATE");
+    }
+}
+
+WriteLock::~WriteLock() {
+    if (m_held->postgres) {
+        m_held->postgres->Exec("COMMIT");
+    } else {
+        m_held->sqlite->Exec("COMMIT");
+    }
 }
 
 CKParam PacketOf(const wire::Frame& frame) {

@@ -1,6 +1,8 @@
 // What the server's end-to-end tests share: chamber-server started on a fresh database on a free
 // loopback port, players added through its command line, a raw client that writes frames itself,
-// and a dump of the store to compare.
+// and a dump of the store to compare. The database is a SQLite file, or with
+// ODC_TEST_DB=postgresql:DIR a new database of the run's PostgreSQL cluster (every test skips when
+// there is none).
 #pragma once
 
 #include <chrono>
@@ -21,8 +23,9 @@ using namespace std::chrono_literals;
 
 class ServerProcess {
 public:
-    // A fresh database in a folder of its own; the server is not started yet.
-    ServerProcess();
+    // A fresh database (or `db`), and a folder of its own for the logs; the server is not started
+    // yet.
+    explicit ServerProcess(std::string db = {});
     // Starts chamber-server with `extra` arguments, through `wrapper` when there is one (a program
     // and its arguments that run the server, such as prlimit); false when it does not listen
     // within 10 s.
@@ -81,11 +84,28 @@ private:
     wire::FrameReader m_reader;
 };
 
+// Whether the tests run on PostgreSQL.
+bool OnPostgres();
 // Every row of every table of the store but the ledger and the clock (which moves on by itself),
 // as text, for comparisons.
-std::string DumpWorld(const std::string& dbPath);
+std::string DumpWorld(const std::string& db);
 // The first column of the first row of a query on the store.
-std::int64_t QueryInt(const std::string& dbPath, const std::string& sql);
+std::int64_t QueryInt(const std::string& db, const std::string& sql);
+// Runs a statement on the store.
+void Exec(const std::string& db, const std::string& sql);
+
+// Another process's transaction that holds the lock every commit needs, until it ends.
+class WriteLock {
+public:
+    explicit WriteLock(const std::string& db);
+    ~WriteLock();
+    WriteLock(const WriteLock&) = delete;
+    WriteLock& operator=(const WriteLock&) = delete;
+
+private:
+    struct Held;
+    std::unique_ptr<Held> m_held;
+};
 
 // The restored packet of a frame.
 CKParam PacketOf(const wire::Frame& frame);

@@ -14,8 +14,8 @@
 #include <sstream>
 
 #include "ChildProcess.h"
-#include "FileLimit.h"
 #include "Credentials.h"
+#include "FileLimit.h"
 #include "LoadClient.h"
 #include "LoadOptions.h"
 #include "NetMessages.h"
@@ -39,7 +39,8 @@ struct Account {
 
 // N players named load-0001 ... with fresh tokens, and a fresh token for the king.
 std::vector<Account> PreparePlayers(const Options& options, std::string& kingToken) {
-    store::Store store(options.db, std::time(nullptr));
+    const std::unique_ptr<store::Store> opened = store::OpenStore(options.db, std::time(nullptr));
+    store::Store& store = *opened;
     std::vector<Account> accounts;
     for (int i = 1; i <= options.clients; ++i) {
         char name[32];
@@ -78,12 +79,11 @@ void StartImpeachment(const asio::ip::tcp::endpoint& server, const std::string& 
 }
 
 VoteCounts StoredCounts(const std::string& db) {
-    store::Database database(db);
-    store::Statement rows(database, "SELECT apply_id, agree, oppose FROM applications");
     VoteCounts counts;
-    while (rows.Step()) {
-        counts[{static_cast<int>(rows.Int(0)), 1}] = rows.Int(1);
-        counts[{static_cast<int>(rows.Int(0)), -1}] = rows.Int(2);
+    for (const rules::Application& application :
+         store::OpenStore(db, std::time(nullptr))->Load().applications) {
+        counts[{application.applyId, 1}] = application.agree;
+        counts[{application.applyId, -1}] = application.oppose;
     }
     return counts;
 }
