@@ -9,6 +9,8 @@
 #include <iostream>
 #include <thread>
 
+#include <unistd.h>
+
 #include "FileLimit.h"
 #include "Hall.h"
 #include "Listener.h"
@@ -51,6 +53,12 @@ int ManagePlayers(const server::Options& options) {
     return 0;
 }
 
+// How long the lease of a realm lasts without a commit (each server commits at least once a
+// second), and how often a standby looks whether it lapsed: a standby takes over within about
+// two and a half seconds of the serving server's death.
+constexpr std::chrono::milliseconds kLeaseTtl{2000};
+constexpr std::chrono::milliseconds kStandbyPoll{250};
+
 // Copies the realm of --db into an empty database, or backs a SQLite realm up into a new file.
 int CopyRealm(const server::Options& options) {
     if (!store::IsPostgres(options.dbPath) && !std::filesystem::exists(options.dbPath)) {
@@ -90,10 +98,44 @@ store::BusyWait PatientlyUnless(const std::atomic<bool>& stopped) {
     };
 }
 
+// Set by SIGINT or SIGTERM while the server stands by, before it serves.
+volatile std::sig_atomic_t standbyStopped = 0;
+
+// Stands by until the lease of the realm is this server's: another server may serve it now. A
+// standby does not listen, so that clients given several addresses find the one that serves.
+// False when a signal stopped it first.
+bool TakeLease(store::Store& store) {
+    char host[256] = {};
+    gethostname(host, sizeof host - 1);
+    const std::string holder = "pid " + std::to_string(getpid()) + " on " + host;
+    std::signal(SIGINT, [](int) { standbyStopped = 1; });
+    std::signal(SIGTERM, [](int) { standbyStopped = 1; });
+    std::string servedBy;
+    while (!store.TakeLease(holder, kLeaseTtl)) {
+        if (standbyStopped != 0) {
+            return false;
+        }
+        if (const std::string now = store.LeaseHolder(); now != servedBy && !now.empty()) {
+            servedBy = now;
+            server::Log(server::Level::Info, "standing by: the realm is served by " + servedBy +
+                                                 "; taking over when its lease lapses");
+        }
+        std::this_thread::sleep_for(kStandbyPoll);
+    }
+    if (!servedBy.empty()) {
+        server::Log(server::Level::Info, "took over the realm from " + servedBy);
+    }
+    return standbyStopped == 0;
+}
+
 int Serve(const server::Options& options) {
     const std::unique_ptr<store::Store> opened =
         store::OpenStore(options.dbPath, server::ServerClock::WallNow());
     store::Store& store = *opened;
+    if (!TakeLease(store)) {
+        server::Log(server::Level::Info, "stopped while standing by");
+        return 0;
+    }
     rules::Engine engine(rules::EngineOptions{.otherPlayersVote = false}, store.Load());
     const server::ServerClock clock(engine.Now(), options.speed);
     if (clock.Now() >= server::ServerClock::kEnd) {

@@ -27,6 +27,8 @@ public:
                   const TokenHash& token) override;
     bool SetToken(const std::string& name, const TokenHash& token) override;
     std::int64_t LedgerSize() override;
+    bool TakeLease(const std::string& holder, std::chrono::milliseconds ttl) override;
+    std::string LeaseHolder() override;
     Realm Export() override;
     void Import(const Realm& realm) override;
 
@@ -55,6 +57,8 @@ private:
     BusyWait m_busyWait;
     std::int64_t m_batchSeq = 0;  // the last batch known to be committed
     std::int64_t m_tokenEpoch = -1;
+    std::int64_t m_epoch = 0;  // of the lease this store holds; 0: none
+    std::chrono::milliseconds m_leaseTtl{0};
 };
 
 }  // namespace store

@@ -31,6 +31,10 @@ constexpr const char* kMigrations[] = {
        CREATE TABLE muted(player_id INTEGER PRIMARY KEY, until INTEGER NOT NULL);
        CREATE TABLE ledger(seq INTEGER PRIMARY KEY, time INTEGER NOT NULL, player_id INTEGER NOT NULL,
                            message_id INTEGER NOT NULL, request BLOB NOT NULL);)",
+    // The lease of the server that serves the realm: kept by the PostgreSQL store; here for one
+    // schema on both.
+    "CREATE TABLE lease(id INTEGER PRIMARY KEY, epoch INTEGER NOT NULL, holder TEXT NOT NULL, expires "
+    "INTEGER NOT NULL);",
 };
 constexpr int kMigrationCount = static_cast<int>(std::size(kMigrations));
 static_assert(kMigrationCount == Store::kSchemaVersion);

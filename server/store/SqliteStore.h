@@ -23,6 +23,8 @@ public:
                   const TokenHash& token) override;
     bool SetToken(const std::string& name, const TokenHash& token) override;
     std::int64_t LedgerSize() override;
+    bool TakeLease(const std::string&, std::chrono::milliseconds) override { return true; }
+    std::string LeaseHolder() override { return {}; }
     Realm Export() override;
     void Import(const Realm& realm) override;
 

@@ -5,10 +5,12 @@
 // requests, in the same schema. A store is used from one thread at a time.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <map>
 #include <memory>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -67,13 +69,28 @@ public:
     // Accepted requests so far.
     virtual std::int64_t LedgerSize() = 0;
 
+    // The right to serve the realm, for one server at a time (PostgreSQL; a SQLite realm is one
+    // file on one machine, and this always succeeds there). Takes the lease when no other server
+    // holds it or its holder let it lapse, for `ttl`; true when this store holds it now. Every
+    // commit from then on checks that the lease is still this store's, renews it, and throws
+    // LeaseLost when another server has taken it since.
+    virtual bool TakeLease(const std::string& holder, std::chrono::milliseconds ttl) = 0;
+    // Who holds the lease ("pid 4242 on db1"); empty when nobody does.
+    virtual std::string LeaseHolder() = 0;
+
     // Everything, read in one transaction.
     virtual Realm Export() = 0;
     // Writes a realm into this store in one transaction; throws unless the store holds no player
     // and no ledger row.
     virtual void Import(const Realm& realm) = 0;
 
-    static constexpr int kSchemaVersion = 1;
+    static constexpr int kSchemaVersion = 2;
+};
+
+// Thrown by a commit of a server whose lease another server has taken: nothing of it is written.
+class LeaseLost : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
 };
 
 // Whether a --db value names a PostgreSQL database: a postgresql:// or postgres:// URI, or a libpq

@@ -2,6 +2,7 @@
 // what the screen never would send, and answered requests surviving a stop and a kill.
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <thread>
 
 #include "PgCluster.h"
@@ -229,7 +230,7 @@ TEST(StoreVersionTest, ADatabaseOfANewerSchemaIsRefused) {
                                        : "PRAGMA user_version = 99");
     EXPECT_FALSE(server.Start());
     EXPECT_EQ(server.Exited(10s), 1);
-    EXPECT_NE(server.Log().find("schema version 99, newer than this server's 1"), std::string::npos)
+    EXPECT_NE(server.Log().find("schema version 99, newer than this server's 2"), std::string::npos)
         << server.Log();
 }
 
@@ -266,6 +267,63 @@ TEST(CopyTest, ARealmCopiedToPostgresIsServedFromThere) {
     ASSERT_TRUE(client.Login("甲", token).ok) << "the token came along";
     EXPECT_EQ(Ask(client, kVote, MakeVoteRequest(kElectionUnderWay, 2)).result, 1);
     EXPECT_EQ(QueryInt(postgres, kAgree), QueryInt(server.DbPath(), kAgree) + 2);
+}
+
+// Two servers on one PostgreSQL realm: one serves, the other stands by without listening and takes
+// over once the lease of the first lapses.
+class FailoverTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!OnPostgres()) {
+            GTEST_SKIP() << "a realm fails over on PostgreSQL";
+        }
+        ASSERT_TRUE(serving.Start()) << serving.Log();
+        token = serving.AddPlayer("甲");
+        standby.Launch();
+        ASSERT_TRUE(standby.LogSays("standing by: the realm is served by pid ")) << standby.Log();
+        EXPECT_FALSE(standby.Listening(0ms));
+    }
+
+    ServerProcess serving;
+    ServerProcess standby{serving.DbPath()};
+    std::string token;
+};
+
+TEST_F(FailoverTest, AStandbyTakesOverWithinThreeSecondsOfTheServersDeath) {
+    {
+        RawClient client(serving.Port());
+        ASSERT_TRUE(client.Login("甲", token).ok);
+        ASSERT_EQ(Ask(client, kVote, MakeVoteRequest(kElectionUnderWay, 3)).result, 1);
+    }
+    const std::int64_t agree = QueryInt(serving.DbPath(), kAgree);
+    const auto death = std::chrono::steady_clock::now();
+    serving.Kill();
+    ASSERT_TRUE(standby.Listening(10s)) << standby.Log();
+    EXPECT_LT(std::chrono::steady_clock::now() - death, 3s);
+    EXPECT_TRUE(standby.LogSays("took over the realm from pid ")) << standby.Log();
+    RawClient client(standby.Port());
+    ASSERT_TRUE(client.Login("甲", token).ok);
+    EXPECT_EQ(Ask(client, kVote, MakeVoteRequest(kElectionUnderWay, 2)).result, 1);
+    EXPECT_EQ(QueryInt(standby.DbPath(), kAgree), agree + 2) << "the standby went on from the store";
+}
+
+TEST_F(FailoverTest, APausedServerThatLostItsLeaseAnswersNothing) {
+    RawClient paused(serving.Port());
+    ASSERT_TRUE(paused.Login("甲", token).ok);
+    serving.Signal(SIGSTOP);
+    paused.Send(kVote, MakeVoteRequest(kElectionUnderWay, 1));
+    ASSERT_TRUE(standby.Listening(10s)) << standby.Log();
+    {
+        RawClient client(standby.Port());
+        ASSERT_TRUE(client.Login("甲", token).ok);
+        ASSERT_EQ(Ask(client, kVote, MakeVoteRequest(kElectionUnderWay, 2)).result, 1);
+    }
+    const std::int64_t ledger = QueryInt(standby.DbPath(), kLedgerSize);
+    serving.Signal(SIGCONT);
+    EXPECT_FALSE(paused.NextWith(kVoteResult, 3s)) << "a server without the lease answered a vote";
+    EXPECT_EQ(serving.Exited(5s), 1);
+    EXPECT_NE(serving.Log().find("has passed to another server"), std::string::npos) << serving.Log();
+    EXPECT_EQ(QueryInt(standby.DbPath(), kLedgerSize), ledger);
 }
 
 }  // namespace

@@ -66,6 +66,11 @@ bool ServerProcess::LogSays(const std::string& text, std::chrono::milliseconds t
 }
 
 bool ServerProcess::Start(const std::vector<std::string>& extra, const std::vector<std::string>& wrapper) {
+    Launch(extra, wrapper);
+    return Listening(10s);
+}
+
+void ServerProcess::Launch(const std::vector<std::string>& extra, const std::vector<std::string>& wrapper) {
     std::vector<std::string> argv = wrapper;
     for (const char* word : {ODC_SERVER_BINARY, "--db", m_db.c_str(), "--listen", "127.0.0.1:0"}) {
         argv.push_back(word);
@@ -75,9 +80,14 @@ bool ServerProcess::Start(const std::vector<std::string>& extra, const std::vect
     const std::string log = m_dir + "/server-" + std::to_string(m_runs) + ".log";
     m_process = std::make_unique<sim::test::ChildProcess>(argv, std::vector<std::string>{}, log);
     m_exit.reset();
-    for (const auto deadline = std::chrono::steady_clock::now() + 10s;
+    m_port = 0;
+}
+
+bool ServerProcess::Listening(std::chrono::milliseconds timeout) {
+    const std::string log = m_dir + "/server-" + std::to_string(m_runs) + ".log";
+    for (const auto deadline = std::chrono::steady_clock::now() + timeout;
          std::chrono::steady_clock::now() < deadline;) {
-        if (const std::optional<unsigned short> port = odc::WaitForListening(log, 100ms)) {
+        if (const std::optional<unsigned short> port = odc::WaitForListening(log, 50ms)) {
             m_port = *port;
             return true;
         }
@@ -92,6 +102,10 @@ bool ServerProcess::Start(const std::vector<std::string>& extra, const std::vect
 bool ServerProcess::Stop() {
     m_process->Signal(SIGTERM);
     return m_process->Wait(10s) == 0;
+}
+
+void ServerProcess::Signal(int signal) {
+    m_process->Signal(signal);
 }
 
 void ServerProcess::Kill() {

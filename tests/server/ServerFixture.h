@@ -30,6 +30,12 @@ public:
     // and its arguments that run the server, such as prlimit); false when it does not listen
     // within 10 s.
     bool Start(const std::vector<std::string>& extra = {}, const std::vector<std::string>& wrapper = {});
+    // Starts it without waiting (a standby listens only once it serves).
+    void Launch(const std::vector<std::string>& extra = {}, const std::vector<std::string>& wrapper = {});
+    // Whether it listens within `timeout` (false at once when it has exited).
+    bool Listening(std::chrono::milliseconds timeout);
+    // SIGSTOP or SIGCONT.
+    void Signal(int signal);
     // SIGTERM (and waits for a clean exit) or SIGKILL.
     bool Stop();
     void Kill();
