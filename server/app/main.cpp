@@ -187,6 +187,8 @@ int Serve(const server::Options& options) {
     std::cout << "listening on " << bound.address().to_string() << ":" << bound.port() << std::endl;
     io.run();
     stopped = true;
+    // A commit still held by the database (a lock, a standby) would hold the stop for ever.
+    store.Interrupt();
     server::Log(server::Level::Info, exitCode == 0 ? "stopped" : "stopped after a failure");
     return exitCode;
 }

@@ -29,6 +29,7 @@ public:
     std::int64_t LedgerSize() override;
     bool TakeLease(const std::string& holder, std::chrono::milliseconds ttl) override;
     std::string LeaseHolder() override;
+    void Interrupt() override { m_conn.Cancel(); }
     Realm Export() override;
     void Import(const Realm& realm) override;
 

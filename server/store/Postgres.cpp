@@ -103,10 +103,18 @@ Connection::~Connection() {
 }
 
 void Connection::Open() {
+    {
+        const std::lock_guard lock(m_cancelMutex);
+        m_cancel.reset();
+    }
     PQfinish(m_conn);
     m_conn = PQconnectdb(m_conninfo.c_str());
     if (PQstatus(m_conn) != CONNECTION_OK) {
         Fail("cannot connect to PostgreSQL");
+    }
+    {
+        const std::lock_guard lock(m_cancelMutex);
+        m_cancel.reset(PQgetCancel(m_conn));
     }
     if (PQsetClientEncoding(m_conn, "UTF8") != 0) {
         Fail("cannot speak UTF-8 with PostgreSQL");
@@ -115,6 +123,14 @@ void Connection::Open() {
     Expect(PQexec(m_conn, "SET client_min_messages TO warning"), PGRES_COMMAND_OK, "client_min_messages");
     for (const auto& [name, sql] : m_prepared) {
         Expect(PQprepare(m_conn, name.c_str(), sql.c_str(), 0, nullptr), PGRES_COMMAND_OK, name);
+    }
+}
+
+void Connection::Cancel() {
+    const std::lock_guard lock(m_cancelMutex);
+    char error[256];
+    if (m_cancel) {
+        PQcancel(m_cancel.get(), error, sizeof error);
     }
 }
 

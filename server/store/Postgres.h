@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <span>
 #include <stdexcept>
 #include <string>
@@ -100,6 +101,9 @@ public:
     // rolled back.
     std::vector<Result> Pipeline(const std::vector<Queued>& statements);
 
+    // From any thread: asks the server to end the statement running now (one that waits for a lock
+    // or a synchronous standby); it then fails, or a COMMIT may end as committed here only.
+    void Cancel();
     // Whether the connection is broken; Reconnect opens it again and prepares every statement.
     bool Broken() const;
     void Reconnect();
@@ -115,6 +119,8 @@ private:
     std::string m_conninfo;
     PGconn* m_conn = nullptr;
     std::map<std::string, std::string> m_prepared;  // name -> statement
+    std::mutex m_cancelMutex;                       // guards m_cancel, which Cancel uses from any thread
+    std::unique_ptr<PGcancel, decltype(&PQfreeCancel)> m_cancel{nullptr, &PQfreeCancel};
 };
 
 }  // namespace store::pg

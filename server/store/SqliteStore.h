@@ -25,6 +25,7 @@ public:
     std::int64_t LedgerSize() override;
     bool TakeLease(const std::string&, std::chrono::milliseconds) override { return true; }
     std::string LeaseHolder() override { return {}; }
+    void Interrupt() override { sqlite3_interrupt(m_db.Handle()); }
     Realm Export() override;
     void Import(const Realm& realm) override;
 

@@ -78,6 +78,10 @@ public:
     // Who holds the lease ("pid 4242 on db1"); empty when nobody does.
     virtual std::string LeaseHolder() = 0;
 
+    // From another thread: ends the statement the database makes wait now (a lock held elsewhere,
+    // a synchronous standby that does not answer), so that a stopping server is not held by it.
+    virtual void Interrupt() = 0;
+
     // Everything, read in one transaction.
     virtual Realm Export() = 0;
     // Writes a realm into this store in one transaction; throws unless the store holds no player
