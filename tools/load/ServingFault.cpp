@@ -82,29 +82,25 @@ ServingFault::~ServingFault() {
     Continue();
 }
 
-bool ServingFault::Step(Clock::time_point start, Clock::time_point now) {
-    if (!m_error.empty()) {
-        return false;
-    }
-    if (!m_madeAt && now - start >= std::chrono::seconds(m_at)) {
+void ServingFault::Step(Clock::time_point start, Clock::time_point now) {
+    if (!m_madeAt && m_error.empty() && now - start >= std::chrono::seconds(m_at)) {
         try {
             m_pid = ServingPid(m_db);
         } catch (const std::exception& error) {
             m_error = error.what();
-            return false;
+            return;
         }
         m_stopped = m_pauseFor.has_value();
         if (kill(m_pid, m_stopped ? SIGSTOP : SIGKILL) != 0) {
             m_stopped = false;
             m_error = "cannot signal pid " + std::to_string(m_pid);
-            return false;
+            return;
         }
         m_madeAt = Clock::now();
     }
     if (m_stopped && now - *m_madeAt >= std::chrono::seconds(*m_pauseFor)) {
         Continue();
     }
-    return true;
 }
 
 void ServingFault::Continue() {

@@ -34,8 +34,8 @@ public:
     ServingFault& operator=(const ServingFault&) = delete;
 
     // Called often while the run goes on: makes the fault once its second has come, and ends a
-    // pause once its time is up. False once the fault could not be made (Error says why).
-    bool Step(Clock::time_point start, Clock::time_point now);
+    // pause once its time is up. A fault that cannot be made is not tried again: Error says why.
+    void Step(Clock::time_point start, Clock::time_point now);
 
     int At() const { return m_at; }
     std::optional<Clock::time_point> MadeAt() const { return m_madeAt; }
