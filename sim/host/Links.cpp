@@ -7,14 +7,14 @@
 namespace sim {
 
 std::unique_ptr<GameLink> MakeLink(const Options& options, Transcript& transcript) {
-    if (options.connectHost.empty()) {
+    if (options.connect.empty()) {
         return std::make_unique<LocalLink>(options.seed);
     }
     try {
-        return std::make_unique<NetworkLink>(options.connectHost, options.connectPort, options.player,
-                                             options.token, transcript);
+        return std::make_unique<NetworkLink>(options.connect, options.player, options.token, transcript);
     } catch (const asio::system_error& error) {
-        std::cerr << "chamber-sim: cannot find " << options.connectHost << ": " << error.what() << "\n";
+        std::cerr << "chamber-sim: cannot find " << cli::ToText(options.connect) << ": " << error.what()
+                  << "\n";
         return nullptr;
     }
 }

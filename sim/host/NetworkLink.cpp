@@ -5,6 +5,7 @@
 #include <set>
 
 #include "PacketText.h"
+#include "Resolve.h"
 #include "param/ChamberMessages.h"
 
 namespace sim {
@@ -31,17 +32,21 @@ std::string UnknownOutcome(int requestId) {
     return std::string(kDisconnected) + "，" + what + "的结果未知";
 }
 
+std::string Text(const asio::ip::tcp::endpoint& endpoint) {
+    return cli::ToText({endpoint.address().to_string(), endpoint.port()});
+}
+
 long long Milliseconds(Clock::duration duration) {
     return std::chrono::duration_cast<std::chrono::milliseconds>(duration).count();
 }
 
 }  // namespace
 
-NetworkLink::NetworkLink(const std::string& host, unsigned short port, std::string player, std::string token,
+NetworkLink::NetworkLink(const std::vector<cli::Endpoint>& servers, std::string player, std::string token,
                          Transcript& transcript, LinkTimes times, GateLimits limits)
     : m_times(times),
       m_work(m_io.get_executor()),
-      m_endpoint(asio::ip::tcp::resolver(m_io).resolve(host, std::to_string(port)).begin()->endpoint()),
+      m_servers(cli::Resolve(servers)),
       m_socket(m_io),
       m_retry(m_io),
       m_heartbeat(m_io),
@@ -109,7 +114,7 @@ void NetworkLink::Connect() {
     // Connecting and logging in are held to the same deadline as a connection's silence.
     m_lastHeard = Clock::now();
     Watch();
-    m_socket.async_connect(m_endpoint, [this, connection](const asio::error_code& error) {
+    m_socket.async_connect(m_servers.Current(), [this, connection](const asio::error_code& error) {
         if (connection != m_connection) {
             return;
         }
@@ -119,8 +124,7 @@ void NetworkLink::Connect() {
         }
         asio::error_code unused;
         m_socket.set_option(asio::ip::tcp::no_delay(true), unused);
-        m_transcript.Line(1, "network: connected to " + m_endpoint.address().to_string() + ":" +
-                                 std::to_string(m_endpoint.port()));
+        m_transcript.Line(1, "network: connected to " + Text(m_servers.Current()));
         Queue(wire::kLogin, wire::MakeLogin({m_player, m_token}));
         Read();
         Heartbeat();
@@ -274,7 +278,10 @@ void NetworkLink::Drop(const std::string& why) {
     if (!m_wanted) {
         return;
     }
-    m_transcript.Line(1, "network: " + why + "; again in " + std::to_string(m_backoff.count()) + " ms");
+    // The next try goes to the next address: the one that dropped may have stopped serving.
+    const std::string where = m_servers.Size() > 1 ? " at " + Text(m_servers.Next()) : std::string();
+    m_transcript.Line(1,
+                      "network: " + why + "; again in " + std::to_string(m_backoff.count()) + " ms" + where);
     m_retry.expires_after(m_backoff);
     m_backoff = std::min(2 * m_backoff, m_times.longestBackoff);
     m_retry.async_wait([this](const asio::error_code& error) {

@@ -4,7 +4,8 @@
 // frame passes the gate (ServerGate.h) first. When the connection is lost (dropped, silent, or
 // ended by the host because the server broke the protocol) the link tells the player what became
 // unknown, reconnects with a back-off that grows until a connection stays up, and logs in again; the
-// fresh job table and lists then bring the screen back in step.
+// fresh job table and lists then bring the screen back in step. Given several addresses (a realm
+// whose serving process may move), each reconnection goes to the next of them in turn.
 #pragma once
 
 #include <asio/executor_work_guard.hpp>
@@ -13,6 +14,7 @@
 #include <asio/steady_timer.hpp>
 #include <deque>
 
+#include "EndpointList.h"
 #include "Frame.h"
 #include "GameLink.h"
 #include "ServerGate.h"
@@ -31,8 +33,8 @@ struct LinkTimes {
 
 class NetworkLink final : public GameLink {
 public:
-    // Throws asio::system_error when the host's name cannot be resolved.
-    NetworkLink(const std::string& host, unsigned short port, std::string player, std::string token,
+    // `servers`: at least one. Throws asio::system_error when a host's name cannot be resolved.
+    NetworkLink(const std::vector<cli::Endpoint>& servers, std::string player, std::string token,
                 Transcript& transcript, LinkTimes times = {}, GateLimits limits = {});
 
     // Connects and logs in as the player whose token the link holds; waits up to LinkTimes::login
@@ -67,7 +69,7 @@ private:
     LinkTimes m_times;
     asio::io_context m_io;
     asio::executor_work_guard<asio::io_context::executor_type> m_work;
-    asio::ip::tcp::endpoint m_endpoint;
+    cli::EndpointList<asio::ip::tcp::endpoint> m_servers;
     asio::ip::tcp::socket m_socket;
     asio::steady_timer m_retry;
     asio::steady_timer m_heartbeat;

@@ -56,19 +56,16 @@ ParsedOptions ParseOptions(int argc, const char* const* argv) {
                 return ParseDuration(text) > 0 ? std::string() : "takes a duration such as 30m, 1h or 1d";
             },
             ""));
-    cli::Endpoint connect;
-    CLI::Option* connectOption = cli::AddEndpoint(
-        app, "--connect", connect,
+    CLI::Option* connectOption = cli::AddEndpointList(
+        app, "--connect", options.connect,
         "play against chamber-server there, as --player with --token; a scenario logs in as --player "
-        "first unless it begins with a login",
-        false);
+        "first unless it begins with a login. With several addresses the host connects to the first, "
+        "and to the next whenever a connection fails or ends");
     CLI::Option* tokenOption = app.add_option("--token", options.token,
                                               "the player's secret token (from chamber-server players add)");
     connectOption->needs(tokenOption);
 
     parsed.exitCode = cli::Parse(app, argc, argv);
-    options.connectHost = connect.host;
-    options.connectPort = connect.port;
     return parsed;
 }
 

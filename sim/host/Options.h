@@ -4,6 +4,9 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
+
+#include "Endpoint.h"
 
 namespace sim {
 
@@ -20,9 +23,9 @@ struct Options {
     Engine engine = Engine::Gl;
     std::string player = "小舞";      // who plays in the window, or logs in to a network server
     std::int64_t jumpMs = 3'600'000;  // how far F5 moves time in the window
-    // A network server instead of the in-process one: its address and the player's token.
-    std::string connectHost;  // empty: the in-process server
-    unsigned short connectPort = 0;
+    // A network server instead of the in-process one: the addresses it may serve at, tried in turn,
+    // and the player's token.
+    std::vector<cli::Endpoint> connect;  // empty: the in-process server
     std::string token;
 };
 

@@ -60,10 +60,9 @@ int RunScenario(const Options& options) {
         transcript.Line("# chamber-sim transcript of " + (options.scenarioFile.empty()
                                                               ? std::string("the built-in tour")
                                                               : options.scenarioFile));
-        transcript.Line(options.connectHost.empty()
+        transcript.Line(options.connect.empty()
                             ? "# seed " + std::to_string(options.seed) + ", time zone " + options.timeZone
-                            : "# server " + options.connectHost + ":" + std::to_string(options.connectPort) +
-                                  ", time zone " + options.timeZone);
+                            : "# server " + cli::ToText(options.connect) + ", time zone " + options.timeZone);
         const std::unique_ptr<GameLink> link = MakeLink(options, transcript);
         if (!link) {
             return 2;
@@ -78,7 +77,7 @@ int RunScenario(const Options& options) {
         ScenarioRunner runner(session, transcript, options.outDir, takePicture);
         // Against a network server the options say who plays.
         missed = runner.Run(std::get<std::vector<Command>>(parsed),
-                            options.connectHost.empty() ? std::string() : options.player);
+                            options.connect.empty() ? std::string() : options.player);
         transcript.Line("");
         transcript.Line("# end: " + std::to_string(missed) + " command(s) not carried out");
     }

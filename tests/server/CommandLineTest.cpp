@@ -5,12 +5,15 @@
 #include <string>
 #include <vector>
 
+#include "EndpointList.h"
 #include "LoadOptions.h"
 #include "Options.h"
 #include "Rules.h"
 #include "Store.h"
 
 namespace {
+
+constexpr const char* kPg = "postgresql://db1/realm";
 
 // argv of a program named "prog" followed by `words`.
 template <class Parsed, class Parse>
@@ -139,6 +142,18 @@ TEST(CommandLineTest, BadCommandLinesExitWithTwo) {
         {"--db", "l.db", "--seconds", "3", "--kill-at", "3"},
         {"--db", "l.db", "--clients", "0"},
         {"--db", "l.db", "--seconds", "3601"},
+        {"--db", "l.db", "--connect", "127.0.0.1:7400,"},
+        {"--db", "l.db", "--connect", "127.0.0.1:7400,h:0"},
+        // A fault against the serving server needs the servers and a PostgreSQL database with a lease.
+        {"--db", "l.db", "--connect", "127.0.0.1:7400,127.0.0.1:7401", "--kill-serving-at", "1"},
+        {"--db", kPg, "--kill-serving-at", "1"},
+        {"--db", kPg, "--pause-serving-at", "1", "--pause-for", "1"},
+        {"--db", kPg, "--connect", "127.0.0.1:7400", "--pause-serving-at", "1"},
+        {"--db", kPg, "--connect", "127.0.0.1:7400", "--pause-for", "1"},
+        {"--db", kPg, "--connect", "127.0.0.1:7400", "--pause-serving-at", "1", "--pause-for", "0"},
+        {"--db", kPg, "--connect", "127.0.0.1:7400", "--seconds", "3", "--kill-serving-at", "3"},
+        {"--db", kPg, "--connect", "127.0.0.1:7400", "--seconds", "5", "--pause-serving-at", "3",
+         "--pause-for", "3"},
     };
     for (const auto& words : load) {
         EXPECT_EQ(Load(words).exitCode, 2) << testing::PrintToString(words);
@@ -146,9 +161,42 @@ TEST(CommandLineTest, BadCommandLinesExitWithTwo) {
     const load::ParsedOptions good =
         Load({"--db", "l.db", "--connect", "localhost:7400", "--clients", "20000"});
     ASSERT_FALSE(good.exitCode);
-    EXPECT_EQ(good.options.host, "localhost");
-    EXPECT_EQ(good.options.port, 7400);
+    EXPECT_EQ(cli::ToText(good.options.connect), "localhost:7400");
     EXPECT_EQ(good.options.clients, 20'000);
+    const load::ParsedOptions faults =
+        Load({"--db", kPg, "--connect", "127.0.0.1:7400,[::1]:7401", "--seconds", "6", "--kill-serving-at",
+              "1", "--pause-serving-at", "3", "--pause-for", "3"});
+    ASSERT_FALSE(faults.exitCode);
+    EXPECT_EQ(cli::ToText(faults.options.connect), "127.0.0.1:7400,[::1]:7401");
+    EXPECT_EQ(faults.options.killServingAt, 1);
+    EXPECT_EQ(faults.options.pauseServingAt, 3);
+    EXPECT_EQ(faults.options.pauseFor, 3);
+}
+
+TEST(CommandLineTest, AListOfServersIsTriedInTurn) {
+    // Each text, and the list it reads as (empty: refused).
+    const std::pair<const char*, const char*> lists[] = {
+        {"127.0.0.1:7400", "127.0.0.1:7400"},
+        {"[::1]:7400,db2:7401,10.0.0.3:7402", "[::1]:7400,db2:7401,10.0.0.3:7402"},
+        {"", ""},
+        {",a:1", ""},
+        {"a:1,,b:2", ""},
+        {"a:1,b", ""},
+        {"a:1,b:0", ""},
+    };
+    for (const auto& [text, read] : lists) {
+        const std::optional<std::vector<cli::Endpoint>> endpoints = cli::ParseEndpointList(text, false);
+        EXPECT_EQ(endpoints ? cli::ToText(*endpoints) : "", read) << text;
+    }
+    cli::EndpointList<> servers(*cli::ParseEndpointList("a:1,b:2,c:3"));
+    std::string order = servers.Current().host;
+    for (int i = 0; i < 4; ++i) {
+        order += servers.Next().host;
+    }
+    EXPECT_EQ(order, "abcab");
+    cli::EndpointList<> one(*cli::ParseEndpointList("a:1"));
+    EXPECT_EQ(one.Next().host, "a");
+    EXPECT_THROW(cli::EndpointList<>({}), std::invalid_argument);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <regex>
 #include <thread>
 
 #include "PgCluster.h"
@@ -267,6 +268,23 @@ TEST(CopyTest, ARealmCopiedToPostgresIsServedFromThere) {
     ASSERT_TRUE(client.Login("甲", token).ok) << "the token came along";
     EXPECT_EQ(Ask(client, kVote, MakeVoteRequest(kElectionUnderWay, 2)).result, 1);
     EXPECT_EQ(QueryInt(postgres, kAgree), QueryInt(server.DbPath(), kAgree) + 2);
+}
+
+TEST_F(NetworkTest, ChamberLoadMovesOnFromARefusedAddressToTheNextOne) {
+    const DeadPort dead;
+    const std::string output = server.Dir() + "/load.txt";
+    sim::test::ChildProcess load(
+        {ODC_LOAD_BINARY, "--db", server.DbPath(), "--connect",
+         "127.0.0.1:" + std::to_string(dead.Port()) + ",127.0.0.1:" + std::to_string(server.Port()),
+         "--clients", "3", "--seconds", "2"},
+        {}, output);
+    EXPECT_EQ(load.Wait(30s), 0) << sim::test::ReadText(output);
+    std::smatch last;
+    const std::string text = sim::test::ReadText(output);
+    ASSERT_TRUE(std::regex_search(text, last, std::regex(R"((\d+) answered, (\d+) in the store, 0 lost\n$)")))
+        << text;
+    EXPECT_GT(std::stoi(last[1]), 0) << "every client voted once it reached the server";
+    EXPECT_EQ(last[1], last[2]);
 }
 
 // Two servers on one PostgreSQL realm: one serves, the other stands by without listening and takes

@@ -158,6 +158,21 @@ RawClient::RawClient(unsigned short port, const char* from) {
     setsockopt(m_fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
 }
 
+DeadPort::DeadPort() : m_fd(socket(AF_INET, SOCK_STREAM, 0)) {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof address;
+    if (bind(m_fd, reinterpret_cast<const sockaddr*>(&address), size) == 0 &&
+        getsockname(m_fd, reinterpret_cast<sockaddr*>(&address), &size) == 0) {
+        m_port = ntohs(address.sin_port);
+    }
+}
+
+DeadPort::~DeadPort() {
+    close(m_fd);
+}
+
 RawClient::~RawClient() {
     if (m_fd >= 0) {
         close(m_fd);

@@ -90,6 +90,21 @@ private:
     wire::FrameReader m_reader;
 };
 
+// A loopback port that is bound and never listened on: a connection to it is refused while it lives.
+class DeadPort {
+public:
+    DeadPort();
+    ~DeadPort();
+    DeadPort(const DeadPort&) = delete;
+    DeadPort& operator=(const DeadPort&) = delete;
+
+    unsigned short Port() const { return m_port; }
+
+private:
+    int m_fd = -1;
+    unsigned short m_port = 0;
+};
+
 // Whether the tests run on PostgreSQL.
 bool OnPostgres();
 // Every row of every table of the store but the ledger and the clock (which moves on by itself),

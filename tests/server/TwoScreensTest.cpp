@@ -16,15 +16,19 @@ namespace {
 // One chamber-sim playing `scenario` as `player` against the server.
 class Screen {
 public:
+    // `connect`: the addresses it is given, by default the server's.
     Screen(const ServerProcess& server, const std::string& player, const std::string& token,
-           const std::string& scenario)
+           const std::string& scenario, std::string connect = {})
         : m_dir(server.Dir() + "/" + player) {
+        if (connect.empty()) {
+            connect = "127.0.0.1:" + std::to_string(server.Port());
+        }
         std::filesystem::create_directories(m_dir);
         std::ofstream(m_dir + "/play.chamber") << scenario;
         m_process = std::make_unique<sim::test::ChildProcess>(
             std::vector<std::string>{ODC_SIM_BINARY, m_dir + "/play.chamber", "--no-pictures", "--out", m_dir,
-                                     "--tz", "UTC", "--connect", "127.0.0.1:" + std::to_string(server.Port()),
-                                     "--player", player, "--token", token},
+                                     "--tz", "UTC", "--connect", connect, "--player", player, "--token",
+                                     token},
             std::vector<std::string>{}, m_dir + "/console.txt");
     }
 
@@ -105,6 +109,24 @@ TEST(TwoScreensTest, AScreenComesBackInStepAfterTheServerIsKilled) {
         << "the connection dropped, and back-off began";
     EXPECT_NE(after.find("network: logged in as 甲"), std::string::npos);
     EXPECT_NE(after.find("message box 0: 投票成功！"), std::string::npos) << "a vote after the restart";
+}
+
+TEST(TwoScreensTest, AScreenMovesOnFromARefusedAddressToTheNextOne) {
+    ServerProcess server;
+    ASSERT_TRUE(server.Start()) << server.Log();
+    const std::string token = server.AddPlayer("甲");
+    const DeadPort dead;
+    const std::string serving = "127.0.0.1:" + std::to_string(server.Port());
+    Screen screen(server, "甲", token, "login 甲\nopen\n",
+                  "127.0.0.1:" + std::to_string(dead.Port()) + "," + serving);
+    EXPECT_EQ(screen.Finish(), 0) << screen.Transcript();
+    const std::string transcript = screen.Transcript();
+    EXPECT_NE(transcript.find("cannot connect: Connection refused; again in 500 ms at " + serving),
+              std::string::npos)
+        << transcript;
+    EXPECT_NE(screen.After("network: connected to " + serving).find("network: logged in as 甲"),
+              std::string::npos)
+        << transcript;
 }
 
 }  // namespace

@@ -24,7 +24,7 @@ std::string Play(const HostileServer& server, const std::string& scenario) {
     GUI::Runtime::StartHeadless();  // once, for every test of this program
     const std::string dir = MakeTempDir();
     Transcript transcript(dir + "/transcript.txt", nullptr);
-    NetworkLink link("127.0.0.1", server.Port(), "甲", "t", transcript,
+    NetworkLink link({{"127.0.0.1", server.Port()}}, "甲", "t", transcript,
                      {.login = 2s, .heartbeat = 200ms, .silence = 1s, .firstBackoff = 50ms});
     Session session(link, transcript);
     ScenarioRunner(session, transcript, dir, {})

@@ -20,20 +20,25 @@ ParsedOptions Parse(std::vector<std::string> words) {
 
 TEST(OptionsTest, OptionsSetWhatTheySayAndBadLinesExitWithTwo) {
     const ParsedOptions parsed = Parse({"--window", "--engine", "ogre", "--jump", "30m", "--seed", "7",
-                                        "--connect", "[::1]:7400", "--token", "t", "--no-pictures"});
+                                        "--connect", "[::1]:7400,db2:7401", "--token", "t", "--no-pictures"});
     ASSERT_FALSE(parsed.exitCode);
     const Options& options = parsed.options;
     EXPECT_TRUE(options.window);
     EXPECT_EQ(options.engine, Engine::Ogre);
     EXPECT_EQ(options.jumpMs, 30 * 60'000);
     EXPECT_EQ(options.seed, 7u);
-    EXPECT_EQ(options.connectHost, "::1");
-    EXPECT_EQ(options.connectPort, 7400);
+    ASSERT_EQ(options.connect.size(), 2u);
+    EXPECT_EQ(options.connect[0].host, "::1");
+    EXPECT_EQ(options.connect[0].port, 7400);
+    EXPECT_EQ(options.connect[1].host, "db2");
+    EXPECT_EQ(options.connect[1].port, 7401);
     EXPECT_FALSE(options.pictures);
 
     const std::vector<std::vector<std::string>> bad = {
         {"--connect", "127.0.0.1:7400"},  // no token
         {"--connect", "127.0.0.1:0", "--token", "t"},
+        {"--connect", "127.0.0.1:7400,", "--token", "t"},
+        {"--connect", "127.0.0.1:7400,127.0.0.1:0", "--token", "t"},
         {"--engine", "vulkan"},
         {"--jump", "0"},
         {"--jump", "soon"},

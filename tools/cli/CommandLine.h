@@ -4,10 +4,12 @@
 #pragma once
 
 #include <CLI/CLI.hpp>
+#include <functional>
 #include <iostream>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "Endpoint.h"
 
@@ -21,23 +23,42 @@ inline std::unique_ptr<CLI::App> NewApp(const std::string& description, const st
     return app;
 }
 
-// An option that takes HOST:PORT into `target`; with `anyPort` false, port 0 is refused.
-inline CLI::Option* AddEndpoint(CLI::App& app, const std::string& name, Endpoint& target,
-                                const std::string& help, bool anyPort = true) {
+// An option that takes one HOST:PORT, or with `many` a comma-separated list of them, and hands the
+// endpoints to `take`; with `anyPort` false, port 0 is refused.
+inline CLI::Option* AddEndpoints(CLI::App& app, const std::string& name,
+                                 std::function<void(std::vector<Endpoint>)> take, const std::string& help,
+                                 bool anyPort, bool many) {
+    const std::string form = many ? "HOST:PORT[,HOST:PORT...]" : "HOST:PORT";
     const CLI::Validator check(
-        [anyPort](const std::string& text) -> std::string {
-            const std::optional<Endpoint> endpoint = ParseEndpoint(text);
-            if (!endpoint || (!anyPort && endpoint->port == 0)) {
-                return "takes HOST:PORT" + std::string(anyPort ? "" : " with a port from 1 to 65535");
+        [anyPort, many, form](const std::string& text) -> std::string {
+            const std::optional<std::vector<Endpoint>> endpoints = ParseEndpointList(text, anyPort);
+            if (!endpoints || (!many && endpoints->size() > 1)) {
+                return "takes " + form + (anyPort ? "" : " with ports from 1 to 65535");
             }
             return {};
         },
         "");
     return app
         .add_option_function<std::string>(
-            name, [&target](const std::string& text) { target = *ParseEndpoint(text); }, help)
-        ->type_name("HOST:PORT")
+            name, [take](const std::string& text) { take(*ParseEndpointList(text)); }, help)
+        ->type_name(form)
         ->check(check);
+}
+
+// An option that takes HOST:PORT into `target`; with `anyPort` false, port 0 is refused.
+inline CLI::Option* AddEndpoint(CLI::App& app, const std::string& name, Endpoint& target,
+                                const std::string& help, bool anyPort = true) {
+    return AddEndpoints(
+        app, name, [&target](std::vector<Endpoint> endpoints) { target = endpoints.front(); }, help, anyPort,
+        false);
+}
+
+// An option that takes "HOST:PORT,HOST:PORT..." into `target`, each with a port from 1 to 65535.
+inline CLI::Option* AddEndpointList(CLI::App& app, const std::string& name, std::vector<Endpoint>& target,
+                                    const std::string& help) {
+    return AddEndpoints(
+        app, name, [&target](std::vector<Endpoint> endpoints) { target = std::move(endpoints); }, help, false,
+        true);
 }
 
 // Parses the command line. Null when the program goes on; otherwise the code it exits with, after

@@ -1,5 +1,6 @@
 #include "Endpoint.h"
 
+#include <algorithm>
 #include <charconv>
 
 namespace cli {
@@ -24,6 +25,35 @@ std::optional<Endpoint> ParseEndpoint(std::string_view text) {
     }
     endpoint.host = address;
     return endpoint;
+}
+
+std::optional<std::vector<Endpoint>> ParseEndpointList(std::string_view text, bool anyPort) {
+    std::vector<Endpoint> endpoints;
+    for (std::size_t start = 0;;) {
+        const std::size_t comma = std::min(text.find(',', start), text.size());
+        const std::optional<Endpoint> endpoint = ParseEndpoint(text.substr(start, comma - start));
+        if (!endpoint || (!anyPort && endpoint->port == 0)) {
+            return std::nullopt;
+        }
+        endpoints.push_back(*endpoint);
+        if (comma == text.size()) {
+            return endpoints;
+        }
+        start = comma + 1;
+    }
+}
+
+std::string ToText(const Endpoint& endpoint) {
+    const bool v6 = endpoint.host.find(':') != std::string::npos;
+    return (v6 ? "[" + endpoint.host + "]" : endpoint.host) + ":" + std::to_string(endpoint.port);
+}
+
+std::string ToText(const std::vector<Endpoint>& endpoints) {
+    std::string text;
+    for (const Endpoint& endpoint : endpoints) {
+        text += (text.empty() ? "" : ",") + ToText(endpoint);
+    }
+    return text;
 }
 
 }  // namespace cli

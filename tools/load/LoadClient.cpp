@@ -3,8 +3,8 @@
 #include <asio/write.hpp>
 
 #include "NetMessages.h"
-#include "param/ChamberRecords.h"
 #include "param/ChamberMessages.h"
+#include "param/ChamberRecords.h"
 
 namespace load {
 
@@ -27,7 +27,8 @@ std::vector<char> Encode(int id, const CKParam& packet) {
 
 LoadClient::LoadClient(asio::io_context& io, LoadRun& run, std::string name, std::string token,
                        std::uint32_t seed)
-    : m_socket(io),
+    : m_servers(run.servers),
+      m_socket(io),
       m_retry(io),
       m_run(run),
       m_name(std::move(name)),
@@ -38,7 +39,7 @@ void LoadClient::Connect() {
     const int connection = ++m_connection;
     m_reader = wire::FrameReader();
     m_socket.async_connect(
-        m_run.server, [self = shared_from_this(), connection](const asio::error_code& error) {
+        m_servers.Current(), [self = shared_from_this(), connection](const asio::error_code& error) {
             if (connection != self->m_connection) {
                 return;
             }
@@ -125,10 +126,11 @@ void LoadClient::Handle(const wire::Frame& frame) {
             }
             const VoteResult result = ReadVoteResult(Restore(frame));
             if (result.Succeeded()) {
+                const Clock::time_point now = Clock::now();
                 ++m_run.answered[{m_inFlight->applyId, m_inFlight->votes}];
+                m_run.answeredAt.push_back(now);
                 m_run.latencyUs.push_back(static_cast<std::uint32_t>(
-                    std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - m_inFlight->sent)
-                        .count()));
+                    std::chrono::duration_cast<std::chrono::microseconds>(now - m_inFlight->sent).count()));
             } else {
                 ++m_run.refused;
                 ++m_run.reasons[result.reason.value_or(CString()).ToUtf8()];
@@ -176,6 +178,7 @@ void LoadClient::Drop() {
         m_done = true;
         return;
     }
+    m_servers.Next();  // the server that dropped may have stopped serving
     m_retry.expires_after(kRetry);
     m_retry.async_wait([self = shared_from_this()](const asio::error_code& error) {
         if (!error) {

@@ -1,7 +1,7 @@
 // One player of a load run: it connects and logs in, then votes for or against a random
 // application whose voting is under way, waits for the answer, and votes again until the run
 // stops. When the connection drops it counts the vote in flight as unknown, connects again every
-// 100 ms and goes on once logged in.
+// 100 ms, to the run's next server, and goes on once logged in.
 #pragma once
 
 #include <asio/io_context.hpp>
@@ -11,6 +11,7 @@
 #include <optional>
 #include <random>
 
+#include "EndpointList.h"
 #include "Frame.h"
 #include "LoadRun.h"
 
@@ -40,6 +41,7 @@ private:
     void Send(std::vector<char> frame);
     void Drop();
 
+    cli::EndpointList<asio::ip::tcp::endpoint> m_servers;
     asio::ip::tcp::socket m_socket;
     asio::steady_timer m_retry;
     LoadRun& m_run;

@@ -1,6 +1,7 @@
 #include "LoadOptions.h"
 
 #include "CommandLine.h"
+#include "Store.h"
 
 namespace load {
 
@@ -13,17 +14,17 @@ ParsedOptions ParseOptions(int argc, const char* const* argv) {
         "each waiting for its answer before the next. Prints the answered votes per second and the answer "
         "latency, then checks the store: every answered vote must be counted. The last line reads \"N "
         "answered, N in the store, N lost\"; the exit code is 1 when any answered vote is missing from the "
-        "store, 2 for a bad command line.",
+        "store or a fault asked for could not be made, 2 for a bad command line.",
         "chamber-load");
     CLI::App& app = *owner;
     app.add_option("--db", options.db, "the database: the players are made there and the votes checked there")
         ->type_name("FILE")
         ->required();
-    cli::Endpoint connect{options.host, options.port};
-    CLI::Option* connectOption = cli::AddEndpoint(app, "--connect", connect,
-                                                  "a server that runs already on FILE; without it "
-                                                  "chamber-load starts one itself on a free loopback port",
-                                                  false);
+    CLI::Option* connectOption = cli::AddEndpointList(
+        app, "--connect", options.connect,
+        "servers that run already on FILE; every client connects to the first and moves to the next "
+        "whenever a connection fails or ends. Without it chamber-load starts one itself on a free loopback "
+        "port");
     app.add_option("--clients", options.clients, "connections (default 50)")
         ->type_name("N")
         ->check(CLI::Range(1, 20'000));
@@ -56,15 +57,47 @@ ParsedOptions ParseOptions(int argc, const char* const* argv) {
            "more arguments for that server; it runs without a rate limit per client and lets every client "
            "wait for its login at once, unless they say otherwise (\"--rate 50\")")
         ->type_name("ARGS");
+    app.add_option("--kill-serving-at", options.killServingAt,
+                   "SIGKILL the --connect server that serves (the holder of the realm's lease on PostgreSQL) "
+                   "at second T, and report how long no vote was answered")
+        ->type_name("T")
+        ->check(CLI::Range(0, 3600));
+    CLI::Option* pauseAt =
+        app.add_option("--pause-serving-at", options.pauseServingAt,
+                       "SIGSTOP the --connect server that serves at second T, SIGCONT it "
+                       "--pause-for seconds later, and report how long no vote was answered")
+            ->type_name("T")
+            ->check(CLI::Range(0, 3600));
+    CLI::Option* pauseFor =
+        app.add_option("--pause-for", options.pauseFor, "how long --pause-serving-at stops the server")
+            ->type_name("S")
+            ->check(CLI::Range(1, 3600));
+    pauseAt->needs(pauseFor);
+    pauseFor->needs(pauseAt);
     app.callback([&options] {
-        if (options.killAt >= options.seconds) {
-            throw CLI::ValidationError("--kill-at", "must fall within --seconds");
+        const bool faults = options.killServingAt >= 0 || options.pauseServingAt >= 0;
+        const struct {
+            bool broken;
+            const char* option;
+            const char* rule;
+        } rules[] = {
+            {options.killAt >= options.seconds, "--kill-at", "must fall within --seconds"},
+            {faults && options.connect.empty(), "--kill-serving-at/--pause-serving-at",
+             "need --connect: the servers of the realm"},
+            {faults && !store::IsPostgres(options.db), "--kill-serving-at/--pause-serving-at",
+             "need a PostgreSQL --db, whose lease names the server that serves"},
+            {options.killServingAt >= options.seconds, "--kill-serving-at", "must fall within --seconds"},
+            {options.pauseServingAt + options.pauseFor > options.seconds, "--pause-serving-at",
+             "with --pause-for must end within --seconds"},
+        };
+        for (const auto& [broken, option, rule] : rules) {
+            if (broken) {
+                throw CLI::ValidationError(option, rule);
+            }
         }
     });
 
     parsed.exitCode = cli::Parse(app, argc, argv);
-    options.host = connect.host;
-    options.port = connect.port;
     return parsed;
 }
 

@@ -3,16 +3,25 @@
 
 #include <optional>
 #include <string>
+#include <vector>
+
+#include "Endpoint.h"
 
 namespace load {
 
 struct Options {
-    std::string host = "127.0.0.1";
-    unsigned short port = 0;  // 0: start chamber-server itself
+    // Servers that run already, tried in turn by every client; empty: start chamber-server itself.
+    std::vector<cli::Endpoint> connect;
     std::string db;
     int clients = 50;
     int seconds = 10;
-    int killAt = -1;        // second of the run at which the server it started is killed; -1: never
+    int killAt = -1;  // second of the run at which the server it started is killed; -1: never
+    // Faults against whichever of the --connect servers serves (on PostgreSQL, by its lease): the
+    // second of the run of a SIGKILL, and of a SIGSTOP followed by SIGCONT `pauseFor` seconds
+    // later; -1: none.
+    int killServingAt = -1;
+    int pauseServingAt = -1;
+    int pauseFor = 0;
     bool progress = false;  // a line every second: clients logged in, votes answered
     int speed = 60;         // the clock of a server it starts
     std::string server;     // the chamber-server binary to start

@@ -1,4 +1,4 @@
-// One load run: what every client of it shares on the run's one thread — the server's address, the
+// One load run: what every client of it shares on the run's one thread — the servers' addresses, the
 // applications open for votes, the counts of what was answered, and the answer times.
 #pragma once
 
@@ -24,9 +24,9 @@ struct Window {
 using VoteCounts = std::map<std::pair<int, int>, std::int64_t>;
 
 struct LoadRun {
-    asio::ip::tcp::endpoint server;
-    int speed = 1;             // the server clock's speed, as far as the run knows it
-    Clock::time_point stopAt;  // no vote is sent after this
+    std::vector<asio::ip::tcp::endpoint> servers;  // every client tries them in turn
+    int speed = 1;                                 // the server clock's speed, as far as the run knows it
+    Clock::time_point stopAt;                      // no vote is sent after this
     std::map<int, Window> applications;
     std::int64_t serverClock = 0;  // the last clock a job table carried
     Clock::time_point clockSeen;
@@ -36,6 +36,7 @@ struct LoadRun {
     std::int64_t refused = 0;
     std::map<std::string, std::int64_t> reasons;
     std::vector<std::uint32_t> latencyUs;
+    std::vector<Clock::time_point> answeredAt;  // when each vote was answered with success, in order
 
     // The server's clock now, estimated from the last job table.
     std::int64_t ServerNow() const {

@@ -19,6 +19,8 @@
 #include "LoadClient.h"
 #include "LoadOptions.h"
 #include "NetMessages.h"
+#include "Resolve.h"
+#include "ServingFault.h"
 #include "Sqlite.h"
 #include "Store.h"
 #include "StoreCheck.h"
@@ -57,11 +59,12 @@ std::vector<Account> PreparePlayers(const Options& options, std::string& kingTok
 }
 
 // The king starts an impeachment of post 2's holder, so that there is one to vote on (it is refused
-// when one runs already). Blocking: before the run.
-void StartImpeachment(const asio::ip::tcp::endpoint& server, const std::string& kingToken) {
+// when one runs already), on the first of the servers that takes the connection. Blocking: before
+// the run.
+void StartImpeachment(const std::vector<asio::ip::tcp::endpoint>& servers, const std::string& kingToken) {
     asio::io_context io;
     asio::ip::tcp::socket socket(io);
-    socket.connect(server);
+    asio::connect(socket, servers);
     const auto send = [&socket](int id, const CKParam& packet) {
         asio::write(socket, asio::buffer(wire::EncodeFrame(
                                 id, {packet.GetBufferPtr(), static_cast<std::size_t>(packet.GetLength())})));
@@ -163,27 +166,42 @@ private:
     std::unique_ptr<odc::ChildProcess> m_process;
 };
 
+// The faults the options ask for, in the order of their seconds.
+std::vector<std::unique_ptr<ServingFault>> PlanFaults(const Options& options) {
+    std::vector<std::unique_ptr<ServingFault>> faults;
+    if (options.killServingAt >= 0) {
+        faults.push_back(std::make_unique<ServingFault>(options.db, options.killServingAt, std::nullopt));
+    }
+    if (options.pauseServingAt >= 0) {
+        faults.push_back(
+            std::make_unique<ServingFault>(options.db, options.pauseServingAt, options.pauseFor));
+    }
+    std::sort(faults.begin(), faults.end(), [](const auto& a, const auto& b) { return a->At() < b->At(); });
+    return faults;
+}
+
 int Run(const Options& options) {
     std::string kingToken;
     const std::vector<Account> accounts = PreparePlayers(options, kingToken);
     std::unique_ptr<OwnServer> own;
     LoadRun run;
-    if (options.port == 0) {
+    if (options.connect.empty()) {
         own = std::make_unique<OwnServer>(options);
         if (!own->Start()) {
             std::cerr << "chamber-load: the server did not start; see " << options.serverLog << "\n";
             return 2;
         }
-        run.server = {asio::ip::make_address("127.0.0.1"), own->Port()};
+        run.servers = {{asio::ip::make_address("127.0.0.1"), own->Port()}};
         run.speed = options.speed;
     } else {
-        run.server = {asio::ip::make_address(options.host), options.port};
+        run.servers = cli::Resolve(options.connect);
     }
     std::cout << "chamber-load: " << options.clients << " clients for " << options.seconds << " s against "
-              << run.server.address().to_string() << ":" << run.server.port()
-              << (own ? " (a server of its own, speed " + std::to_string(options.speed) + ")" : "")
+              << (own ? "127.0.0.1:" + std::to_string(own->Port()) + " (a server of its own, speed " +
+                            std::to_string(options.speed) + ")"
+                      : cli::ToText(options.connect))
               << std::endl;
-    StartImpeachment(run.server, kingToken);
+    StartImpeachment(run.servers, kingToken);
     const VoteCounts before = StoredCounts(options.db);
     const long memoryBefore = own ? ResidentKiB(own->Pid()) : 0;
 
@@ -202,6 +220,7 @@ int Run(const Options& options) {
     long memoryLoggedIn = 0;
     std::optional<Clock::time_point> killedAt;
     std::optional<double> backAfter;
+    const std::vector<std::unique_ptr<ServingFault>> faults = PlanFaults(options);
     int reported = 0;  // seconds of the run reported by --progress
     asio::steady_timer watch(io);
     std::function<void()> look = [&] {
@@ -227,6 +246,19 @@ int Run(const Options& options) {
                 std::cerr << "chamber-load: the server did not start again\n";
                 io.stop();
                 return;
+            }
+        }
+        // A fault that cannot be made is said at once; the run goes on without it.
+        for (const auto& fault : faults) {
+            const bool made = fault->MadeAt().has_value();
+            const bool missed = !fault->Error().empty();
+            fault->Step(start, now);
+            if (!made && fault->MadeAt()) {
+                std::cout << fault->Describe() << std::endl;
+            }
+            if (!missed && !fault->Error().empty()) {
+                std::cerr << "chamber-load: no fault at " << fault->At() << " s: " << fault->Error()
+                          << std::endl;
             }
         }
         const bool everyoneBack = killedAt && std::all_of(clients.begin(), clients.end(), [&](auto& c) {
@@ -288,6 +320,19 @@ int Run(const Options& options) {
                   << "; " << Sum(run.unknown) << " votes were in flight\n";
     }
 
+    // From each fault on, until the next or the end of the voting: the longest time no vote was answered.
+    for (std::size_t i = 0; i < faults.size() && faults[i]->MadeAt(); ++i) {
+        const Clock::time_point from = *faults[i]->MadeAt();
+        const Clock::time_point to =
+            i + 1 < faults.size() && faults[i + 1]->MadeAt() ? *faults[i + 1]->MadeAt() : run.stopAt;
+        const bool answeredAfter =
+            std::upper_bound(run.answeredAt.begin(), run.answeredAt.end(), from) != run.answeredAt.end();
+        std::cout << faults[i]->Describe() << ": "
+                  << std::chrono::duration<double>(LongestSilence(run.answeredAt, from, to)).count()
+                  << " s without service" << (answeredAfter ? "" : " (no vote was answered after it)")
+                  << "\n";
+    }
+
     // Every answered vote must be in the store; a vote in flight at the kill may or may not be.
     const StoreCheck check = CheckStore(before, StoredCounts(options.db), run.answered, run.unknown);
     if (killedAt) {
@@ -298,7 +343,9 @@ int Run(const Options& options) {
     }
     std::cout << answered << " answered, " << answered - check.lost << " in the store, " << check.lost
               << " lost" << std::endl;
-    return check.lost == 0 && check.overcounted == 0 ? 0 : 1;
+    const bool faultMissed =
+        std::any_of(faults.begin(), faults.end(), [](const auto& fault) { return !fault->Error().empty(); });
+    return check.lost == 0 && check.overcounted == 0 && !faultMissed ? 0 : 1;
 }
 
 }  // namespace

@@ -1,0 +1,16 @@
+// The addresses that the servers of a command line are reached at, looked up once before a client
+// connects to any of them.
+#pragma once
+
+#include <asio/ip/tcp.hpp>
+#include <vector>
+
+#include "Endpoint.h"
+
+namespace cli {
+
+// The first address of each endpoint, in order; throws asio::system_error when a host's name cannot
+// be resolved.
+std::vector<asio::ip::tcp::endpoint> Resolve(const std::vector<Endpoint>& endpoints);
+
+}  // namespace cli
