@@ -95,7 +95,13 @@ std::int64_t Result::Affected() const {
 }
 
 Connection::Connection(std::string conninfo) : m_conninfo(std::move(conninfo)) {
-    Open();
+    try {
+        Open();
+    } catch (...) {
+        // No destructor runs for an object whose constructor throws.
+        PQfinish(m_conn);
+        throw;
+    }
 }
 
 Connection::~Connection() {
