@@ -308,6 +308,14 @@ int Run(const Options& options) {
     }
     std::cout << "\nlatency: p50 " << Ms(percentile(0.5)) << ", p99 " << Ms(percentile(0.99)) << ", p99.9 "
               << Ms(percentile(0.999)) << ", max " << Ms(latency.empty() ? 0 : latency.back()) << "\n";
+    // Whatever happened to the realm meanwhile, made by chamber-load or not (a database lost).
+    if (!run.answeredAt.empty()) {
+        std::cout << "longest time without service: "
+                  << std::chrono::duration<double>(
+                         LongestSilence(run.answeredAt, run.answeredAt.front(), run.stopAt))
+                         .count()
+                  << " s\n";
+    }
     if (own) {
         std::cout << "server memory: " << memoryBefore << " KiB before the clients, " << memoryLoggedIn
                   << " KiB with all " << options.clients << " logged in ("
