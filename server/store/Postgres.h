@@ -113,7 +113,7 @@ public:
 private:
     void Open();
     // Throws PgError unless the result has the expected status; takes ownership either way.
-    Result Expect(PGresult* result, ExecStatusType wanted, std::string_view what) const;
+    Result Expect(PGresult* raw, ExecStatusType wanted, std::string_view what) const;
     [[noreturn]] void Fail(std::string_view what, const PGresult* result = nullptr) const;
 
     std::string m_conninfo;
