@@ -24,8 +24,8 @@ packages=(
     libcli11-dev
     # hardening: libFuzzer with clang, valgrind's memcheck, coverage reports
     clang libclang-rt-14-dev valgrind gcovr
-    # the network-fault test: network namespaces (ip netns)
-    iproute2
+    # the network-fault test: network namespaces (ip netns); the fault tests and bench/ scripts
+    iproute2 python3
 )
 
 missing=()
