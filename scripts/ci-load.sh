@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # chamber-load against a chamber-server of its own, briefly: 50 clients voting for 6 seconds on
-# loopback, the server killed with SIGKILL at second 3 and started again; on a SQLite file, then
-# (as root, with Debian's postgresql) on a database of a throwaway PostgreSQL cluster. Fails unless
-# every answered vote is in the store, and unless the server's log is free of sanitizer reports
-# (the sanitizer run of CI runs this against its own build).
+# loopback, the server killed with SIGKILL at second 3 and started again; on a SQLite file (backed
+# up at second 2 while the clients vote, and the copy checked), then (as root, with Debian's
+# postgresql) on a database of a throwaway PostgreSQL cluster. Fails unless every answered vote is
+# in the store (and every vote answered before the backup in the copy), and unless the server's log
+# is free of sanitizer reports (the sanitizer run of CI runs this against its own build).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
@@ -14,8 +15,8 @@ chmod 755 "$work"  # the cluster's folder inside is the postgres user's
 cluster=$work/pg
 trap '"$build/tests/server/pg_cluster" stop "$cluster"; rm -rf "$work"' EXIT
 
-load() {
-    "$build/tools/load/chamber-load" --db "$1" --server-log "$work/server.log" \
+load() { # DB [MORE OPTIONS]
+    "$build/tools/load/chamber-load" --db "$@" --server-log "$work/server.log" \
         --clients 50 --seconds 6 --kill-at 3 | tee "$work/load.txt"
     tail -n 1 "$work/load.txt" | grep -q ', 0 lost$'
     if grep -q 'Sanitizer' "$work/server.log"; then
@@ -25,8 +26,8 @@ load() {
     fi
 }
 
-echo "== on SQLite"
-load "$work/load.db"
+echo "== on SQLite, with a backup taken at second 2 and checked"
+load "$work/load.db" --backup-at 2 --backup-to "$work/backup.db"
 "$build/tests/server/pg_cluster" start "$cluster"
 if [ -f "$cluster/server" ]; then
     echo "== on PostgreSQL"

@@ -142,6 +142,10 @@ TEST(CommandLineTest, BadCommandLinesExitWithTwo) {
         {"--db", "l.db", "--seconds", "3", "--kill-at", "3"},
         {"--db", "l.db", "--clients", "0"},
         {"--db", "l.db", "--seconds", "3601"},
+        {"--db", "l.db", "--backup-at", "1"},
+        {"--db", "l.db", "--seconds", "3", "--backup-at", "3", "--backup-to", "b.db"},
+        {"--db", "postgresql://db1/realm", "--backup-at", "1", "--backup-to", "b.db"},
+        {"--db", "l.db", "--backup-at", "1", "--backup-to", "/"},
         {"--db", "l.db", "--connect", "127.0.0.1:7400,"},
         {"--db", "l.db", "--connect", "127.0.0.1:7400,h:0"},
         // A fault against the serving server needs the servers and a PostgreSQL database with a lease.

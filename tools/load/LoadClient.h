@@ -26,6 +26,10 @@ public:
     // Whether the client has finished: the run stopped and no answer is awaited.
     bool Done() const { return m_done; }
     Clock::time_point LastLogin() const { return m_lastLogin; }
+    // The vote sent and not answered yet, as (application, direction); none when there is none.
+    std::optional<std::pair<int, int>> VoteInFlight() const {
+        return m_inFlight ? std::optional(std::pair(m_inFlight->applyId, m_inFlight->votes)) : std::nullopt;
+    }
 
 private:
     struct InFlight {

@@ -1,5 +1,7 @@
 #include "LoadOptions.h"
 
+#include <filesystem>
+
 #include "CommandLine.h"
 #include "Store.h"
 
@@ -74,6 +76,18 @@ ParsedOptions ParseOptions(int argc, const char* const* argv) {
             ->check(CLI::Range(1, 3600));
     pauseAt->needs(pauseFor);
     pauseFor->needs(pauseAt);
+    CLI::Option* backupAt =
+        app.add_option(
+               "--backup-at", options.backupAt,
+               "at second T, back the SQLite realm up into --backup-to while the clients vote "
+               "(chamber-server's backup), and check the copy: every vote answered before it is in it, "
+               "and no vote that nobody cast")
+            ->type_name("T")
+            ->check(CLI::Range(0, 3600));
+    CLI::Option* backupTo =
+        app.add_option("--backup-to", options.backupFile, "the new file of --backup-at")->type_name("FILE");
+    backupAt->needs(backupTo);
+    backupTo->needs(backupAt);
     app.callback([&options] {
         const bool faults = options.killServingAt >= 0 || options.pauseServingAt >= 0;
         const struct {
@@ -87,6 +101,11 @@ ParsedOptions ParseOptions(int argc, const char* const* argv) {
             {faults && !store::IsPostgres(options.db), "--kill-serving-at/--pause-serving-at",
              "need a PostgreSQL --db, whose lease names the server that serves"},
             {options.killServingAt >= options.seconds, "--kill-serving-at", "must fall within --seconds"},
+            {options.backupAt >= options.seconds, "--backup-at", "must fall within --seconds"},
+            {options.backupAt >= 0 && store::IsPostgres(options.db), "--backup-at",
+             "takes a SQLite --db (back a PostgreSQL realm up with pg_dump)"},
+            {options.backupAt >= 0 && std::filesystem::exists(options.backupFile), "--backup-to",
+             "names a file that exists: a backup goes to a new file"},
             {options.pauseServingAt + options.pauseFor > options.seconds, "--pause-serving-at",
              "with --pause-for must end within --seconds"},
         };

@@ -22,6 +22,10 @@ struct Options {
     int killServingAt = -1;
     int pauseServingAt = -1;
     int pauseFor = 0;
+    // A backup of the SQLite realm taken at a second of the run into a new file, and checked; -1:
+    // none.
+    int backupAt = -1;
+    std::string backupFile;
     bool progress = false;  // a line every second: clients logged in, votes answered
     int speed = 60;         // the clock of a server it starts
     std::string server;     // the chamber-server binary to start

@@ -22,6 +22,7 @@
 #include "Resolve.h"
 #include "ServingFault.h"
 #include "Sqlite.h"
+#include "SqliteStore.h"
 #include "Store.h"
 #include "StoreCheck.h"
 #include "param/ChamberMessages.h"
@@ -79,6 +80,26 @@ void StartImpeachment(const std::vector<asio::ip::tcp::endpoint>& servers, const
             reader.Commit(socket.read_some(asio::buffer(room.data(), room.size())));
         }
     }
+}
+
+// A backup taken during the run, and what the run knew when it was taken.
+struct Backup {
+    std::string file;
+    VoteCounts answered;  // answered before it
+    VoteCounts inFlight;  // sent and not answered, or lost with a connection: there or not
+};
+
+// Backs the realm up while the run's one thread waits, so that nothing is answered meanwhile.
+Backup TakeBackup(const std::string& db, const std::string& file, const LoadRun& run,
+                  const std::vector<std::shared_ptr<LoadClient>>& clients) {
+    Backup backup{file, run.answered, run.unknown};
+    for (const auto& client : clients) {
+        if (const auto vote = client->VoteInFlight()) {
+            ++backup.inFlight[*vote];
+        }
+    }
+    store::SqliteStore(db, 0, store::Seed::Nothing).Backup(file);
+    return backup;
 }
 
 VoteCounts StoredCounts(const std::string& db) {
@@ -221,6 +242,7 @@ int Run(const Options& options) {
     std::optional<Clock::time_point> killedAt;
     std::optional<double> backAfter;
     const std::vector<std::unique_ptr<ServingFault>> faults = PlanFaults(options);
+    std::optional<Backup> backup;
     int reported = 0;  // seconds of the run reported by --progress
     asio::steady_timer watch(io);
     std::function<void()> look = [&] {
@@ -247,6 +269,9 @@ int Run(const Options& options) {
                 io.stop();
                 return;
             }
+        }
+        if (options.backupAt >= 0 && !backup && now - start >= std::chrono::seconds(options.backupAt)) {
+            backup = TakeBackup(options.db, options.backupFile, run, clients);
         }
         // A fault that cannot be made is said at once; the run goes on without it.
         for (const auto& fault : faults) {
@@ -341,6 +366,18 @@ int Run(const Options& options) {
                   << "\n";
     }
 
+    bool backupBroken = false;
+    if (backup) {
+        // Every vote answered before the backup must be in it; one in flight then may or may not be.
+        const StoreCheck copy =
+            CheckStore(before, StoredCounts(backup->file), backup->answered, backup->inFlight);
+        backupBroken = copy.lost > 0 || copy.overcounted > 0;
+        std::cout << "backup at " << options.backupAt << " s into " << backup->file << ": "
+                  << Sum(backup->answered) << " answered before it, " << Sum(backup->answered) - copy.lost
+                  << " of them in it, " << copy.lost << " lost, " << copy.overcounted
+                  << " that nobody cast\n";
+    }
+
     // Every answered vote must be in the store; a vote in flight at the kill may or may not be.
     const StoreCheck check = CheckStore(before, StoredCounts(options.db), run.answered, run.unknown);
     if (killedAt) {
@@ -353,7 +390,7 @@ int Run(const Options& options) {
               << " lost" << std::endl;
     const bool faultMissed =
         std::any_of(faults.begin(), faults.end(), [](const auto& fault) { return !fault->Error().empty(); });
-    return check.lost == 0 && check.overcounted == 0 && !faultMissed ? 0 : 1;
+    return check.lost == 0 && check.overcounted == 0 && !faultMissed && !backupBroken ? 0 : 1;
 }
 
 }  // namespace
