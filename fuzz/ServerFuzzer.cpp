@@ -6,7 +6,7 @@
 // arrive. Checks: every byte the server sends parses as frames holding packets; a client is sent
 // nothing but login results and refusals before its login result says yes; a connection is never
 // bound to a second player.
-#include <asio/io_context.hpp>
+#include <boost/asio/io_context.hpp>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -99,7 +99,7 @@ private:
 };
 
 // Runs what is ready. An io_context that ran out of work stops, and polls nothing until restarted.
-void RunReady(asio::io_context& io) {
+void RunReady(boost::asio::io_context& io) {
     io.restart();
     io.poll();
 }
@@ -111,7 +111,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!crypto) {
         std::abort();
     }
-    asio::io_context io;
+    boost::asio::io_context io;
     store::SqliteStore store(":memory:", rules::kWorldStart, store::Seed::StartingWorld);
     for (const auto& [name, token] : kPlayers) {
         if (!store.SetToken(name, store::HashToken(token))) {

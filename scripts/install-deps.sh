@@ -16,8 +16,8 @@ packages=(
     libegl-dev libgl-dev libgl1-mesa-dri libegl-mesa0 libglew-dev libglfw3-dev xvfb xauth
     # the protobuf peer of the packet benchmarks
     libprotobuf-dev protobuf-compiler
-    # the network server: Asio, SQLite, libsodium
-    libasio-dev libsqlite3-dev libsodium-dev
+    # the network server: Boost (Asio, Beast), SQLite, libsodium
+    libboost-dev libsqlite3-dev libsodium-dev
     # the store on PostgreSQL: libpq, and the server for the tests' throwaway clusters
     libpq-dev postgresql
     # the command lines of the server and the tools

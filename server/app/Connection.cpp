@@ -1,7 +1,7 @@
 #include "Connection.h"
 
-#include <asio/post.hpp>
-#include <asio/write.hpp>
+#include <boost/asio/post.hpp>
+#include <boost/asio/write.hpp>
 
 #include "Hall.h"
 #include "NetMessages.h"
@@ -18,8 +18,8 @@ constexpr std::size_t kWriteGather = 64;
 // can cost the machine.
 constexpr int kSendBuffer = 256 * 1024;
 
-std::string AddressOf(const asio::ip::tcp::socket& socket, bool withPort) {
-    asio::error_code error;
+std::string AddressOf(const boost::asio::ip::tcp::socket& socket, bool withPort) {
+    boost::system::error_code error;
     const auto endpoint = socket.remote_endpoint(error);
     if (error) {
         return "?";
@@ -33,7 +33,7 @@ std::string Ms(std::chrono::milliseconds duration) {
 
 }  // namespace
 
-Connection::Connection(asio::ip::tcp::socket socket, Hall& hall, const Limits& limits)
+Connection::Connection(boost::asio::ip::tcp::socket socket, Hall& hall, const Limits& limits)
     : Peer(AddressOf(socket, true), AddressOf(socket, false)),
       m_socket(std::move(socket)),
       m_deadline(m_socket.get_executor()),
@@ -43,9 +43,9 @@ Connection::Connection(asio::ip::tcp::socket socket, Hall& hall, const Limits& l
       m_tokens(limits.burst),
       m_refilled(since),
       m_lastFrame(since) {
-    asio::error_code ignored;
-    m_socket.set_option(asio::ip::tcp::no_delay(true), ignored);
-    m_socket.set_option(asio::socket_base::send_buffer_size(kSendBuffer), ignored);
+    boost::system::error_code ignored;
+    m_socket.set_option(boost::asio::ip::tcp::no_delay(true), ignored);
+    m_socket.set_option(boost::asio::socket_base::send_buffer_size(kSendBuffer), ignored);
 }
 
 void Connection::Start() {
@@ -62,7 +62,7 @@ Connection::Clock::time_point Connection::Deadline() const {
 
 void Connection::WatchDeadline() {
     m_deadline.expires_at(Deadline());
-    m_deadline.async_wait([self = Self()](const asio::error_code& error) {
+    m_deadline.async_wait([self = Self()](const boost::system::error_code& error) {
         if (error || !self->m_open || self->m_finishing) {
             return;
         }
@@ -80,13 +80,13 @@ void Connection::WatchDeadline() {
 void Connection::Read() {
     const std::span<char> room = m_reader.Prepare(kReadChunk);
     m_socket.async_read_some(
-        asio::buffer(room.data(), room.size()),
-        [self = Self()](const asio::error_code& error, std::size_t n) {
+        boost::asio::buffer(room.data(), room.size()),
+        [self = Self()](const boost::system::error_code& error, std::size_t n) {
             if (!self->m_open || self->m_finishing) {
                 return;
             }
             if (error) {
-                self->Close(error == asio::error::eof ? "closed by the client" : error.message());
+                self->Close(error == boost::asio::error::eof ? "closed by the client" : error.message());
                 return;
             }
             self->m_reader.Commit(n);
@@ -127,7 +127,7 @@ void Connection::Dispatch() {
             // Over its rate: the frames wait in the buffer and the socket is not read meanwhile.
             const auto wait = std::chrono::duration<double>(-m_tokens / m_limits.framesPerSecond);
             m_resume.expires_after(std::chrono::duration_cast<std::chrono::microseconds>(wait));
-            m_resume.async_wait([self = Self()](const asio::error_code& error) {
+            m_resume.async_wait([self = Self()](const boost::system::error_code& error) {
                 if (!error && self->m_open && !self->m_finishing) {
                     self->Dispatch();
                 }
@@ -150,7 +150,7 @@ void Connection::Send(SharedFrame frame) {
     }
     if (!m_writing && m_queue.size() == 1) {
         // Started once the hall has queued everything of this turn, so that one write carries it.
-        asio::post(m_socket.get_executor(), [self = Self()] {
+        boost::asio::post(m_socket.get_executor(), [self = Self()] {
             if (self->m_open && !self->m_writing) {
                 self->Write();
             }
@@ -159,32 +159,33 @@ void Connection::Send(SharedFrame frame) {
 }
 
 void Connection::Write() {
-    std::vector<asio::const_buffer> buffers;
+    std::vector<boost::asio::const_buffer> buffers;
     const std::size_t count = std::min(m_queue.size(), kWriteGather);
     buffers.reserve(count);
     for (std::size_t i = 0; i < count; ++i) {
-        buffers.emplace_back(asio::buffer(*m_queue[i]));
+        buffers.emplace_back(boost::asio::buffer(*m_queue[i]));
     }
     m_writing = true;
-    asio::async_write(m_socket, buffers, [self = Self(), count](const asio::error_code& error, std::size_t) {
-        self->m_writing = false;
-        if (!self->m_open) {
-            return;
-        }
-        if (error) {
-            self->Close(error.message());
-            return;
-        }
-        for (std::size_t i = 0; i < count; ++i) {
-            self->m_queuedBytes -= self->m_queue.front()->size();
-            self->m_queue.pop_front();
-        }
-        if (!self->m_queue.empty()) {
-            self->Write();
-        } else if (self->m_finishing) {
-            self->Close(*self->m_finishing);
-        }
-    });
+    boost::asio::async_write(m_socket, buffers,
+                             [self = Self(), count](const boost::system::error_code& error, std::size_t) {
+                                 self->m_writing = false;
+                                 if (!self->m_open) {
+                                     return;
+                                 }
+                                 if (error) {
+                                     self->Close(error.message());
+                                     return;
+                                 }
+                                 for (std::size_t i = 0; i < count; ++i) {
+                                     self->m_queuedBytes -= self->m_queue.front()->size();
+                                     self->m_queue.pop_front();
+                                 }
+                                 if (!self->m_queue.empty()) {
+                                     self->Write();
+                                 } else if (self->m_finishing) {
+                                     self->Close(*self->m_finishing);
+                                 }
+                             });
 }
 
 void Connection::Finish(const std::string& why) {
@@ -204,10 +205,10 @@ void Connection::Close(const std::string& why) {
         return;
     }
     m_open = false;
-    asio::error_code ignored;
+    boost::system::error_code ignored;
     m_deadline.cancel();
     m_resume.cancel();
-    m_socket.shutdown(asio::ip::tcp::socket::shutdown_both, ignored);
+    m_socket.shutdown(boost::asio::ip::tcp::socket::shutdown_both, ignored);
     m_socket.close(ignored);
     m_hall.Leave(*this, why);
 }

@@ -5,8 +5,8 @@
 // larger than a login.
 #pragma once
 
-#include <asio/ip/tcp.hpp>
-#include <asio/steady_timer.hpp>
+#include <boost/asio/ip/tcp.hpp>
+#include <boost/asio/steady_timer.hpp>
 #include <deque>
 #include <optional>
 
@@ -20,7 +20,7 @@ class Hall;
 
 class Connection final : public Peer {
 public:
-    Connection(asio::ip::tcp::socket socket, Hall& hall, const Limits& limits);
+    Connection(boost::asio::ip::tcp::socket socket, Hall& hall, const Limits& limits);
 
     // Starts reading; the hall must have been told (Hall::Join).
     void Start();
@@ -45,9 +45,9 @@ private:
     // Waits for the deadline, which frames move on without touching the timer.
     void WatchDeadline();
 
-    asio::ip::tcp::socket m_socket;
-    asio::steady_timer m_deadline;
-    asio::steady_timer m_resume;  // the rate limit's pause
+    boost::asio::ip::tcp::socket m_socket;
+    boost::asio::steady_timer m_deadline;
+    boost::asio::steady_timer m_resume;  // the rate limit's pause
     Hall& m_hall;
     const Limits& m_limits;
     wire::FrameReader m_reader{wire::kMaxPreLoginFrame};

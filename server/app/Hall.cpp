@@ -59,8 +59,9 @@ std::string SecondsSince(std::chrono::steady_clock::time_point since) {
 
 }  // namespace
 
-Hall::Hall(asio::any_io_executor executor, rules::Engine& engine, StoreWorker& store, ServerClock clock,
-           const Limits& limits, std::function<void()> fatal, std::function<void()> outOfTime)
+Hall::Hall(boost::asio::any_io_executor executor, rules::Engine& engine, StoreWorker& store,
+           ServerClock clock, const Limits& limits, std::function<void()> fatal,
+           std::function<void()> outOfTime)
     : m_executor(std::move(executor)),
       m_engine(engine),
       m_store(store),
@@ -101,7 +102,7 @@ void Hall::Tick() {
         m_guesses.Prune(std::chrono::steady_clock::now());
     }
     m_ticker.expires_after(kTick);
-    m_ticker.async_wait([this](const asio::error_code& error) {
+    m_ticker.async_wait([this](const boost::system::error_code& error) {
         if (!error) {
             Tick();
         }
@@ -349,9 +350,9 @@ void Hall::FinishLogin(const std::weak_ptr<Peer>& weak, const std::string& name,
 }
 
 void Hall::RefuseLogin(Peer& peer, const char* reason, bool ends) {
-    auto timer = std::make_shared<asio::steady_timer>(m_executor, m_limits.failedLoginDelay);
+    auto timer = std::make_shared<boost::asio::steady_timer>(m_executor, m_limits.failedLoginDelay);
     timer->async_wait(
-        [this, timer, weak = peer.weak_from_this(), reason, ends](const asio::error_code& error) {
+        [this, timer, weak = peer.weak_from_this(), reason, ends](const boost::system::error_code& error) {
             const std::shared_ptr<Peer> late = weak.lock();
             if (error || !late || !late->IsOpen() || m_stopping) {
                 return;
@@ -540,7 +541,7 @@ void Hall::Stop(std::function<void()> done) {
     m_stopped = std::move(done);
     m_ticker.cancel();
     m_stopTimer.expires_after(kStopWait);
-    m_stopTimer.async_wait([this](const asio::error_code& error) {
+    m_stopTimer.async_wait([this](const boost::system::error_code& error) {
         if (!error) {
             Stopped();
         }

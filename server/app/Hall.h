@@ -5,8 +5,8 @@
 // limits: connections not logged in, login guesses, request sizes, the disk's reserve.
 #pragma once
 
-#include <asio/any_io_executor.hpp>
-#include <asio/steady_timer.hpp>
+#include <boost/asio/any_io_executor.hpp>
+#include <boost/asio/steady_timer.hpp>
 #include <cstdint>
 #include <functional>
 #include <limits>
@@ -33,7 +33,7 @@ class Hall {
 public:
     // `fatal` is called when the store fails: the server must stop at once, answering nothing more.
     // `outOfTime` is called when the clock reaches ServerClock::kEnd: the server must stop (Stop).
-    Hall(asio::any_io_executor executor, rules::Engine& engine, StoreWorker& store, ServerClock clock,
+    Hall(boost::asio::any_io_executor executor, rules::Engine& engine, StoreWorker& store, ServerClock clock,
          const Limits& limits, std::function<void()> fatal, std::function<void()> outOfTime);
 
     // The server's clock starts ticking: elections and impeachments close on time.
@@ -100,12 +100,12 @@ private:
     void NoLongerWaiting(const Peer& peer);
     std::shared_ptr<Peer> Online(int playerId) const;
 
-    asio::any_io_executor m_executor;
+    boost::asio::any_io_executor m_executor;
     rules::Engine& m_engine;
     StoreWorker& m_store;
     ServerClock m_clock;
-    asio::steady_timer m_ticker;
-    asio::steady_timer m_stopTimer;
+    boost::asio::steady_timer m_ticker;
+    boost::asio::steady_timer m_stopTimer;
     const Limits& m_limits;
     std::map<const Peer*, std::shared_ptr<Peer>> m_peers;
     std::unordered_map<std::string, int> m_waiting;  // connections not logged in, by address

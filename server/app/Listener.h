@@ -3,8 +3,8 @@
 // failures once per interval.
 #pragma once
 
-#include <asio/ip/tcp.hpp>
-#include <asio/steady_timer.hpp>
+#include <boost/asio/ip/tcp.hpp>
+#include <boost/asio/steady_timer.hpp>
 
 #include "Hall.h"
 #include "Limits.h"
@@ -14,19 +14,20 @@ namespace server {
 
 class Listener {
 public:
-    // Throws asio::system_error when the address cannot be bound.
-    Listener(asio::io_context& io, const asio::ip::tcp::endpoint& endpoint, Hall& hall, const Limits& limits);
+    // Throws boost::system::system_error when the address cannot be bound.
+    Listener(boost::asio::io_context& io, const boost::asio::ip::tcp::endpoint& endpoint, Hall& hall,
+             const Limits& limits);
 
-    asio::ip::tcp::endpoint Endpoint() const { return m_acceptor.local_endpoint(); }
+    boost::asio::ip::tcp::endpoint Endpoint() const { return m_acceptor.local_endpoint(); }
     void Start() { Accept(); }
     void Close();
 
 private:
     void Accept();
-    void Failed(const asio::error_code& error);
+    void Failed(const boost::system::error_code& error);
 
-    asio::ip::tcp::acceptor m_acceptor;
-    asio::steady_timer m_pause;
+    boost::asio::ip::tcp::acceptor m_acceptor;
+    boost::asio::steady_timer m_pause;
     std::chrono::milliseconds m_backOff{0};
     LogLimiter m_failures;
     Hall& m_hall;

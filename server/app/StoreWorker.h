@@ -3,8 +3,8 @@
 // without a thread runs each job at once on the caller's thread (the fuzzer's deterministic runs).
 #pragma once
 
-#include <asio/any_io_executor.hpp>
-#include <asio/post.hpp>
+#include <boost/asio/any_io_executor.hpp>
+#include <boost/asio/post.hpp>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -29,10 +29,10 @@ public:
 
     // Runs `job` on the store's thread, then `done` with its result on `executor`.
     template <typename Job, typename Done>
-    void Call(asio::any_io_executor executor, Job job, Done done) {
+    void Call(boost::asio::any_io_executor executor, Job job, Done done) {
         Post([executor, job = std::move(job), done = std::move(done)](store::Store& store) mutable {
             auto result = job(store);
-            asio::post(executor, [done = std::move(done), result = std::move(result)]() mutable {
+            boost::asio::post(executor, [done = std::move(done), result = std::move(result)]() mutable {
                 done(std::move(result));
             });
         });

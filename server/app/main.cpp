@@ -1,7 +1,7 @@
 // chamber-server: the Chamber's game server. Clients log in over TCP and play against one rules
 // engine; the world lives in a SQLite file or a PostgreSQL database.
-#include <asio/io_context.hpp>
-#include <asio/signal_set.hpp>
+#include <boost/asio/io_context.hpp>
+#include <boost/asio/signal_set.hpp>
 
 #include <atomic>
 #include <csignal>
@@ -146,7 +146,7 @@ int Serve(const server::Options& options) {
     }
     std::atomic<bool> stopped = false;
     store.SetBusyWait(PatientlyUnless(stopped));
-    asio::io_context io(1);
+    boost::asio::io_context io(1);
     int exitCode = 0;
     // Declared before the hall, so that its thread ends after the hall's last job was queued.
     server::StoreWorker worker(store);
@@ -159,7 +159,7 @@ int Serve(const server::Options& options) {
             io.stop();
         },
         [&] { stop(1); });
-    const asio::ip::tcp::endpoint endpoint(asio::ip::make_address(options.host), options.port);
+    const boost::asio::ip::tcp::endpoint endpoint(boost::asio::ip::make_address(options.host), options.port);
     server::Listener listener(io, endpoint, hall, options.limits);
     stop = [&](int code) {
         exitCode = code;
@@ -169,8 +169,8 @@ int Serve(const server::Options& options) {
             io.stop();
         });
     };
-    asio::signal_set signals(io, SIGINT, SIGTERM);
-    signals.async_wait([&](const asio::error_code& error, int signal) {
+    boost::asio::signal_set signals(io, SIGINT, SIGTERM);
+    signals.async_wait([&](const boost::system::error_code& error, int signal) {
         if (error) {
             return;
         }

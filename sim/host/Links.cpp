@@ -1,4 +1,4 @@
-#include <asio/system_error.hpp>
+#include <boost/system/system_error.hpp>
 #include <iostream>
 
 #include "NetworkLink.h"
@@ -12,7 +12,7 @@ std::unique_ptr<GameLink> MakeLink(const Options& options, Transcript& transcrip
     }
     try {
         return std::make_unique<NetworkLink>(options.connect, options.player, options.token, transcript);
-    } catch (const asio::system_error& error) {
+    } catch (const boost::system::system_error& error) {
         std::cerr << "chamber-sim: cannot find " << cli::ToText(options.connect) << ": " << error.what()
                   << "\n";
         return nullptr;

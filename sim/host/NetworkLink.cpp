@@ -1,7 +1,7 @@
 #include "NetworkLink.h"
 
-#include <asio/connect.hpp>
-#include <asio/write.hpp>
+#include <boost/asio/connect.hpp>
+#include <boost/asio/write.hpp>
 #include <set>
 
 #include "PacketText.h"
@@ -32,7 +32,7 @@ std::string UnknownOutcome(int requestId) {
     return std::string(kDisconnected) + "，" + what + "的结果未知";
 }
 
-std::string Text(const asio::ip::tcp::endpoint& endpoint) {
+std::string Text(const boost::asio::ip::tcp::endpoint& endpoint) {
     return cli::ToText({endpoint.address().to_string(), endpoint.port()});
 }
 
@@ -105,7 +105,7 @@ std::optional<rules::Message> NetworkLink::Next() {
 
 void NetworkLink::Connect() {
     const int connection = ++m_connection;
-    asio::error_code ignored;
+    boost::system::error_code ignored;
     m_socket.close(ignored);
     m_reader = wire::FrameReader();
     m_writes.clear();
@@ -114,7 +114,7 @@ void NetworkLink::Connect() {
     // Connecting and logging in are held to the same deadline as a connection's silence.
     m_lastHeard = Clock::now();
     Watch();
-    m_socket.async_connect(m_servers.Current(), [this, connection](const asio::error_code& error) {
+    m_socket.async_connect(m_servers.Current(), [this, connection](const boost::system::error_code& error) {
         if (connection != m_connection) {
             return;
         }
@@ -122,8 +122,8 @@ void NetworkLink::Connect() {
             Drop("cannot connect: " + error.message());
             return;
         }
-        asio::error_code unused;
-        m_socket.set_option(asio::ip::tcp::no_delay(true), unused);
+        boost::system::error_code unused;
+        m_socket.set_option(boost::asio::ip::tcp::no_delay(true), unused);
         m_transcript.Line(1, "network: connected to " + Text(m_servers.Current()));
         Queue(wire::kLogin, wire::MakeLogin({m_player, m_token}));
         Read();
@@ -134,13 +134,13 @@ void NetworkLink::Connect() {
 void NetworkLink::Read() {
     const std::span<char> room = m_reader.Prepare(std::min(kReadChunk, m_readLeft));
     m_socket.async_read_some(
-        asio::buffer(room.data(), room.size()),
-        [this, connection = m_connection](const asio::error_code& error, std::size_t n) {
+        boost::asio::buffer(room.data(), room.size()),
+        [this, connection = m_connection](const boost::system::error_code& error, std::size_t n) {
             if (connection != m_connection) {
                 return;
             }
             if (error) {
-                Drop(error == asio::error::eof ? "closed by the server" : error.message());
+                Drop(error == boost::asio::error::eof ? "closed by the server" : error.message());
                 return;
             }
             m_reader.Commit(n);
@@ -216,24 +216,25 @@ void NetworkLink::WriteNext() {
         return;
     }
     m_writing = true;
-    asio::async_write(m_socket, asio::buffer(m_writes.front()),
-                      [this, connection = m_connection](const asio::error_code& error, std::size_t) {
-                          if (connection != m_connection) {
-                              return;
-                          }
-                          m_writing = false;
-                          if (error) {
-                              Drop(error.message());
-                              return;
-                          }
-                          m_writes.pop_front();
-                          WriteNext();
-                      });
+    boost::asio::async_write(
+        m_socket, boost::asio::buffer(m_writes.front()),
+        [this, connection = m_connection](const boost::system::error_code& error, std::size_t) {
+            if (connection != m_connection) {
+                return;
+            }
+            m_writing = false;
+            if (error) {
+                Drop(error.message());
+                return;
+            }
+            m_writes.pop_front();
+            WriteNext();
+        });
 }
 
 void NetworkLink::Heartbeat() {
     m_heartbeat.expires_after(m_times.heartbeat);
-    m_heartbeat.async_wait([this, connection = m_connection](const asio::error_code& error) {
+    m_heartbeat.async_wait([this, connection = m_connection](const boost::system::error_code& error) {
         if (error || connection != m_connection) {
             return;
         }
@@ -244,7 +245,7 @@ void NetworkLink::Heartbeat() {
 
 void NetworkLink::Watch() {
     m_silence.expires_at(m_lastHeard + m_times.silence);
-    m_silence.async_wait([this, connection = m_connection](const asio::error_code& error) {
+    m_silence.async_wait([this, connection = m_connection](const boost::system::error_code& error) {
         if (error || connection != m_connection) {
             return;
         }
@@ -259,7 +260,7 @@ void NetworkLink::Watch() {
 
 void NetworkLink::Drop(const std::string& why) {
     ++m_connection;  // every handler of this connection now does nothing
-    asio::error_code ignored;
+    boost::system::error_code ignored;
     m_socket.close(ignored);
     m_heartbeat.cancel();
     m_silence.cancel();
@@ -284,7 +285,7 @@ void NetworkLink::Drop(const std::string& why) {
                       "network: " + why + "; again in " + std::to_string(m_backoff.count()) + " ms" + where);
     m_retry.expires_after(m_backoff);
     m_backoff = std::min(2 * m_backoff, m_times.longestBackoff);
-    m_retry.async_wait([this](const asio::error_code& error) {
+    m_retry.async_wait([this](const boost::system::error_code& error) {
         if (!error) {
             Connect();
         }

@@ -8,10 +8,10 @@
 // whose serving process may move), each reconnection goes to the next of them in turn.
 #pragma once
 
-#include <asio/executor_work_guard.hpp>
-#include <asio/io_context.hpp>
-#include <asio/ip/tcp.hpp>
-#include <asio/steady_timer.hpp>
+#include <boost/asio/executor_work_guard.hpp>
+#include <boost/asio/io_context.hpp>
+#include <boost/asio/ip/tcp.hpp>
+#include <boost/asio/steady_timer.hpp>
 #include <deque>
 
 #include "EndpointList.h"
@@ -33,7 +33,7 @@ struct LinkTimes {
 
 class NetworkLink final : public GameLink {
 public:
-    // `servers`: at least one. Throws asio::system_error when a host's name cannot be resolved.
+    // `servers`: at least one. Throws boost::system::system_error when a host's name cannot be resolved.
     NetworkLink(const std::vector<cli::Endpoint>& servers, std::string player, std::string token,
                 Transcript& transcript, LinkTimes times = {}, GateLimits limits = {});
 
@@ -67,13 +67,13 @@ private:
     void Watch();
 
     LinkTimes m_times;
-    asio::io_context m_io;
-    asio::executor_work_guard<asio::io_context::executor_type> m_work;
-    cli::EndpointList<asio::ip::tcp::endpoint> m_servers;
-    asio::ip::tcp::socket m_socket;
-    asio::steady_timer m_retry;
-    asio::steady_timer m_heartbeat;
-    asio::steady_timer m_silence;
+    boost::asio::io_context m_io;
+    boost::asio::executor_work_guard<boost::asio::io_context::executor_type> m_work;
+    cli::EndpointList<boost::asio::ip::tcp::endpoint> m_servers;
+    boost::asio::ip::tcp::socket m_socket;
+    boost::asio::steady_timer m_retry;
+    boost::asio::steady_timer m_heartbeat;
+    boost::asio::steady_timer m_silence;
     std::string m_player;
     std::string m_token;
     Transcript& m_transcript;

@@ -2,11 +2,11 @@
 // a thread of its own, the test's script plays each connection in turn, until the host closes it.
 #pragma once
 
-#include <asio/connect.hpp>
-#include <asio/io_context.hpp>
-#include <asio/ip/tcp.hpp>
-#include <asio/write.hpp>
 #include <atomic>
+#include <boost/asio/connect.hpp>
+#include <boost/asio/io_context.hpp>
+#include <boost/asio/ip/tcp.hpp>
+#include <boost/asio/write.hpp>
 #include <functional>
 #include <optional>
 #include <string>
@@ -20,15 +20,15 @@ namespace sim::test {
 // One connection, as the server sees it.
 class Peer {
 public:
-    explicit Peer(asio::ip::tcp::socket& socket) : m_socket(socket) {}
+    explicit Peer(boost::asio::ip::tcp::socket& socket) : m_socket(socket) {}
 
     // The host's next frame; empty once the host closed.
     std::optional<wire::Frame> Next() {
         wire::Frame frame;
-        asio::error_code error;
+        boost::system::error_code error;
         while (m_reader.Next(frame) != wire::FrameReader::Status::Ready) {
             const std::span<char> room = m_reader.Prepare(64 * 1024);
-            m_reader.Commit(m_socket.read_some(asio::buffer(room.data(), room.size()), error));
+            m_reader.Commit(m_socket.read_some(boost::asio::buffer(room.data(), room.size()), error));
             if (error) return std::nullopt;
         }
         return frame;
@@ -36,8 +36,8 @@ public:
     bool Send(int id, const CKParam& packet) {
         const std::span<const char> image(packet.GetBufferPtr(),
                                           static_cast<std::size_t>(packet.GetLength()));
-        asio::error_code error;
-        asio::write(m_socket, asio::buffer(wire::EncodeFrame(id, image)), error);
+        boost::system::error_code error;
+        boost::asio::write(m_socket, boost::asio::buffer(wire::EncodeFrame(id, image)), error);
         return !error;
     }
     // Waits for the host's login and accepts it with `identity`, 100 M coins and 10 ballots.
@@ -54,7 +54,7 @@ public:
     }
 
 private:
-    asio::ip::tcp::socket& m_socket;
+    boost::asio::ip::tcp::socket& m_socket;
     wire::FrameReader m_reader;
 };
 
@@ -66,8 +66,8 @@ public:
     explicit HostileServer(Script script) : m_script(std::move(script)), m_thread([this] { Serve(); }) {}
     ~HostileServer() {
         m_stop = true;
-        asio::ip::tcp::socket wake(m_io);  // ends the wait for a connection
-        asio::error_code ignored;
+        boost::asio::ip::tcp::socket wake(m_io);  // ends the wait for a connection
+        boost::system::error_code ignored;
         wake.connect(m_acceptor.local_endpoint(), ignored);
         m_thread.join();
     }
@@ -76,8 +76,8 @@ public:
 private:
     void Serve() {
         for (int connection = 0;; ++connection) {
-            asio::error_code error;
-            asio::ip::tcp::socket socket = m_acceptor.accept(error);
+            boost::system::error_code error;
+            boost::asio::ip::tcp::socket socket = m_acceptor.accept(error);
             if (error || m_stop) return;
             Peer peer(socket);
             m_script(peer, connection);
@@ -85,8 +85,8 @@ private:
     }
 
     Script m_script;
-    asio::io_context m_io;
-    asio::ip::tcp::acceptor m_acceptor{m_io, {asio::ip::make_address("127.0.0.1"), 0}};
+    boost::asio::io_context m_io;
+    boost::asio::ip::tcp::acceptor m_acceptor{m_io, {boost::asio::ip::make_address("127.0.0.1"), 0}};
     std::atomic<bool> m_stop{false};
     std::thread m_thread;
 };

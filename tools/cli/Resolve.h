@@ -2,15 +2,15 @@
 // connects to any of them.
 #pragma once
 
-#include <asio/ip/tcp.hpp>
+#include <boost/asio/ip/tcp.hpp>
 #include <vector>
 
 #include "Endpoint.h"
 
 namespace cli {
 
-// The first address of each endpoint, in order; throws asio::system_error when a host's name cannot
+// The first address of each endpoint, in order; throws boost::system::system_error when a host's name cannot
 // be resolved.
-std::vector<asio::ip::tcp::endpoint> Resolve(const std::vector<Endpoint>& endpoints);
+std::vector<boost::asio::ip::tcp::endpoint> Resolve(const std::vector<Endpoint>& endpoints);
 
 }  // namespace cli

@@ -1,6 +1,6 @@
 #include "LoadClient.h"
 
-#include <asio/write.hpp>
+#include <boost/asio/write.hpp>
 
 #include "NetMessages.h"
 #include "param/ChamberMessages.h"
@@ -25,7 +25,7 @@ std::vector<char> Encode(int id, const CKParam& packet) {
 
 }  // namespace
 
-LoadClient::LoadClient(asio::io_context& io, LoadRun& run, std::string name, std::string token,
+LoadClient::LoadClient(boost::asio::io_context& io, LoadRun& run, std::string name, std::string token,
                        std::uint32_t seed)
     : m_servers(run.servers),
       m_socket(io),
@@ -39,7 +39,7 @@ void LoadClient::Connect() {
     const int connection = ++m_connection;
     m_reader = wire::FrameReader();
     m_socket.async_connect(
-        m_servers.Current(), [self = shared_from_this(), connection](const asio::error_code& error) {
+        m_servers.Current(), [self = shared_from_this(), connection](const boost::system::error_code& error) {
             if (connection != self->m_connection) {
                 return;
             }
@@ -47,7 +47,7 @@ void LoadClient::Connect() {
                 self->Drop();
                 return;
             }
-            self->m_socket.set_option(asio::ip::tcp::no_delay(true));
+            self->m_socket.set_option(boost::asio::ip::tcp::no_delay(true));
             self->Send(Encode(wire::kLogin, wire::MakeLogin({self->m_name, self->m_token})));
             self->Read();
         });
@@ -55,37 +55,37 @@ void LoadClient::Connect() {
 
 void LoadClient::Send(std::vector<char> frame) {
     m_writing = std::move(frame);
-    asio::async_write(
-        m_socket, asio::buffer(m_writing),
-        [self = shared_from_this(), connection = m_connection](const asio::error_code& error, std::size_t) {
-            if (error && connection == self->m_connection) {
-                self->Drop();
-            }
-        });
+    boost::asio::async_write(m_socket, boost::asio::buffer(m_writing),
+                             [self = shared_from_this(), connection = m_connection](
+                                 const boost::system::error_code& error, std::size_t) {
+                                 if (error && connection == self->m_connection) {
+                                     self->Drop();
+                                 }
+                             });
 }
 
 void LoadClient::Read() {
     const std::span<char> room = m_reader.Prepare(kReadChunk);
-    m_socket.async_read_some(
-        asio::buffer(room.data(), room.size()),
-        [self = shared_from_this(), connection = m_connection](const asio::error_code& error, std::size_t n) {
-            if (connection != self->m_connection) {
-                return;
-            }
-            if (error) {
-                self->Drop();
-                return;
-            }
-            self->m_reader.Commit(n);
-            wire::Frame frame;
-            while (self->m_reader.Next(frame) == wire::FrameReader::Status::Ready) {
-                self->Handle(frame);
-                if (connection != self->m_connection) {
-                    return;
-                }
-            }
-            self->Read();
-        });
+    m_socket.async_read_some(boost::asio::buffer(room.data(), room.size()),
+                             [self = shared_from_this(), connection = m_connection](
+                                 const boost::system::error_code& error, std::size_t n) {
+                                 if (connection != self->m_connection) {
+                                     return;
+                                 }
+                                 if (error) {
+                                     self->Drop();
+                                     return;
+                                 }
+                                 self->m_reader.Commit(n);
+                                 wire::Frame frame;
+                                 while (self->m_reader.Next(frame) == wire::FrameReader::Status::Ready) {
+                                     self->Handle(frame);
+                                     if (connection != self->m_connection) {
+                                         return;
+                                     }
+                                 }
+                                 self->Read();
+                             });
 }
 
 void LoadClient::Handle(const wire::Frame& frame) {
@@ -154,7 +154,7 @@ void LoadClient::VoteNext() {
     }
     if (Clock::now() >= m_run.stopAt || open.empty()) {
         m_done = true;
-        asio::error_code ignored;
+        boost::system::error_code ignored;
         m_socket.close(ignored);
         ++m_connection;
         return;
@@ -167,7 +167,7 @@ void LoadClient::VoteNext() {
 
 void LoadClient::Drop() {
     ++m_connection;
-    asio::error_code ignored;
+    boost::system::error_code ignored;
     m_socket.close(ignored);
     m_loggedIn = false;
     if (m_inFlight) {
@@ -180,7 +180,7 @@ void LoadClient::Drop() {
     }
     m_servers.Next();  // the server that dropped may have stopped serving
     m_retry.expires_after(kRetry);
-    m_retry.async_wait([self = shared_from_this()](const asio::error_code& error) {
+    m_retry.async_wait([self = shared_from_this()](const boost::system::error_code& error) {
         if (!error) {
             self->Connect();
         }

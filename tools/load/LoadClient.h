@@ -4,9 +4,9 @@
 // 100 ms, to the run's next server, and goes on once logged in.
 #pragma once
 
-#include <asio/io_context.hpp>
-#include <asio/ip/tcp.hpp>
-#include <asio/steady_timer.hpp>
+#include <boost/asio/io_context.hpp>
+#include <boost/asio/ip/tcp.hpp>
+#include <boost/asio/steady_timer.hpp>
 #include <memory>
 #include <optional>
 #include <random>
@@ -19,7 +19,8 @@ namespace load {
 
 class LoadClient : public std::enable_shared_from_this<LoadClient> {
 public:
-    LoadClient(asio::io_context& io, LoadRun& run, std::string name, std::string token, std::uint32_t seed);
+    LoadClient(boost::asio::io_context& io, LoadRun& run, std::string name, std::string token,
+               std::uint32_t seed);
 
     void Start() { Connect(); }
     bool LoggedIn() const { return m_loggedIn; }
@@ -45,9 +46,9 @@ private:
     void Send(std::vector<char> frame);
     void Drop();
 
-    cli::EndpointList<asio::ip::tcp::endpoint> m_servers;
-    asio::ip::tcp::socket m_socket;
-    asio::steady_timer m_retry;
+    cli::EndpointList<boost::asio::ip::tcp::endpoint> m_servers;
+    boost::asio::ip::tcp::socket m_socket;
+    boost::asio::steady_timer m_retry;
     LoadRun& m_run;
     std::string m_name;
     std::string m_token;

@@ -2,7 +2,7 @@
 // applications open for votes, the counts of what was answered, and the answer times.
 #pragma once
 
-#include <asio/ip/tcp.hpp>
+#include <boost/asio/ip/tcp.hpp>
 #include <chrono>
 #include <cstdint>
 #include <map>
@@ -24,9 +24,9 @@ struct Window {
 using VoteCounts = std::map<std::pair<int, int>, std::int64_t>;
 
 struct LoadRun {
-    std::vector<asio::ip::tcp::endpoint> servers;  // every client tries them in turn
-    int speed = 1;                                 // the server clock's speed, as far as the run knows it
-    Clock::time_point stopAt;                      // no vote is sent after this
+    std::vector<boost::asio::ip::tcp::endpoint> servers;  // every client tries them in turn
+    int speed = 1;             // the server clock's speed, as far as the run knows it
+    Clock::time_point stopAt;  // no vote is sent after this
     std::map<int, Window> applications;
     std::int64_t serverClock = 0;  // the last clock a job table carried
     Clock::time_point clockSeen;

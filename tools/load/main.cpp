@@ -3,10 +3,10 @@
 #include <signal.h>
 
 #include <algorithm>
-#include <asio/connect.hpp>
-#include <asio/io_context.hpp>
-#include <asio/read.hpp>
-#include <asio/write.hpp>
+#include <boost/asio/connect.hpp>
+#include <boost/asio/io_context.hpp>
+#include <boost/asio/read.hpp>
+#include <boost/asio/write.hpp>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -62,13 +62,15 @@ std::vector<Account> PreparePlayers(const Options& options, std::string& kingTok
 // The king starts an impeachment of post 2's holder, so that there is one to vote on (it is refused
 // when one runs already), on the first of the servers that takes the connection. Blocking: before
 // the run.
-void StartImpeachment(const std::vector<asio::ip::tcp::endpoint>& servers, const std::string& kingToken) {
-    asio::io_context io;
-    asio::ip::tcp::socket socket(io);
-    asio::connect(socket, servers);
+void StartImpeachment(const std::vector<boost::asio::ip::tcp::endpoint>& servers,
+                      const std::string& kingToken) {
+    boost::asio::io_context io;
+    boost::asio::ip::tcp::socket socket(io);
+    boost::asio::connect(socket, servers);
     const auto send = [&socket](int id, const CKParam& packet) {
-        asio::write(socket, asio::buffer(wire::EncodeFrame(
-                                id, {packet.GetBufferPtr(), static_cast<std::size_t>(packet.GetLength())})));
+        boost::asio::write(socket,
+                           boost::asio::buffer(wire::EncodeFrame(
+                               id, {packet.GetBufferPtr(), static_cast<std::size_t>(packet.GetLength())})));
     };
     send(wire::kLogin, wire::MakeLogin({kKing, kingToken}));
     send(ChamberMsg::kImpeach, ChamberMsg::MakeImpeachRequest(kImpeachedPost));
@@ -77,7 +79,7 @@ void StartImpeachment(const std::vector<asio::ip::tcp::endpoint>& servers, const
     while (frame.id != ChamberMsg::kImpeachResult) {
         while (reader.Next(frame) != wire::FrameReader::Status::Ready) {
             const std::span<char> room = reader.Prepare(64 * 1024);
-            reader.Commit(socket.read_some(asio::buffer(room.data(), room.size())));
+            reader.Commit(socket.read_some(boost::asio::buffer(room.data(), room.size())));
         }
     }
 }
@@ -133,8 +135,8 @@ long ResidentKiB(int pid) {
 }
 
 unsigned short FreePort() {
-    asio::io_context io;
-    asio::ip::tcp::acceptor acceptor(io, {asio::ip::make_address("127.0.0.1"), 0});
+    boost::asio::io_context io;
+    boost::asio::ip::tcp::acceptor acceptor(io, {boost::asio::ip::make_address("127.0.0.1"), 0});
     return acceptor.local_endpoint().port();
 }
 
@@ -212,7 +214,7 @@ int Run(const Options& options) {
             std::cerr << "chamber-load: the server did not start; see " << options.serverLog << "\n";
             return 2;
         }
-        run.servers = {{asio::ip::make_address("127.0.0.1"), own->Port()}};
+        run.servers = {{boost::asio::ip::make_address("127.0.0.1"), own->Port()}};
         run.speed = options.speed;
     } else {
         run.servers = cli::Resolve(options.connect);
@@ -226,7 +228,7 @@ int Run(const Options& options) {
     const VoteCounts before = StoredCounts(options.db);
     const long memoryBefore = own ? ResidentKiB(own->Pid()) : 0;
 
-    asio::io_context io(1);
+    boost::asio::io_context io(1);
     const Clock::time_point start = Clock::now();
     run.stopAt = start + std::chrono::seconds(options.seconds);
     run.clockSeen = start;
@@ -244,7 +246,7 @@ int Run(const Options& options) {
     const std::vector<std::unique_ptr<ServingFault>> faults = PlanFaults(options);
     std::optional<Backup> backup;
     int reported = 0;  // seconds of the run reported by --progress
-    asio::steady_timer watch(io);
+    boost::asio::steady_timer watch(io);
     std::function<void()> look = [&] {
         const auto now = Clock::now();
         if (options.progress && now - start >= std::chrono::seconds(reported + 1)) {
@@ -302,7 +304,7 @@ int Run(const Options& options) {
             return;
         }
         watch.expires_after(std::chrono::milliseconds(10));
-        watch.async_wait([&](const asio::error_code& error) {
+        watch.async_wait([&](const boost::system::error_code& error) {
             if (!error) {
                 look();
             }
