@@ -80,4 +80,18 @@ std::optional<Wallet> ReadWallet(const CKParam& packet) {
     return wallet;
 }
 
+CKParam MakeInterest(bool open) {
+    CKParam packet;
+    packet.SetInt(field::kOpen, open ? 1 : 0);
+    return packet;
+}
+
+std::optional<bool> ReadInterest(const CKParam& packet) {
+    int open = -1;
+    if (packet.GetInt(field::kOpen, open) != 0 || (open != 0 && open != 1)) {
+        return std::nullopt;
+    }
+    return open == 1;
+}
+
 }  // namespace wire

@@ -16,6 +16,7 @@ inline constexpr int kLogin = 1;        // client -> server: fields 50 name, 51 
 inline constexpr int kLoginResult = 2;  // server -> client: 31 result; 32 reason; 33 identity, 34, 35
 inline constexpr int kWallet = 3;       // server -> client, whenever it changes: 34 coins, 35 ballots
 inline constexpr int kHeartbeat = 4;    // either way, no fields
+inline constexpr int kInterest = 5;     // client -> server: 36 the Chamber is open (1) or closed (0)
 
 // The largest images of a login and of a Chamber request: a name, a token and some room. Larger
 // ones are refused before a record of theirs is read.
@@ -36,6 +37,7 @@ inline constexpr short kReason = 32;
 inline constexpr short kIdentity = 33;
 inline constexpr short kCoins = 34;
 inline constexpr short kBallots = 35;
+inline constexpr short kOpen = 36;
 }  // namespace field
 
 struct Wallet {
@@ -77,5 +79,10 @@ CKParam MakeWallet(const Wallet& wallet);
 // keeps 0 in its length word until it is written, and a reader cannot restore that image.
 CKParam MakeHeartbeat();
 std::optional<Wallet> ReadWallet(const CKParam& packet);
+
+// Tells the server whether the player's Chamber is open: only an open one is sent its tables.
+CKParam MakeInterest(bool open);
+// Empty unless field 36 is 0 or 1.
+std::optional<bool> ReadInterest(const CKParam& packet);
 
 }  // namespace wire
