@@ -123,9 +123,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     server::Limits limits;
     limits.failedLoginDelay = std::chrono::milliseconds(0);
     bool failed = false;
+    metrics::Registry registry;
     server::Hall hall(
         io.get_executor(), engine, worker, server::ServerClock(engine.Now(), 1), limits,
-        [&failed] { failed = true; }, [] { Fail("the clock ran out", 0); });
+        [&failed] { failed = true; }, [] { Fail("the clock ran out", 0); }, registry);
     std::shared_ptr<FakePeer> peers[3];
     for (std::size_t i = 0; i < std::size(peers); ++i) {
         peers[i] = std::make_shared<FakePeer>(hall, i < 2 ? "127.0.0.1" : "127.0.0.2");

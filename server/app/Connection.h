@@ -28,6 +28,7 @@ public:
     void Close(const std::string& why) override;
     void Finish(const std::string& why) override;
     bool IsOpen() const override { return m_open; }
+    std::size_t QueuedBytes() const override { return m_queuedBytes; }
 
 private:
     using Clock = std::chrono::steady_clock;

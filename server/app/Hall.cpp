@@ -1,8 +1,10 @@
 #include "Hall.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "NetMessages.h"
+#include "Rules.h"
 #include "param/ChamberMessages.h"
 
 namespace server {
@@ -18,14 +20,17 @@ constexpr auto kStopWait = std::chrono::seconds(5);
 constexpr std::int64_t kLease = 2;
 constexpr std::int64_t kLeaseRenewal = 1;
 
-// Reasons of the network layer, in the style of the rules' own.
-constexpr const char* kLogInFirst = "请先登录";
-constexpr const char* kBadRequest = "请求无效";
-constexpr const char* kBadLogin = "登录信息不全";
-constexpr const char* kLoginRefused = "玩家名或令牌不对";
-constexpr const char* kAlreadyLoggedIn = "已经登录";
-constexpr const char* kTooManyGuesses = "登录尝试太多，请稍后再试";
-constexpr const char* kDiskFull = "服务器存储空间不足，请稍后再试";
+// Reasons of the network layer, in the style of the rules' own, with their codes for the metrics
+// (those of the rules are rules::reason::kCodes). An unknown player and a wrong token read alike.
+constexpr Hall::Reason kLogInFirst{"请先登录", "log_in_first"};
+constexpr Hall::Reason kBadRequest{"请求无效", "bad_request"};
+constexpr Hall::Reason kBadLogin{"登录信息不全", "bad_login"};
+constexpr Hall::Reason kUnknownPlayer{"玩家名或令牌不对", "unknown_player"};
+constexpr Hall::Reason kWrongToken{"玩家名或令牌不对", "wrong_token"};
+constexpr Hall::Reason kAlreadyLoggedIn{"已经登录", "already_logged_in"};
+constexpr Hall::Reason kTooManyGuesses{"登录尝试太多，请稍后再试", "too_many_guesses"};
+constexpr Hall::Reason kDiskFull{"服务器存储空间不足，请稍后再试", "disk_full"};
+constexpr const char* kAccepted = "accepted";
 
 bool IsRequest(int id) {
     return id == ChamberMsg::kApply || id == ChamberMsg::kImpeach || id == ChamberMsg::kVote ||
@@ -61,7 +66,7 @@ std::string SecondsSince(std::chrono::steady_clock::time_point since) {
 
 Hall::Hall(boost::asio::any_io_executor executor, rules::Engine& engine, StoreWorker& store,
            ServerClock clock, const Limits& limits, std::function<void()> fatal,
-           std::function<void()> outOfTime)
+           std::function<void()> outOfTime, metrics::Registry& registry)
     : m_executor(std::move(executor)),
       m_engine(engine),
       m_store(store),
@@ -73,7 +78,25 @@ Hall::Hall(boost::asio::any_io_executor executor, rules::Engine& engine, StoreWo
       m_clockLease(engine.Now()),
       m_clockLeaseAsked(engine.Now()),
       m_fatal(std::move(fatal)),
-      m_outOfTime(std::move(outOfTime)) {}
+      m_outOfTime(std::move(outOfTime)),
+      m_metrics(registry,
+                {.loggedIn = [this] { return static_cast<double>(m_peers.size() - m_waitingTotal); },
+                 .notLoggedIn = [this] { return static_cast<double>(m_waitingTotal); },
+                 .watchers =
+                     [this] {
+                         return static_cast<double>(
+                             std::count_if(m_peers.begin(), m_peers.end(),
+                                           [](const auto& peer) { return peer.second->watching; }));
+                     },
+                 .queuedBytes =
+                     [this] {
+                         double bytes = 0;
+                         for (const auto& [key, peer] : m_peers) {
+                             bytes += static_cast<double>(peer->QueuedBytes());
+                         }
+                         return bytes;
+                     },
+                 .clock = [this] { return static_cast<double>(m_engine.Now()); }}) {}
 
 void Hall::Start() {
     // Before the first login: the store's jobs run in order, so no request comes before the disk
@@ -132,6 +155,7 @@ void Hall::Inspect() {
             Inspection inspection;
             try {
                 inspection.freeBytes = store.FreeBytes();
+                inspection.storeBytes = store.SizeBytes();
                 // Every session's token again when another process has written (a new token is
                 // made by `players token`, which runs beside the server).
                 if (store.TokensChanged()) {
@@ -151,6 +175,7 @@ void Hall::Inspect() {
 }
 
 void Hall::Inspected(const Inspection& inspection) {
+    m_metrics.StoreBytes(inspection.storeBytes);
     const bool low = inspection.freeBytes < m_limits.diskReserveBytes;
     if (low != m_diskLow) {
         m_diskLow = low;
@@ -253,8 +278,9 @@ void Hall::SendTo(Peer& peer, int id, const CKParam& packet, bool welcomes) {
     m_pending.out.push_back({Outgoing::To::Peer, peer.weak_from_this(), 0, Encode(id, packet), 0, welcomes});
 }
 
-void Hall::RefuseRequest(Peer& peer, int id, const char* reason) {
-    SendTo(peer, id + 1, rules::MakeRefusal(reason));
+void Hall::RefuseRequest(Peer& peer, int id, Reason reason) {
+    m_metrics.Request(id, reason.code);
+    SendTo(peer, id + 1, rules::MakeRefusal(reason.text));
     Flush();
 }
 
@@ -310,7 +336,7 @@ void Hall::FinishLogin(const std::weak_ptr<Peer>& weak, const std::string& name,
     const std::string attempt = "refused login of " + Clip(name) + " from " + peer->Address();
     if (!account) {
         Log(Level::Warn, attempt + ": no such player");
-        RefuseLogin(*peer, kLoginRefused, true);
+        RefuseLogin(*peer, kUnknownPlayer, true);
         return;
     }
     if (!m_guesses.Admit(ticket, account->player.id, now)) {
@@ -322,10 +348,11 @@ void Hall::FinishLogin(const std::weak_ptr<Peer>& weak, const std::string& name,
     }
     if (!store::TokenMatches(token, account->token)) {
         Log(Level::Warn, attempt + ": wrong token");
-        RefuseLogin(*peer, kLoginRefused, true);
+        RefuseLogin(*peer, kWrongToken, true);
         return;
     }
     m_guesses.GiveBack(ticket, now);
+    m_metrics.Login(kAccepted);
     peer->loginUnderWay = false;
     NoLongerWaiting(*peer);
     const int id = account->player.id;
@@ -349,7 +376,8 @@ void Hall::FinishLogin(const std::weak_ptr<Peer>& weak, const std::string& name,
     Step(peer.get(), m_engine.TakeMessages());
 }
 
-void Hall::RefuseLogin(Peer& peer, const char* reason, bool ends) {
+void Hall::RefuseLogin(Peer& peer, Reason reason, bool ends) {
+    m_metrics.Login(reason.code);
     auto timer = std::make_shared<boost::asio::steady_timer>(m_executor, m_limits.failedLoginDelay);
     timer->async_wait(
         [this, timer, weak = peer.weak_from_this(), reason, ends](const boost::system::error_code& error) {
@@ -358,12 +386,13 @@ void Hall::RefuseLogin(Peer& peer, const char* reason, bool ends) {
                 return;
             }
             late->loginUnderWay = late->loginUnderWay && !ends;
-            SendTo(*late, wire::kLoginResult, wire::MakeLoginRefused(reason));
+            SendTo(*late, wire::kLoginResult, wire::MakeLoginRefused(reason.text));
             Flush();
         });
 }
 
 void Hall::Request(Peer& peer, wire::Frame frame) {
+    const auto asked = std::chrono::steady_clock::now();
     const std::string who = "player " + std::to_string(peer.playerId);
     if (frame.length > wire::kMaxRequestBytes) {
         Log(Level::Warn, "refused message " + std::to_string(frame.id) + " of " + who + ": an image of " +
@@ -380,23 +409,27 @@ void Hall::Request(Peer& peer, wire::Frame frame) {
     std::vector<rules::Message> messages = m_engine.TakeMessages();
     switch (outcome) {
         case rules::Outcome::Accepted:
+            m_metrics.Request(frame.id, kAccepted);
             m_pending.batch.ledger.push_back(
                 {m_engine.Now(), peer.playerId, frame.id, store::LedgerForm(frame.id, frame.image)});
             break;
         case rules::Outcome::Refused:
+            m_metrics.Request(frame.id, rules::reason::CodeOf(ReasonOf(messages.front())));
             Log(Level::Info, "refused message " + std::to_string(frame.id) + " of " + who + ": " +
                                  ReasonOf(messages.front()));
             break;
         case rules::Outcome::Ignored:
             Log(Level::Warn,
                 "refused message " + std::to_string(frame.id) + " of " + who + ": the image is not a packet");
-            SendTo(peer, frame.id + 1, rules::MakeRefusal(kBadRequest));
+            m_metrics.Request(frame.id, kBadRequest.code);
+            SendTo(peer, frame.id + 1, rules::MakeRefusal(kBadRequest.text));
             break;
     }
-    Step(&peer, std::move(messages));
+    Step(&peer, std::move(messages), asked);
 }
 
-void Hall::Step(Peer* origin, std::vector<rules::Message> messages) {
+void Hall::Step(Peer* origin, std::vector<rules::Message> messages,
+                std::chrono::steady_clock::time_point asked) {
     const rules::Changes changes = m_engine.TakeChanges();
     if (!changes.Empty()) {
         m_pending.batch.Add(changes, m_engine.State());
@@ -406,7 +439,8 @@ void Hall::Step(Peer* origin, std::vector<rules::Message> messages) {
         if (message.to == rules::kEveryone) {
             m_pending.out.push_back({Outgoing::To::Everyone, {}, 0, std::move(frame), message.entryKey});
         } else if (origin != nullptr) {
-            m_pending.out.push_back({Outgoing::To::Peer, origin->weak_from_this(), 0, std::move(frame)});
+            m_pending.out.push_back(
+                {Outgoing::To::Peer, origin->weak_from_this(), 0, std::move(frame), 0, false, asked});
         } else {
             m_pending.out.push_back({Outgoing::To::Player, {}, message.to, std::move(frame)});
         }
@@ -452,6 +486,7 @@ void Hall::Flush() {
         return;
     }
     m_committing = true;
+    const auto began = std::chrono::steady_clock::now();
     auto inFlight = std::make_shared<Pending>(std::exchange(m_pending, {}));
     m_store.Call(
         m_executor,
@@ -463,7 +498,7 @@ void Hall::Flush() {
                 return error.what();
             }
         },
-        [this, inFlight](const std::string& error) {
+        [this, inFlight, began](const std::string& error) {
             m_committing = false;
             if (!error.empty()) {
                 // What the engine holds is no longer what the store holds: answer nothing more.
@@ -472,6 +507,7 @@ void Hall::Flush() {
                 m_fatal();
                 return;
             }
+            m_metrics.Committed(std::chrono::steady_clock::now() - began, inFlight->batch.ledger.size());
             const bool leased = inFlight->batch.clockLease > m_clockLease;
             m_clockLease = std::max(m_clockLease, inFlight->batch.clockLease);
             Deliver(inFlight->out);
@@ -527,6 +563,9 @@ void Hall::Deliver(const std::vector<Outgoing>& out) {
                 break;
         }
         if (target) {
+            if (outgoing.asked != std::chrono::steady_clock::time_point{}) {
+                m_metrics.Answered(std::chrono::steady_clock::now() - outgoing.asked);
+            }
             target->Send(outgoing.frame);
             target->welcomed = target->welcomed || outgoing.welcomes;
         }

@@ -20,6 +20,7 @@
 #include "Batch.h"
 #include "Engine.h"
 #include "Frame.h"
+#include "HallMetrics.h"
 #include "Limits.h"
 #include "Log.h"
 #include "LoginGuesses.h"
@@ -33,8 +34,10 @@ class Hall {
 public:
     // `fatal` is called when the store fails: the server must stop at once, answering nothing more.
     // `outOfTime` is called when the clock reaches ServerClock::kEnd: the server must stop (Stop).
+    // The hall's figures go into `registry`, which must outlive it.
     Hall(boost::asio::any_io_executor executor, rules::Engine& engine, StoreWorker& store, ServerClock clock,
-         const Limits& limits, std::function<void()> fatal, std::function<void()> outOfTime);
+         const Limits& limits, std::function<void()> fatal, std::function<void()> outOfTime,
+         metrics::Registry& registry);
 
     // The server's clock starts ticking: elections and impeachments close on time.
     void Start();
@@ -46,6 +49,14 @@ public:
     // Stops the clock; once the commits in flight and queued are durable, every client is sent its
     // answers and closed, within a bounded time; then calls `done`.
     void Stop(std::function<void()> done);
+    // When the store last took a commit (the clock's lease makes one at least once a second).
+    std::optional<std::chrono::steady_clock::time_point> LastCommit() const { return m_metrics.LastCommit(); }
+
+    // A refusal of the network layer: its text for the client and its code for the metrics.
+    struct Reason {
+        const char* text;
+        const char* code;
+    };
 
 private:
     // A frame for one client (dropped if it is gone), for one player (whoever is logged in as that
@@ -59,6 +70,7 @@ private:
         SharedFrame frame;
         int key = 0;
         bool welcomes = false;
+        std::chrono::steady_clock::time_point asked{};  // a request's result: when it was read
     };
     // The changes of the steps since the last commit, and the frames that wait for them.
     struct Pending {
@@ -70,6 +82,7 @@ private:
     struct Inspection {
         std::uint64_t freeBytes = std::numeric_limits<std::uint64_t>::max();
         std::vector<std::pair<int, store::TokenHash>> tokens;
+        std::uint64_t storeBytes = 0;
     };
 
     void Login(Peer& peer, const wire::Frame& frame);
@@ -77,9 +90,9 @@ private:
                      LoginGuesses::Ticket ticket, const std::optional<store::Account>& account);
     // A refused login is answered late, so that guesses one after another get nowhere; a login
     // that `ends` stays under way until then.
-    void RefuseLogin(Peer& peer, const char* reason, bool ends);
+    void RefuseLogin(Peer& peer, Reason reason, bool ends);
     // Answers a request with a failure result of the network layer.
-    void RefuseRequest(Peer& peer, int id, const char* reason);
+    void RefuseRequest(Peer& peer, int id, Reason reason);
     void Request(Peer& peer, wire::Frame frame);
     void Tick();
     // Asks the store for a lease on the clock when the last one runs short.
@@ -87,8 +100,10 @@ private:
     void Inspect();
     void Inspected(const Inspection& inspection);
     // Takes what the engine changed into the pending batch and queues its messages (those for one
-    // player to `origin` when there is one), the wallets and identities that changed, then flushes.
-    void Step(Peer* origin, std::vector<rules::Message> messages);
+    // player to `origin` when there is one, stamped with when its request was `asked`), the wallets
+    // and identities that changed, then flushes.
+    void Step(Peer* origin, std::vector<rules::Message> messages,
+              std::chrono::steady_clock::time_point asked = {});
     // Queues a frame for one client behind everything queued before it.
     void SendTo(Peer& peer, int id, const CKParam& packet, bool welcomes = false);
     // Starts the next commit, or sends at once what waits for no commit.
@@ -129,6 +144,7 @@ private:
     std::function<void()> m_stopped;
     std::function<void()> m_fatal;
     std::function<void()> m_outOfTime;
+    HallMetrics m_metrics;
 };
 
 }  // namespace server

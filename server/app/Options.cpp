@@ -1,5 +1,7 @@
 #include "Options.h"
 
+#include <filesystem>
+
 #include "CommandLine.h"
 #include "Rules.h"
 
@@ -67,6 +69,40 @@ void AddLimits(CLI::App& app, Limits& limits) {
         ->group(group);
 }
 
+// "PORT" (on 127.0.0.1) or "HOST:PORT"; an error's text otherwise.
+std::string TakeAdminAddress(const std::string& text, AdminOptions& admin) {
+    const bool portOnly = !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
+    const std::optional<cli::Endpoint> endpoint = cli::ParseEndpoint(portOnly ? "127.0.0.1:" + text : text);
+    if (!endpoint) {
+        return "--admin takes PORT or HOST:PORT, not " + text;
+    }
+    admin.on = true;
+    admin.host = endpoint->host;
+    admin.port = endpoint->port;
+    return {};
+}
+
+// The console's installed folder, or in the build tree the source's.
+std::string ConsoleFiles() {
+    std::error_code error;
+    return std::filesystem::is_directory(ODC_CONSOLE_INSTALL_DIR, error) ? ODC_CONSOLE_INSTALL_DIR
+                                                                         : ODC_CONSOLE_SOURCE_DIR;
+}
+
+void AddAdmin(CLI::App& app, AdminOptions& admin) {
+    const char* group = "Admin listener (metrics, health, console)";
+    app.add_option("--admin",
+                   "serve /metrics, /livez, /readyz and the console at PORT or HOST:PORT (127.0.0.1 "
+                   "unless a host is given; port 0 picks a free one)")
+        ->type_name("[HOST:]PORT")
+        ->check(CLI::Validator([&admin](std::string& text) { return TakeAdminAddress(text, admin); }, "", ""))
+        ->group(group);
+    admin.files = ConsoleFiles();
+    app.add_option("--admin-files", admin.files, "the console's folder (default " + admin.files + ")")
+        ->type_name("DIR")
+        ->group(group);
+}
+
 }  // namespace
 
 ParsedOptions ParseOptions(int argc, const char* const* argv) {
@@ -90,6 +126,7 @@ ParsedOptions ParseOptions(int argc, const char* const* argv) {
         ->type_name("N")
         ->check(CLI::Range(1, 1'000'000));
     AddLimits(app, options.limits);
+    AddAdmin(app, options.admin);
 
     CLI::App* players = app.add_subcommand("players", "manage the players")->require_subcommand(1);
     CLI::App* add = players->add_subcommand(

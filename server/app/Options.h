@@ -16,6 +16,14 @@ struct NewPlayer {
     int ballots = 30;
 };
 
+// The admin listener: metrics, health and the console's files; off unless --admin is given.
+struct AdminOptions {
+    bool on = false;
+    std::string host = "127.0.0.1";
+    unsigned short port = 0;
+    std::string files;  // the console's folder
+};
+
 struct Options {
     enum class Command { Serve, AddPlayer, NewToken, CopyTo, Backup } command = Command::Serve;
     std::string host = "127.0.0.1";
@@ -23,6 +31,7 @@ struct Options {
     std::string dbPath = "chamber.db";
     int speed = 1;
     Limits limits;
+    AdminOptions admin;
     NewPlayer player;    // players add / players token
     std::string target;  // copy-to DST / backup OUT
 };

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <vector>
@@ -26,6 +27,8 @@ public:
     // Reads nothing more and ends the client once what is queued for it is written.
     virtual void Finish(const std::string& why) = 0;
     virtual bool IsOpen() const = 0;
+    // Bytes waiting to be written to the client.
+    virtual std::size_t QueuedBytes() const { return 0; }
 
     // "address:port", for the log; the address alone, for limits per address.
     const std::string& Address() const { return m_address; }
@@ -36,6 +39,7 @@ public:
     bool loginUnderWay = false;  // from a login frame until its answer
     bool welcomed = false;       // its login result has gone out: what goes to everyone goes to it too
     int refusedBeforeLogin = 0;  // frames refused before a login, told when it closes
+    bool watching = false;       // its Chamber is open (the interest message)
     const std::chrono::steady_clock::time_point since = std::chrono::steady_clock::now();
 
 private:

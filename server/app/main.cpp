@@ -2,17 +2,22 @@
 // engine; the world lives in a SQLite file or a PostgreSQL database.
 #include <boost/asio/io_context.hpp>
 #include <boost/asio/signal_set.hpp>
+#include <boost/asio/steady_timer.hpp>
 
 #include <atomic>
 #include <csignal>
 #include <filesystem>
+#include <functional>
 #include <iostream>
+#include <memory>
 #include <thread>
 
 #include <unistd.h>
 
+#include "AdminPages.h"
 #include "FileLimit.h"
 #include "Hall.h"
+#include "HttpServer.h"
 #include "Listener.h"
 #include "Log.h"
 #include "NetMessages.h"
@@ -102,37 +107,70 @@ store::BusyWait PatientlyUnless(const std::atomic<bool>& stopped) {
 volatile std::sig_atomic_t standbyStopped = 0;
 
 // Stands by until the lease of the realm is this server's: another server may serve it now. A
-// standby does not listen, so that clients given several addresses find the one that serves.
-// False when a signal stopped it first.
-bool TakeLease(store::Store& store) {
+// standby does not listen to clients, so that clients given several addresses find the one that
+// serves; its admin listener answers meanwhile, on `io`. False when a signal stopped it first.
+bool TakeLease(store::Store& store, boost::asio::io_context& io, server::ServingState& state) {
     char host[256] = {};
     gethostname(host, sizeof host - 1);
     const std::string holder = "pid " + std::to_string(getpid()) + " on " + host;
     std::signal(SIGINT, [](int) { standbyStopped = 1; });
     std::signal(SIGTERM, [](int) { standbyStopped = 1; });
-    std::string servedBy;
-    while (!store.TakeLease(holder, kLeaseTtl)) {
-        if (standbyStopped != 0) {
-            return false;
+    boost::asio::steady_timer poll(io);
+    bool taken = false;
+    std::function<void()> attempt = [&] {
+        taken = store.TakeLease(holder, kLeaseTtl);
+        if (taken || standbyStopped != 0) {
+            io.stop();
+            return;
         }
-        if (const std::string now = store.LeaseHolder(); now != servedBy && !now.empty()) {
-            servedBy = now;
-            server::Log(server::Level::Info, "standing by: the realm is served by " + servedBy +
+        if (const std::string now = store.LeaseHolder(); now != state.servedBy && !now.empty()) {
+            state.servedBy = now;
+            server::Log(server::Level::Info, "standing by: the realm is served by " + state.servedBy +
                                                  "; taking over when its lease lapses");
         }
-        std::this_thread::sleep_for(kStandbyPoll);
+        poll.expires_after(kStandbyPoll);
+        poll.async_wait([&attempt](const boost::system::error_code& error) {
+            if (!error) {
+                attempt();
+            }
+        });
+    };
+    attempt();
+    io.run();
+    io.restart();
+    if (taken && !state.servedBy.empty()) {
+        server::Log(server::Level::Info, "took over the realm from " + state.servedBy);
     }
-    if (!servedBy.empty()) {
-        server::Log(server::Level::Info, "took over the realm from " + servedBy);
+    return taken && standbyStopped == 0;
+}
+
+// The admin listener, when --admin asks for one; it prints "admin on HOST:PORT".
+std::unique_ptr<admin::HttpServer> StartAdmin(boost::asio::io_context& io,
+                                              const server::AdminOptions& options, admin::Router& router) {
+    if (!options.on) {
+        return nullptr;
     }
-    return standbyStopped == 0;
+    router.ServeFiles(admin::StaticFiles(options.files));
+    auto http = std::make_unique<admin::HttpServer>(
+        io, boost::asio::ip::tcp::endpoint(boost::asio::ip::make_address(options.host), options.port), router,
+        admin::HttpLimits{});
+    http->Start();
+    const auto bound = http->Endpoint();
+    std::cout << "admin on " << bound.address().to_string() << ":" << bound.port() << std::endl;
+    return http;
 }
 
 int Serve(const server::Options& options) {
     const std::unique_ptr<store::Store> opened =
         store::OpenStore(options.dbPath, server::ServerClock::WallNow());
     store::Store& store = *opened;
-    if (!TakeLease(store)) {
+    boost::asio::io_context io(1);
+    metrics::Registry registry;
+    server::ServingState state;
+    admin::Router router;
+    server::AddAdminPages(router, registry, state);
+    const std::unique_ptr<admin::HttpServer> http = StartAdmin(io, options.admin, router);
+    if (!TakeLease(store, io, state)) {
         server::Log(server::Level::Info, "stopped while standing by");
         return 0;
     }
@@ -146,7 +184,6 @@ int Serve(const server::Options& options) {
     }
     std::atomic<bool> stopped = false;
     store.SetBusyWait(PatientlyUnless(stopped));
-    boost::asio::io_context io(1);
     int exitCode = 0;
     // Declared before the hall, so that its thread ends after the hall's last job was queued.
     server::StoreWorker worker(store);
@@ -156,13 +193,16 @@ int Serve(const server::Options& options) {
         [&] {
             exitCode = 1;
             stopped = true;
+            state.phase = server::ServingState::Phase::Stopping;
             io.stop();
         },
-        [&] { stop(1); });
+        [&] { stop(1); }, registry);
+    state = {server::ServingState::Phase::Serving, {}, &hall};
     const boost::asio::ip::tcp::endpoint endpoint(boost::asio::ip::make_address(options.host), options.port);
     server::Listener listener(io, endpoint, hall, options.limits);
     stop = [&](int code) {
         exitCode = code;
+        state.phase = server::ServingState::Phase::Stopping;
         listener.Close();
         hall.Stop([&] {
             stopped = true;

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 #include <limits>
+#include <string_view>
+#include <utility>
 
 namespace rules {
 
@@ -61,6 +63,46 @@ inline constexpr const char* kNoSuchPlayer = "查无此人";
 inline constexpr const char* kMuteYourself = "不能禁言自己";
 inline constexpr const char* kAlreadyMuted = "该玩家正在禁言中";
 inline constexpr const char* kNoMutesLeft = "今天的禁言次数已用完";
+
+// Each reason's short code, stable across releases, for the server's metrics and logs' readers.
+inline constexpr std::pair<const char*, const char*> kCodes[] = {
+    {kNoSuchPost, "no_such_post"},
+    {kPostHeld, "post_held"},
+    {kHoldsAPost, "holds_a_post"},
+    {kAlreadyApplied, "already_applied"},
+    {kRunsElsewhere, "runs_elsewhere"},
+    {kEnrolmentClosed, "enrolment_closed"},
+    {kNotEnoughCoins, "not_enough_coins"},
+    {kOnlyTheKing, "only_the_king"},
+    {kPostVacant, "post_vacant"},
+    {kKingHimself, "king_himself"},
+    {kAlreadyImpeached, "already_impeached"},
+    {kNoSuchVote, "no_such_vote"},
+    {kVotingNotStarted, "voting_not_started"},
+    {kVotingOver, "voting_over"},
+    {kNoVotes, "no_votes"},
+    {kVoteCountFull, "vote_count_full"},
+    {kPastLastTime, "past_last_time"},
+    {kNotEnoughBallots, "not_enough_ballots"},
+    {kOwnCandidacy, "own_candidacy"},
+    {kOwnImpeachment, "own_impeachment"},
+    {kBadMuteTime, "bad_mute_time"},
+    {kNoPostToMute, "no_post_to_mute"},
+    {kNoSuchPlayer, "no_such_player"},
+    {kMuteYourself, "mute_yourself"},
+    {kAlreadyMuted, "already_muted"},
+    {kNoMutesLeft, "no_mutes_left"},
+};
+
+// The code of a reason of the table; "other" for any other text.
+constexpr const char* CodeOf(std::string_view reason) {
+    for (const auto& [text, code] : kCodes) {
+        if (reason == text) {
+            return code;
+        }
+    }
+    return "other";
+}
 }  // namespace reason
 
 }  // namespace rules

@@ -98,6 +98,7 @@ constexpr std::pair<const char*, const char*> kStatements[] = {
     {"fence", "SELECT chamber_fence($1, $2)"},
     {"lease_holder", "SELECT holder FROM lease WHERE expires >= now()"},
     {"lease_epoch", "SELECT epoch FROM lease"},
+    {"database_size", "SELECT pg_database_size(current_database())"},
     // Every new or changed token counts up, so that a server sees another process's change.
     {"count_token",
      "INSERT INTO meta(key, value) VALUES('token_epoch', 1) "
@@ -412,6 +413,10 @@ bool PgStore::TokensChanged() {
 
 std::uint64_t PgStore::FreeBytes() const {
     return std::numeric_limits<std::uint64_t>::max();
+}
+
+std::uint64_t PgStore::SizeBytes() {
+    return Reading([this] { return static_cast<std::uint64_t>(m_conn.Run("database_size").Int(0, 0)); });
 }
 
 int PgStore::AddPlayer(const std::string& name, int kingdom, int coins, int ballots, const TokenHash& token) {

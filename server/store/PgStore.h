@@ -22,6 +22,7 @@ public:
     // True when a token was added or changed since the last call, by any process.
     bool TokensChanged() override;
     std::uint64_t FreeBytes() const override;
+    std::uint64_t SizeBytes() override;
     void SetBusyWait(BusyWait wait) override { m_busyWait = std::move(wait); }
     int AddPlayer(const std::string& name, int kingdom, int coins, int ballots,
                   const TokenHash& token) override;

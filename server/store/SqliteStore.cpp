@@ -222,6 +222,16 @@ std::uint64_t SqliteStore::FreeBytes() const {
     return std::uint64_t{disk.f_bavail} * disk.f_frsize;
 }
 
+std::uint64_t SqliteStore::SizeBytes() {
+    std::uint64_t bytes = 0;
+    for (const char* suffix : {"", "-wal"}) {
+        std::error_code error;
+        const std::uintmax_t size = std::filesystem::file_size(m_path + suffix, error);
+        bytes += error ? 0 : size;
+    }
+    return bytes;
+}
+
 int SqliteStore::AddPlayer(const std::string& name, int kingdom, int coins, int ballots,
                            const TokenHash& token) {
     Transaction transaction(m_db);

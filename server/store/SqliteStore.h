@@ -18,6 +18,7 @@ public:
     // True when another process has committed since the last call.
     bool TokensChanged() override;
     std::uint64_t FreeBytes() const override;
+    std::uint64_t SizeBytes() override;
     void SetBusyWait(BusyWait wait) override { m_db.SetBusyWait(std::move(wait)); }
     int AddPlayer(const std::string& name, int kingdom, int coins, int ballots,
                   const TokenHash& token) override;

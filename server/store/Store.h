@@ -58,6 +58,8 @@ public:
     // Bytes free for the database on its disk; the largest value when the disk is not this
     // machine's to see.
     virtual std::uint64_t FreeBytes() const = 0;
+    // Bytes the realm takes in its database (the files of SQLite's, PostgreSQL's database size).
+    virtual std::uint64_t SizeBytes() = 0;
     // How a transaction waits while the database is busy or out of reach; by default, about ten
     // seconds in all.
     virtual void SetBusyWait(BusyWait wait) = 0;

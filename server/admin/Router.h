@@ -1,0 +1,57 @@
+// The admin listener's routes: a request's method and path mapped to the handler that answers it,
+// and the files of a folder for every GET that no route takes. Handlers run on the game thread.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "StaticFiles.h"
+
+namespace admin {
+
+enum class Method { Get, Head, Post };
+
+struct Request {
+    Method method = Method::Get;
+    std::string path;   // percent-decoded, without the query
+    std::string query;  // after '?', as sent
+    std::string body;
+};
+
+struct Response {
+    int status = 200;
+    std::string contentType = "text/plain; charset=utf-8";
+    std::string body;
+    // When not empty, the answer is an event stream of this name (text/event-stream) that stays
+    // open; the server's Publish sends its events.
+    std::string eventStream;
+};
+
+// A short text answer with a line end.
+Response Text(int status, std::string line);
+
+class Router {
+public:
+    using Handler = std::function<Response(const Request&)>;
+
+    // A route for GET answers HEAD too (without the body).
+    void Add(Method method, std::string path, Handler handler);
+    // GETs and HEADs of paths that no route takes are files of `files`.
+    void ServeFiles(StaticFiles files) { m_files = std::move(files); }
+    // The route's answer; 404 when no route or file is found, 405 when the path takes another method.
+    Response Route(const Request& request) const;
+
+private:
+    std::map<std::pair<Method, std::string>, Handler> m_routes;
+    std::optional<StaticFiles> m_files;
+};
+
+// The path of a request target ("/a%20b?x" gives "/a b"); null when its escapes are broken or it
+// holds a NUL byte. The query is what follows the first '?'.
+std::optional<std::pair<std::string, std::string>> SplitTarget(std::string_view target);
+
+}  // namespace admin
