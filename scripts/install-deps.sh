@@ -26,6 +26,8 @@ packages=(
     clang libclang-rt-14-dev valgrind gcovr
     # the network-fault test: network namespaces (ip netns); the fault tests and bench/ scripts
     iproute2 python3
+    # promtool, which lints the admin listener's /metrics in the tests
+    prometheus
 )
 
 missing=()

@@ -60,7 +60,11 @@ TEST(CommandLineTest, ServerOptionsSetWhatTheySay) {
                                                 "--login-guesses",
                                                 "4",
                                                 "--disk-reserve",
-                                                "5"});
+                                                "5",
+                                                "--admin",
+                                                "9100",
+                                                "--admin-files",
+                                                "site"});
     ASSERT_FALSE(serve.exitCode);
     const server::Options& options = serve.options;
     EXPECT_EQ(options.command, server::Options::Command::Serve);
@@ -78,6 +82,12 @@ TEST(CommandLineTest, ServerOptionsSetWhatTheySay) {
     EXPECT_EQ(options.limits.preLoginPerAddress, 2);
     EXPECT_EQ(options.limits.loginGuessesPerMinute, 4);
     EXPECT_EQ(options.limits.diskReserveBytes, 5u << 20);
+    EXPECT_TRUE(options.admin.on);
+    EXPECT_EQ(options.admin.host, "127.0.0.1") << "a port alone is on loopback";
+    EXPECT_EQ(options.admin.port, 9100);
+    EXPECT_EQ(options.admin.files, "site");
+    EXPECT_FALSE(Server({}).options.admin.on) << "no admin listener unless asked";
+    EXPECT_EQ(Server({"--admin", "0.0.0.0:0"}).options.admin.host, "0.0.0.0");
 
     const server::ParsedOptions add =
         Server({"players", "add", "甲", "--kingdom", "3", "--coins", "0", "--ballots", "1000000000"});
@@ -123,6 +133,9 @@ TEST(CommandLineTest, BadCommandLinesExitWithTwo) {
         {"--max-queue", "-1"},
         {"--max-prelogin", "0"},
         {"--disk-reserve", "-1"},
+        {"--admin", "h"},
+        {"--admin", "70000"},
+        {"--admin", ":9100"},
         {"--unknown"},
         {"players"},
         {"players", "add"},
