@@ -40,7 +40,7 @@ const char* ContentTypeOf(const std::filesystem::path& file) {
 StaticFiles::StaticFiles(std::filesystem::path root) : m_root(std::move(root)) {}
 
 Response StaticFiles::Serve(const std::string& path) const {
-    const Response missing = Text(404, "not found");
+    const auto missing = [] { return Text(404, "not found"); };
     std::filesystem::path relative;
     std::istringstream segments(path);
     for (std::string segment; std::getline(segments, segment, '/');) {
@@ -49,14 +49,14 @@ Response StaticFiles::Serve(const std::string& path) const {
             continue;
         }
         if (segment.front() == '.' || segment.find('\\') != std::string::npos) {
-            return missing;
+            return missing();
         }
         relative /= segment;
     }
     std::error_code error;
     const std::filesystem::path root = std::filesystem::canonical(m_root, error);
     if (error) {
-        return missing;
+        return missing();
     }
     std::filesystem::path file = std::filesystem::canonical(root / relative, error);
     if (!error && std::filesystem::is_directory(file, error)) {
@@ -66,12 +66,12 @@ Response StaticFiles::Serve(const std::string& path) const {
     const auto [rootEnd, fileAt] = std::mismatch(root.begin(), root.end(), file.begin(), file.end());
     if (error || rootEnd != root.end() || !std::filesystem::is_regular_file(file, error) ||
         std::filesystem::file_size(file, error) > kMaxFileBytes || error) {
-        return missing;
+        return missing();
     }
     std::ifstream in(file, std::ios::binary);
     std::string body{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     if (!in.good() && !in.eof()) {
-        return missing;
+        return missing();
     }
     return {200, ContentTypeOf(file), std::move(body), {}};
 }
