@@ -17,6 +17,10 @@ constexpr auto kStopWait = std::chrono::seconds(5);
 // The clock's lease runs this many seconds of wall time ahead, and is renewed when less is left.
 constexpr std::int64_t kLease = 2;
 constexpr std::int64_t kLeaseRenewal = 1;
+// Refusals kept for the console: the last hour, at most 100 a player and 100,000 in all.
+constexpr std::int64_t kRefusalWindow = 3600;
+constexpr std::size_t kRefusalsPerPlayer = 100;
+constexpr std::size_t kRefusalsInAll = 100'000;
 
 // Reasons of the network layer, in the style of the rules' own.
 constexpr const char* kLogInFirst = "请先登录";
@@ -70,6 +74,7 @@ Hall::Hall(boost::asio::any_io_executor executor, rules::Engine& engine, StoreWo
       m_stopTimer(m_executor),
       m_limits(limits),
       m_guesses(limits.loginGuessesPerMinute),
+      m_refusals(kRefusalWindow, kRefusalsPerPlayer, kRefusalsInAll),
       m_clockLease(engine.Now()),
       m_clockLeaseAsked(engine.Now()),
       m_fatal(std::move(fatal)),
@@ -77,8 +82,19 @@ Hall::Hall(boost::asio::any_io_executor executor, rules::Engine& engine, StoreWo
 
 void Hall::Start() {
     // Before the first login: the store's jobs run in order, so no request comes before the disk
-    // is known.
+    // and the bans are known.
     Inspect();
+    m_store.Call(
+        m_executor,
+        [](store::Store& store) {
+            try {
+                return store.Bans();
+            } catch (const std::exception& error) {
+                Log(Level::Error, std::string("cannot read the bans: ") + error.what());
+                return std::map<int, store::Ban>();
+            }
+        },
+        [this](std::map<int, store::Ban> bans) { m_bans = std::move(bans); });
     Tick();
 }
 
@@ -100,6 +116,7 @@ void Hall::Tick() {
     if (++m_ticks % kTicksPerInspection == 0) {
         Inspect();
         m_guesses.Prune(std::chrono::steady_clock::now());
+        m_refusals.Prune(now);
     }
     m_ticker.expires_after(kTick);
     m_ticker.async_wait([this](const boost::system::error_code& error) {
@@ -317,15 +334,24 @@ void Hall::FinishLogin(const std::weak_ptr<Peer>& weak, const std::string& name,
         // Not a guess: the token is never looked at.
         m_guesses.GiveBack(ticket, now);
         m_refusedLogins(Level::Warn, attempt + ": too many guesses");
+        Refused(account->player.id, wire::kLoginResult, kTooManyGuesses);
         RefuseLogin(*peer, kTooManyGuesses, true);
         return;
     }
     if (!store::TokenMatches(token, account->token)) {
         Log(Level::Warn, attempt + ": wrong token");
+        Refused(account->player.id, wire::kLoginResult, kLoginRefused);
         RefuseLogin(*peer, kLoginRefused, true);
         return;
     }
     m_guesses.GiveBack(ticket, now);
+    if (const auto ban = m_bans.find(account->player.id);
+        ban != m_bans.end() && ban->second.until > m_clock.Now()) {
+        Log(Level::Warn, attempt + ": banned until " + UtcText(ban->second.until));
+        Refused(account->player.id, wire::kLoginResult, BanRefusal(ban->second));
+        RefuseLogin(*peer, BanRefusal(ban->second), true);
+        return;
+    }
     peer->loginUnderWay = false;
     NoLongerWaiting(*peer);
     const int id = account->player.id;
@@ -349,7 +375,11 @@ void Hall::FinishLogin(const std::weak_ptr<Peer>& weak, const std::string& name,
     Step(peer.get(), m_engine.TakeMessages());
 }
 
-void Hall::RefuseLogin(Peer& peer, const char* reason, bool ends) {
+void Hall::Refused(int playerId, int messageId, const std::string& reason) {
+    m_refusals.Add(playerId, {m_clock.Now(), messageId, reason});
+}
+
+void Hall::RefuseLogin(Peer& peer, const std::string& reason, bool ends) {
     auto timer = std::make_shared<boost::asio::steady_timer>(m_executor, m_limits.failedLoginDelay);
     timer->async_wait(
         [this, timer, weak = peer.weak_from_this(), reason, ends](const boost::system::error_code& error) {
@@ -384,6 +414,7 @@ void Hall::Request(Peer& peer, wire::Frame frame) {
                 {m_engine.Now(), peer.playerId, frame.id, store::LedgerForm(frame.id, frame.image)});
             break;
         case rules::Outcome::Refused:
+            Refused(peer.playerId, frame.id, ReasonOf(messages.front()));
             Log(Level::Info, "refused message " + std::to_string(frame.id) + " of " + who + ": " +
                                  ReasonOf(messages.front()));
             break;
@@ -475,6 +506,9 @@ void Hall::Flush() {
             const bool leased = inFlight->batch.clockLease > m_clockLease;
             m_clockLease = std::max(m_clockLease, inFlight->batch.clockLease);
             Deliver(inFlight->out);
+            for (const std::function<void()>& then : inFlight->then) {
+                then();
+            }
             if (leased && !m_stopping) {
                 // Time catches up at once: after a restart, no login sees the clock stand at the
                 // time it was stopped.
