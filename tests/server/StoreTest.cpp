@@ -8,6 +8,7 @@
 #include <sstream>
 #include <thread>
 
+#include "Operators.h"
 #include "PgCluster.h"
 #include "PgStore.h"
 #include "SimProcess.h"
@@ -124,6 +125,52 @@ TEST(StoreTest, ARealmCopiedToPostgresAndBackKeepsEveryRow) {
         EXPECT_THROW(store::CopyRealm(*sqlite, *store), std::exception);
     }
     EXPECT_THROW(store::CopyRealm(*sqlite, *OpenStore(NewPostgres(), kNow)), std::exception);
+}
+
+TEST(StoreTest, OperatorsAreVerifiedAndLockedOutOnBothStores) {
+    std::vector<std::string> dbs = {sim::test::MakeTempDir() + "/realm.db"};
+    if (std::string postgres = NewPostgres(); !postgres.empty()) {
+        dbs.push_back(std::move(postgres));
+    }
+    using enum store::Verdict;
+    const std::string right = "correct horse battery";
+    const struct {
+        const char* name;
+        std::string password;
+        std::int64_t at;
+        store::Verdict verdict;
+    } steps[] = {
+        {"alice", right, kNow, Admitted},
+        {"nobody", right, kNow, Refused},
+        {"alice", "wrong", kNow, Refused},
+        {"alice", right, kNow, Admitted},  // resets the count
+        {"alice", "wrong", kNow, Refused},
+        {"alice", "wrong", kNow, Refused},
+        {"alice", "wrong", kNow, Refused},
+        {"alice", "wrong", kNow, Refused},
+        {"alice", "wrong", kNow + 1, LockedOut},  // the fifth in a row
+        {"alice", right, kNow + store::kLockSeconds, LockedOut},
+        {"alice", right, kNow + 1 + store::kLockSeconds, Admitted},
+        {"alice", "wrong", kNow + 2 + store::kLockSeconds, Refused},
+    };
+    for (const std::string& db : dbs) {
+        const auto store = OpenStore(db, kNow);
+        store->AddOperator({"alice", store::Role::Moderator, store::HashPassword(right)});
+        store->AddOperator({"bob", store::Role::Viewer, store::HashPassword(right)});
+        EXPECT_THROW(store->AddOperator({"bob", store::Role::Moderator, "x"}), std::exception) << db;
+        for (const auto& step : steps) {
+            const store::Verification verification =
+                store::VerifyOperator(*store, step.name, step.password, step.at);
+            EXPECT_EQ(verification.verdict, step.verdict) << db << " " << step.name << " at " << step.at;
+            EXPECT_EQ(verification.op.has_value(), step.verdict == Admitted);
+        }
+        EXPECT_EQ(store->FindOperator("alice")->failures, 1);
+        EXPECT_TRUE(store->RemoveOperator("bob"));
+        EXPECT_FALSE(store->RemoveOperator("bob"));
+        const std::vector<store::Operator> left = store->Operators();
+        ASSERT_EQ(left.size(), 1u);
+        EXPECT_EQ(left[0].role, store::Role::Moderator);
+    }
 }
 
 TEST(StoreTest, ATokenChangedByAnotherProcessIsSeen) {
