@@ -1,5 +1,5 @@
 // The console's operators: their passwords, hashed with Argon2id (libsodium's crypto_pwhash_str
-// at its INTERACTIVE limits, about 0.1 s and 64 MiB a hash), and the check of a password with a
+// at its INTERACTIVE limits: 64 MiB and a fraction of a second a hash), and the check of a password with a
 // lock-out after repeated failures.
 #pragma once
 
@@ -35,7 +35,7 @@ struct Verification {
 // Checks an operator's password at `now` (seconds since 1970). An unknown name costs a hash all
 // the same, so that timing does not tell names apart. A locked-out operator is refused without a
 // look at the password; the kMaxFailures-th failure in a row locks it out, a success resets the
-// count. Each hash takes about 0.1 s: run it where that holds up nothing else.
+// count. A hash takes a fraction of a second: run it where that holds up nothing else.
 Verification VerifyOperator(Store& store, const std::string& name, std::string_view password,
                             std::int64_t now);
 
