@@ -136,6 +136,10 @@ constexpr std::pair<const char*, const char*> kStatements[] = {
      "SELECT id, time, operator, action, player_id, before, after, reason FROM audit "
      "WHERE id > $1 AND ($2 = '' OR operator = $2) AND ($3 = 0 OR player_id = $3) "
      "AND ($4 = '' OR action = $4) ORDER BY id LIMIT $5"},
+    {"copy_audit",
+     "INSERT INTO audit(id, time, operator, action, player_id, before, after, reason) OVERRIDING SYSTEM "
+     "VALUE "
+     "VALUES($1, $2, $3, $4, $5, $6, $7, $8)"},
     {"insert_operator", "INSERT INTO operators(name, role, password_hash) VALUES($1, $2, $3)"},
     {"delete_operator", "DELETE FROM operators WHERE name = $1"},
     {"operators",
@@ -231,7 +235,8 @@ auto PgStore::Reading(Read read) {
         try {
             return read();
         } catch (const PgError& error) {
-            if (!error.ConnectionLost()) {
+            // Inside a snapshot, the whole snapshot is read again.
+            if (!error.ConnectionLost() || m_inSnapshot) {
                 throw;
             }
             Reconnect(tries);
@@ -394,10 +399,13 @@ auto PgStore::InSnapshot(Read read) {
     return Reading([&] {
         m_conn.Exec("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY");
         try {
+            m_inSnapshot = true;
             auto result = read();
+            m_inSnapshot = false;
             m_conn.Exec("COMMIT");
             return result;
         } catch (...) {
+            m_inSnapshot = false;
             if (!m_conn.Broken()) {
                 m_conn.Exec("ROLLBACK");
             }
@@ -613,12 +621,41 @@ Realm PgStore::Export() {
                  {ledger.Int(row, 1), static_cast<int>(ledger.Int(row, 2)),
                   static_cast<int>(ledger.Int(row, 3)), std::vector<char>(request.begin(), request.end())}});
         }
+        realm.operators = Operators();
+        realm.bans = Bans();
+        for (AuditQuery page;;) {
+            page.limit = kMaxRowsRead;
+            const std::vector<AuditRow> rows = ReadAudit(page);
+            if (rows.empty()) {
+                break;
+            }
+            realm.audit.insert(realm.audit.end(), rows.begin(), rows.end());
+            page.afterId = rows.back().id;
+        }
         return realm;
     });
 }
 
 void PgStore::Import(const Realm& realm) {
-    std::vector<Queued> statements = Write(Batch::Of(realm.world));
+    Batch batch = Batch::Of(realm.world);
+    batch.bans.insert(realm.bans.begin(), realm.bans.end());
+    std::vector<Queued> statements = Write(batch);
+    for (const Operator& op : realm.operators) {
+        statements.push_back(
+            {"insert_operator", Params().Text(op.name).Text(RoleName(op.role)).Text(op.passwordHash)});
+        statements.push_back({"lock_operator", Params().Text(op.name).Int(op.failures).Int(op.lockedUntil)});
+    }
+    for (const auto& [id, a] : realm.audit) {
+        statements.push_back({"copy_audit", Params()
+                                                .Int(id)
+                                                .Int(a.time)
+                                                .Text(a.operatorName)
+                                                .Text(a.action)
+                                                .Int(a.playerId)
+                                                .Text(a.before)
+                                                .Text(a.after)
+                                                .Text(a.reason)});
+    }
     for (const auto& [id, token] : realm.tokens) {
         statements.push_back({"set_token_of", Params().Int(id).Bytes(token.salt).Bytes(token.hash)});
     }
@@ -640,6 +677,10 @@ void PgStore::Import(const Realm& realm) {
         if (!realm.ledger.empty()) {
             m_conn.Query("SELECT setval(pg_get_serial_sequence('ledger', 'seq'), $1)",
                          Params().Int(realm.ledger.back().seq));
+        }
+        if (!realm.audit.empty()) {
+            m_conn.Query("SELECT setval(pg_get_serial_sequence('audit', 'id'), $1)",
+                         Params().Int(realm.audit.back().id));
         }
         m_conn.Exec("COMMIT");
     } catch (...) {

@@ -71,6 +71,7 @@ private:
     std::int64_t m_tokenEpoch = -1;
     std::int64_t m_epoch = 0;  // of the lease this store holds; 0: none
     std::chrono::milliseconds m_leaseTtl{0};
+    bool m_inSnapshot = false;  // a lost connection ends the snapshot's read, to be read again whole
 };
 
 }  // namespace store

@@ -404,6 +404,15 @@ Realm SqliteStore::Export() {
              {ledger.Int(1), static_cast<int>(ledger.Int(2)), static_cast<int>(ledger.Int(3)),
               std::vector<char>(request.begin(), request.end())}});
     }
+    realm.operators = Operators();
+    realm.bans = Bans();
+    Statement audit(
+        m_db, "SELECT id, time, operator, action, player_id, before, after, reason FROM audit ORDER BY id");
+    while (audit.Step()) {
+        realm.audit.push_back({audit.Int(0),
+                               {audit.Int(1), audit.Text(2), audit.Text(3), static_cast<int>(audit.Int(4)),
+                                audit.Text(5), audit.Text(6), audit.Text(7)}});
+    }
     return realm;
 }
 
@@ -412,7 +421,20 @@ void SqliteStore::Import(const Realm& realm) {
     if (m_db.QueryInt("SELECT (SELECT COUNT(*) FROM players) + (SELECT COUNT(*) FROM ledger)") != 0) {
         throw SqliteError("the database " + m_path + " holds a realm already");
     }
-    Write(Batch::Of(realm.world));
+    Batch batch = Batch::Of(realm.world);
+    batch.bans.insert(realm.bans.begin(), realm.bans.end());
+    Write(batch);
+    for (const Operator& op : realm.operators) {
+        m_insertOperator.Bind(1, op.name).Bind(2, RoleName(op.role)).Bind(3, op.passwordHash).Run();
+        m_lockOperator.Bind(1, op.name).Bind(2, op.failures).Bind(3, op.lockedUntil).Run();
+    }
+    Statement copyAudit(m_db,
+                        "INSERT INTO audit(id, time, operator, action, player_id, before, after, reason) "
+                        "VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)");
+    for (const auto& [id, a] : realm.audit) {
+        copyAudit.Bind(1, id).Bind(2, a.time).Bind(3, a.operatorName).Bind(4, a.action).Bind(5, a.playerId);
+        copyAudit.Bind(6, a.before).Bind(7, a.after).Bind(8, a.reason).Run();
+    }
     for (const auto& [id, token] : realm.tokens) {
         m_setTokenOf.Bind(1, id).Bind(2, token.salt).Bind(3, token.hash).Run();
     }

@@ -86,6 +86,9 @@ struct Realm {
     rules::WorldState world;
     std::map<int, TokenHash> tokens;  // players with a token
     std::vector<LedgerRow> ledger;    // in order
+    std::vector<Operator> operators;
+    std::map<int, Ban> bans;
+    std::vector<AuditRow> audit;  // in order
 };
 
 class Store {
