@@ -19,17 +19,21 @@ constexpr auto kStopWait = std::chrono::seconds(5);
 // The clock's lease runs this many seconds of wall time ahead, and is renewed when less is left.
 constexpr std::int64_t kLease = 2;
 constexpr std::int64_t kLeaseRenewal = 1;
+// Refusals kept for the console: the last hour, at most 100 a player and 100,000 in all.
+constexpr std::int64_t kRefusalWindow = 3600;
+constexpr std::size_t kRefusalsPerPlayer = 100;
+constexpr std::size_t kRefusalsInAll = 100'000;
 
 // Reasons of the network layer, in the style of the rules' own, with their codes for the metrics
 // (those of the rules are rules::reason::kCodes). An unknown player and a wrong token read alike.
-constexpr Hall::Reason kLogInFirst{"请先登录", "log_in_first"};
-constexpr Hall::Reason kBadRequest{"请求无效", "bad_request"};
-constexpr Hall::Reason kBadLogin{"登录信息不全", "bad_login"};
-constexpr Hall::Reason kUnknownPlayer{"玩家名或令牌不对", "unknown_player"};
-constexpr Hall::Reason kWrongToken{"玩家名或令牌不对", "wrong_token"};
-constexpr Hall::Reason kAlreadyLoggedIn{"已经登录", "already_logged_in"};
-constexpr Hall::Reason kTooManyGuesses{"登录尝试太多，请稍后再试", "too_many_guesses"};
-constexpr Hall::Reason kDiskFull{"服务器存储空间不足，请稍后再试", "disk_full"};
+const Hall::Reason kLogInFirst{"请先登录", "log_in_first"};
+const Hall::Reason kBadRequest{"请求无效", "bad_request"};
+const Hall::Reason kBadLogin{"登录信息不全", "bad_login"};
+const Hall::Reason kUnknownPlayer{"玩家名或令牌不对", "unknown_player"};
+const Hall::Reason kWrongToken{"玩家名或令牌不对", "wrong_token"};
+const Hall::Reason kAlreadyLoggedIn{"已经登录", "already_logged_in"};
+const Hall::Reason kTooManyGuesses{"登录尝试太多，请稍后再试", "too_many_guesses"};
+const Hall::Reason kDiskFull{"服务器存储空间不足，请稍后再试", "disk_full"};
 constexpr const char* kAccepted = "accepted";
 
 bool IsRequest(int id) {
@@ -75,6 +79,7 @@ Hall::Hall(boost::asio::any_io_executor executor, rules::Engine& engine, StoreWo
       m_stopTimer(m_executor),
       m_limits(limits),
       m_guesses(limits.loginGuessesPerMinute),
+      m_refusals(kRefusalWindow, kRefusalsPerPlayer, kRefusalsInAll),
       m_clockLease(engine.Now()),
       m_clockLeaseAsked(engine.Now()),
       m_fatal(std::move(fatal)),
@@ -100,8 +105,19 @@ Hall::Hall(boost::asio::any_io_executor executor, rules::Engine& engine, StoreWo
 
 void Hall::Start() {
     // Before the first login: the store's jobs run in order, so no request comes before the disk
-    // is known.
+    // and the bans are known.
     Inspect();
+    m_store.Call(
+        m_executor,
+        [](store::Store& store) {
+            try {
+                return store.Bans();
+            } catch (const std::exception& error) {
+                Log(Level::Error, std::string("cannot read the bans: ") + error.what());
+                return std::map<int, store::Ban>();
+            }
+        },
+        [this](std::map<int, store::Ban> bans) { m_bans = std::move(bans); });
     Tick();
 }
 
@@ -123,6 +139,7 @@ void Hall::Tick() {
     if (++m_ticks % kTicksPerInspection == 0) {
         Inspect();
         m_guesses.Prune(std::chrono::steady_clock::now());
+        m_refusals.Prune(now);
     }
     m_ticker.expires_after(kTick);
     m_ticker.async_wait([this](const boost::system::error_code& error) {
@@ -278,8 +295,11 @@ void Hall::SendTo(Peer& peer, int id, const CKParam& packet, bool welcomes) {
     m_pending.out.push_back({Outgoing::To::Peer, peer.weak_from_this(), 0, Encode(id, packet), 0, welcomes});
 }
 
-void Hall::RefuseRequest(Peer& peer, int id, Reason reason) {
+void Hall::RefuseRequest(Peer& peer, int id, const Reason& reason) {
     m_metrics.Request(id, reason.code);
+    if (peer.playerId != 0) {
+        Refused(peer.playerId, id, reason.text);
+    }
     SendTo(peer, id + 1, rules::MakeRefusal(reason.text));
     Flush();
 }
@@ -343,15 +363,25 @@ void Hall::FinishLogin(const std::weak_ptr<Peer>& weak, const std::string& name,
         // Not a guess: the token is never looked at.
         m_guesses.GiveBack(ticket, now);
         m_refusedLogins(Level::Warn, attempt + ": too many guesses");
+        Refused(account->player.id, wire::kLoginResult, kTooManyGuesses.text);
         RefuseLogin(*peer, kTooManyGuesses, true);
         return;
     }
     if (!store::TokenMatches(token, account->token)) {
         Log(Level::Warn, attempt + ": wrong token");
+        Refused(account->player.id, wire::kLoginResult, kWrongToken.text);
         RefuseLogin(*peer, kWrongToken, true);
         return;
     }
     m_guesses.GiveBack(ticket, now);
+    if (const auto ban = m_bans.find(account->player.id);
+        ban != m_bans.end() && ban->second.until > m_clock.Now()) {
+        Log(Level::Warn, attempt + ": banned until " + UtcText(ban->second.until));
+        const Reason banned{BanRefusal(ban->second), "banned"};
+        Refused(account->player.id, wire::kLoginResult, banned.text);
+        RefuseLogin(*peer, banned, true);
+        return;
+    }
     m_metrics.Login(kAccepted);
     peer->loginUnderWay = false;
     NoLongerWaiting(*peer);
@@ -376,7 +406,11 @@ void Hall::FinishLogin(const std::weak_ptr<Peer>& weak, const std::string& name,
     Step(peer.get(), m_engine.TakeMessages());
 }
 
-void Hall::RefuseLogin(Peer& peer, Reason reason, bool ends) {
+void Hall::Refused(int playerId, int messageId, const std::string& reason) {
+    m_refusals.Add(playerId, {m_clock.Now(), messageId, reason});
+}
+
+void Hall::RefuseLogin(Peer& peer, const Reason& reason, bool ends) {
     m_metrics.Login(reason.code);
     auto timer = std::make_shared<boost::asio::steady_timer>(m_executor, m_limits.failedLoginDelay);
     timer->async_wait(
@@ -415,6 +449,7 @@ void Hall::Request(Peer& peer, wire::Frame frame) {
             break;
         case rules::Outcome::Refused:
             m_metrics.Request(frame.id, rules::reason::CodeOf(ReasonOf(messages.front())));
+            Refused(peer.playerId, frame.id, ReasonOf(messages.front()));
             Log(Level::Info, "refused message " + std::to_string(frame.id) + " of " + who + ": " +
                                  ReasonOf(messages.front()));
             break;
@@ -511,6 +546,9 @@ void Hall::Flush() {
             const bool leased = inFlight->batch.clockLease > m_clockLease;
             m_clockLease = std::max(m_clockLease, inFlight->batch.clockLease);
             Deliver(inFlight->out);
+            for (const std::function<void()>& then : inFlight->then) {
+                then();
+            }
             if (leased && !m_stopping) {
                 // Time catches up at once: after a restart, no login sees the clock stand at the
                 // time it was stopped.

@@ -24,6 +24,7 @@
 #include "Limits.h"
 #include "Log.h"
 #include "LoginGuesses.h"
+#include "Moderation.h"
 #include "Peer.h"
 #include "ServerClock.h"
 #include "StoreWorker.h"
@@ -46,6 +47,18 @@ public:
     bool Join(const std::shared_ptr<Peer>& peer);
     void Receive(Peer& peer, wire::Frame frame);
     void Leave(Peer& peer, const std::string& why);
+    // An operator's action on a player (Moderation.h): refused unless the operator is a
+    // moderator; carried out on the game thread and committed with its audit row, then its
+    // effects (a closed session, a wallet sent) follow and `done` is called.
+    void Moderate(const Action& action, const store::Operator& op,
+                  std::function<void(ModerationResult)> done);
+    // What the console reads: players by a name prefix, the ledger and the audit (from the store's
+    // thread), and a player's refusals of the last hour; each answered on the game thread.
+    void FindPlayers(const std::string& prefix, int limit, std::function<void(std::vector<PlayerView>)> done);
+    void ReadLedger(const store::LedgerQuery& query, std::function<void(std::vector<store::LedgerRow>)> done);
+    void ReadAudit(const store::AuditQuery& query, std::function<void(std::vector<store::AuditRow>)> done);
+    std::vector<Refusal> RefusalsOf(int playerId) const { return m_refusals.Of(playerId, m_clock.Now()); }
+
     // Stops the clock; once the commits in flight and queued are durable, every client is sent its
     // answers and closed, within a bounded time; then calls `done`.
     void Stop(std::function<void()> done);
@@ -54,7 +67,7 @@ public:
 
     // A refusal of the network layer: its text for the client and its code for the metrics.
     struct Reason {
-        const char* text;
+        std::string text;
         const char* code;
     };
 
@@ -76,6 +89,7 @@ private:
     struct Pending {
         store::Batch batch;
         std::vector<Outgoing> out;
+        std::vector<std::function<void()>> then;  // run once the batch is durable, after `out`
     };
     // What the store says every second: the disk's free space (unknown: no limit), and the token
     // hashes of the players online when another process has written meanwhile.
@@ -90,9 +104,14 @@ private:
                      LoginGuesses::Ticket ticket, const std::optional<store::Account>& account);
     // A refused login is answered late, so that guesses one after another get nowhere; a login
     // that `ends` stays under way until then.
-    void RefuseLogin(Peer& peer, Reason reason, bool ends);
+    void RefuseLogin(Peer& peer, const Reason& reason, bool ends);
+    // Keeps a refused request or login of a known player for the console.
+    void Refused(int playerId, int messageId, const std::string& reason);
+    // Moderate's part once the player is known to the engine.
+    void CarryOut(const Action& action, const store::Operator& op, int playerId,
+                  const std::function<void(ModerationResult)>& done);
     // Answers a request with a failure result of the network layer.
-    void RefuseRequest(Peer& peer, int id, Reason reason);
+    void RefuseRequest(Peer& peer, int id, const Reason& reason);
     void Request(Peer& peer, wire::Frame frame);
     void Tick();
     // Asks the store for a lease on the clock when the last one runs short.
@@ -130,6 +149,8 @@ private:
     std::map<int, store::TokenHash> m_sessionTokens;  // player id -> the token hash it logged in with
     std::map<int, std::string> m_identities;          // player id -> identity last sent
     Pending m_pending;
+    std::map<int, store::Ban> m_bans;  // player id -> ban not lifted; the hall is their only writer
+    RecentRefusals m_refusals;
     std::int64_t m_clockLease;       // durable: the clock does not pass it
     std::int64_t m_clockLeaseAsked;  // in the pending batch or in the commit in flight
     int m_ticks = 0;

@@ -145,6 +145,18 @@ ParsedOptions ParseOptions(int argc, const char* const* argv) {
         "token", "a new secret token for an existing player (the old one stops working)");
     token->add_option("NAME", options.player.name, "the player's name")->required();
 
+    CLI::App* operators =
+        app.add_subcommand("operators", "manage the console's operators")->require_subcommand(1);
+    CLI::App* addOperator = operators->add_subcommand(
+        "add", "a new operator; the password is read from the terminal without echo, or from standard input");
+    addOperator->add_option("NAME", options.operatorName, "the operator's name")->required();
+    addOperator
+        ->add_option("--role", options.operatorRole, "viewer (sees) or moderator (also acts); default viewer")
+        ->check(CLI::IsMember({"viewer", "moderator"}));
+    CLI::App* listOperators = operators->add_subcommand("list", "every operator with its role and lock-out");
+    CLI::App* removeOperator = operators->add_subcommand("remove", "removes an operator");
+    removeOperator->add_option("NAME", options.operatorName, "the operator's name")->required();
+
     CLI::App* copy = app.add_subcommand(
         "copy-to",
         "copies the realm of --db into another database, which must hold none (SQLite or PostgreSQL)");
@@ -161,6 +173,12 @@ ParsedOptions ParseOptions(int argc, const char* const* argv) {
         options.command = Options::Command::AddPlayer;
     } else if (token->parsed()) {
         options.command = Options::Command::NewToken;
+    } else if (addOperator->parsed()) {
+        options.command = Options::Command::AddOperator;
+    } else if (listOperators->parsed()) {
+        options.command = Options::Command::ListOperators;
+    } else if (removeOperator->parsed()) {
+        options.command = Options::Command::RemoveOperator;
     } else if (copy->parsed()) {
         options.command = Options::Command::CopyTo;
     } else if (backup->parsed()) {

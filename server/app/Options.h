@@ -25,15 +25,26 @@ struct AdminOptions {
 };
 
 struct Options {
-    enum class Command { Serve, AddPlayer, NewToken, CopyTo, Backup } command = Command::Serve;
+    enum class Command {
+        Serve,
+        AddPlayer,
+        NewToken,
+        CopyTo,
+        Backup,
+        AddOperator,
+        ListOperators,
+        RemoveOperator
+    } command = Command::Serve;
     std::string host = "127.0.0.1";
     unsigned short port = 7400;
     std::string dbPath = "chamber.db";
     int speed = 1;
     Limits limits;
     AdminOptions admin;
-    NewPlayer player;    // players add / players token
-    std::string target;  // copy-to DST / backup OUT
+    NewPlayer player;                     // players add / players token
+    std::string target;                   // copy-to DST / backup OUT
+    std::string operatorName;             // operators add / remove
+    std::string operatorRole = "viewer";  // operators add
 };
 
 // The options of a command line, or the code to exit with once its help or error is printed.

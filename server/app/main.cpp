@@ -10,8 +10,10 @@
 #include <functional>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <thread>
 
+#include <termios.h>
 #include <unistd.h>
 
 #include "AdminPages.h"
@@ -21,6 +23,7 @@
 #include "Listener.h"
 #include "Log.h"
 #include "NetMessages.h"
+#include "Operators.h"
 #include "Options.h"
 #include "ServerClock.h"
 #include "SqliteStore.h"
@@ -56,6 +59,77 @@ int ManagePlayers(const server::Options& options) {
     }
     std::cout << token << std::endl;
     return 0;
+}
+
+// A password from the terminal without echo, or a line of standard input when it is not a
+// terminal; nothing when there is none.
+std::optional<std::string> ReadPassword() {
+    const bool terminal = isatty(STDIN_FILENO) != 0;
+    termios saved{};
+    if (terminal) {
+        std::cerr << "password (at least " << store::kMinPasswordBytes << " bytes): " << std::flush;
+        tcgetattr(STDIN_FILENO, &saved);
+        termios quiet = saved;
+        quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+        tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet);
+    }
+    std::string password;
+    const bool read = static_cast<bool>(std::getline(std::cin, password));
+    if (terminal) {
+        tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved);
+        std::cerr << "\n";
+    }
+    if (!password.empty() && password.back() == '\r') {
+        password.pop_back();
+    }
+    return read ? std::optional(password) : std::nullopt;
+}
+
+int ManageOperators(const server::Options& options) {
+    const std::unique_ptr<store::Store> opened =
+        store::OpenStore(options.dbPath, server::ServerClock::WallNow());
+    store::Store& store = *opened;
+    const std::string& name = options.operatorName;
+    switch (options.command) {
+        case server::Options::Command::AddOperator: {
+            if (name.empty() || name.size() > wire::kMaxNameBytes) {
+                std::cerr << "chamber-server: an operator's name has 1 to " << wire::kMaxNameBytes
+                          << " bytes\n";
+                return 2;
+            }
+            if (store.FindOperator(name)) {
+                std::cerr << "chamber-server: there is an operator named " << name << " already\n";
+                return 1;
+            }
+            const std::optional<std::string> password = ReadPassword();
+            if (!password || password->size() < store::kMinPasswordBytes ||
+                password->size() > store::kMaxPasswordBytes) {
+                std::cerr << "chamber-server: a password has " << store::kMinPasswordBytes << " to "
+                          << store::kMaxPasswordBytes << " bytes\n";
+                return 2;
+            }
+            store.AddOperator(
+                {name, *store::RoleNamed(options.operatorRole), store::HashPassword(*password)});
+            std::cerr << "operator " << name << " added as " << options.operatorRole << "\n";
+            return 0;
+        }
+        case server::Options::Command::RemoveOperator:
+            if (!store.RemoveOperator(name)) {
+                std::cerr << "chamber-server: no operator named " << name << "\n";
+                return 1;
+            }
+            std::cerr << "operator " << name << " removed\n";
+            return 0;
+        default:
+            for (const store::Operator& op : store.Operators()) {
+                std::cout << op.name << " " << store::RoleName(op.role);
+                if (op.lockedUntil > server::ServerClock::WallNow()) {
+                    std::cout << " locked until " << server::UtcText(op.lockedUntil);
+                }
+                std::cout << "\n";
+            }
+            return 0;
+    }
 }
 
 // How long the lease of a realm lasts without a commit (each server commits at least once a
@@ -253,6 +327,10 @@ int main(int argc, char** argv) {
             case server::Options::Command::CopyTo:
             case server::Options::Command::Backup:
                 return CopyRealm(parsed.options);
+            case server::Options::Command::AddOperator:
+            case server::Options::Command::ListOperators:
+            case server::Options::Command::RemoveOperator:
+                return ManageOperators(parsed.options);
             default:
                 return ManagePlayers(parsed.options);
         }

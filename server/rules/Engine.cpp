@@ -185,6 +185,16 @@ void Engine::SetWallet(int playerId, int coins, int ballots) {
     }
 }
 
+std::int64_t Engine::LiftMute(int playerId) {
+    const auto it = m_state.mutedUntil.find(playerId);
+    if (it == m_state.mutedUntil.end() || it->second <= m_state.now) {
+        return 0;
+    }
+    const std::int64_t until = std::exchange(it->second, m_state.now);
+    m_changes.mutedUntil.insert(playerId);
+    return until;
+}
+
 void Engine::Connect(int playerId) {
     SendJobTable(ChamberMsg::kJobTableWithClock, playerId);
     SendAllApplications(playerId);

@@ -16,8 +16,8 @@
 
 #include "Random.h"
 #include "World.h"
-#include "param/ChamberRecords.h"
 #include "param/CKParam.h"
+#include "param/ChamberRecords.h"
 
 namespace rules {
 
@@ -116,6 +116,8 @@ public:
     // other ranks, 0 without a post) and "family" (the kingdom).
     std::string IdentityOf(int playerId) const;
     void SetWallet(int playerId, int coins, int ballots);
+    // Ends a player's mute now; returns when it would have ended (0: the player was not muted).
+    std::int64_t LiftMute(int playerId);
 
     // A player's client connects: it gets the job table with the clock and every list.
     void Connect(int playerId);

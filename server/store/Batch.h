@@ -7,8 +7,10 @@
 #include <map>
 #include <optional>
 #include <span>
+#include <string>
 #include <vector>
 
+#include "Credentials.h"
 #include "Engine.h"
 
 namespace store {
@@ -24,6 +26,27 @@ struct LedgerEntry {
 // The ledger's form of a request image: the fields the rules read from it, as they read them, in a
 // new packet written the way the screen writes that request. Whatever else the image held is left
 // out, so that an entry is a few dozen bytes whatever the client sent.
+// A player's ban: in force until `until` on the server's clock, given by an operator at `since`.
+struct Ban {
+    std::int64_t until = 0;
+    std::string reason;
+    std::string by;
+    std::int64_t since = 0;
+    friend bool operator==(const Ban&, const Ban&) = default;
+};
+
+// One moderator action, as the audit keeps it for good: who did what to whom, the player's state
+// before and after as short key=value text, and why.
+struct AuditEntry {
+    std::int64_t time = 0;
+    std::string operatorName;
+    std::string action;
+    int playerId = 0;
+    std::string before;
+    std::string after;
+    std::string reason;
+};
+
 std::vector<char> LedgerForm(int messageId, std::span<const char> image);
 
 struct Batch {
@@ -38,6 +61,9 @@ struct Batch {
     std::map<rules::MuteDay, int> mutesUsed;
     std::map<int, std::int64_t> mutedUntil;
     std::vector<LedgerEntry> ledger;
+    std::map<int, std::optional<Ban>> bans;  // empty: lifted
+    std::map<int, TokenHash> tokens;         // tokens replaced by an operator
+    std::vector<AuditEntry> audit;
 
     // Every row of a world: what a new store is seeded with.
     static Batch Of(const rules::WorldState& state);
@@ -45,7 +71,8 @@ struct Batch {
     void Add(const rules::Changes& changes, const rules::WorldState& state);
     bool HasRows() const {
         return !players.empty() || !posts.empty() || !applications.empty() || !mutesUsed.empty() ||
-               !mutedUntil.empty() || !ledger.empty() || clockLease != 0;
+               !mutedUntil.empty() || !ledger.empty() || !bans.empty() || !tokens.empty() || !audit.empty() ||
+               clockLease != 0;
     }
 };
 

@@ -46,6 +46,24 @@ constexpr const char* kMigrations[] = {
                    USING ERRCODE = 'OD001';
            END IF;
        END $$;)",
+    // The console's operators, players' bans (one a player; a lifted ban is deleted, the audit
+    // keeps its story) and the audit of moderator actions, which nothing may change or delete.
+    R"(CREATE TABLE operators(name TEXT PRIMARY KEY, role TEXT NOT NULL CHECK(role IN ('viewer', 'moderator')),
+                             password_hash TEXT NOT NULL, failures INTEGER NOT NULL DEFAULT 0,
+                             locked_until BIGINT NOT NULL DEFAULT 0);
+       CREATE TABLE bans(player_id INTEGER PRIMARY KEY REFERENCES players(id), until BIGINT NOT NULL,
+                         reason TEXT NOT NULL, by_operator TEXT NOT NULL, since BIGINT NOT NULL);
+       CREATE TABLE audit(id BIGINT GENERATED ALWAYS AS IDENTITY PRIMARY KEY, time BIGINT NOT NULL,
+                          operator TEXT NOT NULL, action TEXT NOT NULL, player_id INTEGER NOT NULL,
+                          before TEXT NOT NULL, after TEXT NOT NULL, reason TEXT NOT NULL);
+       CREATE FUNCTION chamber_audit_kept() RETURNS trigger LANGUAGE plpgsql AS $$
+       BEGIN
+           RAISE EXCEPTION 'the audit is kept as written';
+       END $$;
+       CREATE TRIGGER audit_kept BEFORE UPDATE OR DELETE OR TRUNCATE ON audit
+           FOR EACH STATEMENT EXECUTE FUNCTION chamber_audit_kept();
+       CREATE INDEX ledger_by_player ON ledger(player_id, seq);
+       CREATE INDEX audit_by_player ON audit(player_id, id);)",
 };
 static_assert(std::size(kMigrations) == Store::kSchemaVersion);
 
@@ -99,6 +117,36 @@ constexpr std::pair<const char*, const char*> kStatements[] = {
     {"lease_holder", "SELECT holder FROM lease WHERE expires >= now()"},
     {"lease_epoch", "SELECT epoch FROM lease"},
     {"database_size", "SELECT pg_database_size(current_database())"},
+    {"upsert_ban",
+     "INSERT INTO bans(player_id, until, reason, by_operator, since) VALUES($1, $2, $3, $4, $5) "
+     "ON CONFLICT(player_id) DO UPDATE SET until = EXCLUDED.until, reason = EXCLUDED.reason, "
+     "by_operator = EXCLUDED.by_operator, since = EXCLUDED.since"},
+    {"delete_ban", "DELETE FROM bans WHERE player_id = $1"},
+    {"append_audit",
+     "INSERT INTO audit(time, operator, action, player_id, before, after, reason) "
+     "VALUES($1, $2, $3, $4, $5, $6, $7)"},
+    {"bans", "SELECT player_id, until, reason, by_operator, since FROM bans"},
+    {"find_players",
+     "SELECT id, name, kingdom, coins, ballots, token_hash IS NOT NULL FROM players "
+     "WHERE left(name, length($1)) = $1 ORDER BY name COLLATE \"C\" LIMIT $2"},
+    {"read_ledger",
+     "SELECT seq, time, player_id, message_id, request FROM ledger WHERE seq > $1 "
+     "AND ($2 = 0 OR player_id = $2) AND ($3 = 0 OR message_id = $3) AND time >= $4 "
+     "AND ($5 = 0 OR time <= $5) ORDER BY seq LIMIT $6"},
+    {"read_audit",
+     "SELECT id, time, operator, action, player_id, before, after, reason FROM audit "
+     "WHERE id > $1 AND ($2 = '' OR operator = $2) AND ($3 = 0 OR player_id = $3) "
+     "AND ($4 = '' OR action = $4) ORDER BY id LIMIT $5"},
+    {"copy_audit",
+     "INSERT INTO audit(id, time, operator, action, player_id, before, after, reason) OVERRIDING SYSTEM "
+     "VALUE "
+     "VALUES($1, $2, $3, $4, $5, $6, $7, $8)"},
+    {"insert_operator", "INSERT INTO operators(name, role, password_hash) VALUES($1, $2, $3)"},
+    {"delete_operator", "DELETE FROM operators WHERE name = $1"},
+    {"operators",
+     "SELECT name, role, password_hash, failures, locked_until FROM operators "
+     "WHERE $1 = '' OR name = $1 ORDER BY name COLLATE \"C\""},
+    {"lock_operator", "UPDATE operators SET failures = $2, locked_until = $3 WHERE name = $1"},
     // Every new or changed token counts up, so that a server sees another process's change.
     {"count_token",
      "INSERT INTO meta(key, value) VALUES('token_epoch', 1) "
@@ -188,7 +236,8 @@ auto PgStore::Reading(Read read) {
         try {
             return read();
         } catch (const PgError& error) {
-            if (!error.ConnectionLost()) {
+            // Inside a snapshot, the whole snapshot is read again.
+            if (!error.ConnectionLost() || m_inSnapshot) {
                 throw;
             }
             Reconnect(tries);
@@ -320,6 +369,25 @@ std::vector<Queued> PgStore::Write(const Batch& batch) const {
             {"append_ledger",
              Params().Int(entry.time).Int(entry.playerId).Int(entry.messageId).Bytes(Bytes(entry.request))});
     }
+    for (const auto& [id, ban] : batch.bans) {
+        out.push_back(
+            ban ? Queued{"upsert_ban",
+                         Params().Int(id).Int(ban->until).Text(ban->reason).Text(ban->by).Int(ban->since)}
+                : Queued{"delete_ban", Params().Int(id)});
+    }
+    for (const auto& [id, token] : batch.tokens) {
+        out.push_back({"set_token_of", Params().Int(id).Bytes(token.salt).Bytes(token.hash)});
+    }
+    for (const AuditEntry& a : batch.audit) {
+        out.push_back({"append_audit", Params()
+                                           .Int(a.time)
+                                           .Text(a.operatorName)
+                                           .Text(a.action)
+                                           .Int(a.playerId)
+                                           .Text(a.before)
+                                           .Text(a.after)
+                                           .Text(a.reason)});
+    }
     out.push_back({"advance_clock", Params().Int(std::max(batch.now, batch.clockLease))});
     if (batch.nextApplyId != 0) {
         out.push_back({"upsert_meta", Params().Text("next_apply_id").Int(batch.nextApplyId)});
@@ -332,10 +400,13 @@ auto PgStore::InSnapshot(Read read) {
     return Reading([&] {
         m_conn.Exec("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY");
         try {
+            m_inSnapshot = true;
             auto result = read();
+            m_inSnapshot = false;
             m_conn.Exec("COMMIT");
             return result;
         } catch (...) {
+            m_inSnapshot = false;
             if (!m_conn.Broken()) {
                 m_conn.Exec("ROLLBACK");
             }
@@ -437,6 +508,105 @@ std::int64_t PgStore::LedgerSize() {
     return Reading([this] { return m_conn.Query("SELECT COUNT(*) FROM ledger").Int(0, 0); });
 }
 
+std::map<int, Ban> PgStore::Bans() {
+    return Reading([this] {
+        const pg::Result rows = m_conn.Run("bans");
+        std::map<int, Ban> bans;
+        for (int row = 0; row < rows.Rows(); ++row) {
+            bans.emplace(static_cast<int>(rows.Int(row, 0)),
+                         Ban{rows.Int(row, 1), rows.Text(row, 2), rows.Text(row, 3), rows.Int(row, 4)});
+        }
+        return bans;
+    });
+}
+
+std::vector<PlayerSummary> PgStore::FindPlayers(const std::string& prefix, int limit) {
+    return Reading([&] {
+        const pg::Result rows =
+            m_conn.Run("find_players", Params().Text(prefix).Int(std::clamp(limit, 1, kMaxRowsRead)));
+        std::vector<PlayerSummary> found;
+        for (int row = 0; row < rows.Rows(); ++row) {
+            const auto i = [&](int column) { return static_cast<int>(rows.Int(row, column)); };
+            found.push_back(
+                {rules::Player{i(0), rows.Text(row, 1), i(2), i(3), i(4)}, rows.Text(row, 5) == "t"});
+        }
+        return found;
+    });
+}
+
+std::vector<LedgerRow> PgStore::ReadLedger(const LedgerQuery& q) {
+    return Reading([&] {
+        const pg::Result rows = m_conn.Run("read_ledger", Params()
+                                                              .Int(q.afterSeq)
+                                                              .Int(q.playerId)
+                                                              .Int(q.messageId)
+                                                              .Int(q.from)
+                                                              .Int(q.to)
+                                                              .Int(std::clamp(q.limit, 1, kMaxRowsRead)));
+        std::vector<LedgerRow> ledger;
+        for (int row = 0; row < rows.Rows(); ++row) {
+            const std::vector<unsigned char> request = rows.Bytes(row, 4);
+            ledger.push_back(
+                {rows.Int(row, 0),
+                 {rows.Int(row, 1), static_cast<int>(rows.Int(row, 2)), static_cast<int>(rows.Int(row, 3)),
+                  std::vector<char>(request.begin(), request.end())}});
+        }
+        return ledger;
+    });
+}
+
+std::vector<AuditRow> PgStore::ReadAudit(const AuditQuery& q) {
+    return Reading([&] {
+        const pg::Result rows = m_conn.Run("read_audit", Params()
+                                                             .Int(q.afterId)
+                                                             .Text(q.operatorName)
+                                                             .Int(q.playerId)
+                                                             .Text(q.action)
+                                                             .Int(std::clamp(q.limit, 1, kMaxRowsRead)));
+        std::vector<AuditRow> audit;
+        for (int row = 0; row < rows.Rows(); ++row) {
+            audit.push_back(
+                {rows.Int(row, 0),
+                 {rows.Int(row, 1), rows.Text(row, 2), rows.Text(row, 3), static_cast<int>(rows.Int(row, 4)),
+                  rows.Text(row, 5), rows.Text(row, 6), rows.Text(row, 7)}});
+        }
+        return audit;
+    });
+}
+
+void PgStore::AddOperator(const Operator& op) {
+    Transact({{"insert_operator", Params().Text(op.name).Text(RoleName(op.role)).Text(op.passwordHash)}});
+}
+
+bool PgStore::RemoveOperator(const std::string& name) {
+    return Transact({{"delete_operator", Params().Text(name)}})[1].Affected() > 0;
+}
+
+std::vector<Operator> PgStore::ReadOperators(const std::string& name) {
+    return Reading([&] {
+        const pg::Result rows = m_conn.Run("operators", Params().Text(name));
+        std::vector<Operator> found;
+        for (int row = 0; row < rows.Rows(); ++row) {
+            found.push_back({rows.Text(row, 0), RoleNamed(rows.Text(row, 1)).value_or(Role::Viewer),
+                             rows.Text(row, 2), static_cast<int>(rows.Int(row, 3)), rows.Int(row, 4)});
+        }
+        return found;
+    });
+}
+
+std::vector<Operator> PgStore::Operators() {
+    return ReadOperators({});
+}
+
+std::optional<Operator> PgStore::FindOperator(const std::string& name) {
+    std::vector<Operator> found = ReadOperators(name);
+    return found.empty() ? std::nullopt : std::optional(std::move(found.front()));
+}
+
+void PgStore::SetOperatorLock(const std::string& name, int failures, std::int64_t lockedUntil) {
+    Transact({{"lock_operator", Params().Text(name).Int(failures).Int(lockedUntil)}});
+}
+
 Realm PgStore::Export() {
     return InSnapshot([this] {
         Realm realm;
@@ -456,12 +626,41 @@ Realm PgStore::Export() {
                  {ledger.Int(row, 1), static_cast<int>(ledger.Int(row, 2)),
                   static_cast<int>(ledger.Int(row, 3)), std::vector<char>(request.begin(), request.end())}});
         }
+        realm.operators = Operators();
+        realm.bans = Bans();
+        for (AuditQuery page;;) {
+            page.limit = kMaxRowsRead;
+            const std::vector<AuditRow> rows = ReadAudit(page);
+            if (rows.empty()) {
+                break;
+            }
+            realm.audit.insert(realm.audit.end(), rows.begin(), rows.end());
+            page.afterId = rows.back().id;
+        }
         return realm;
     });
 }
 
 void PgStore::Import(const Realm& realm) {
-    std::vector<Queued> statements = Write(Batch::Of(realm.world));
+    Batch batch = Batch::Of(realm.world);
+    batch.bans.insert(realm.bans.begin(), realm.bans.end());
+    std::vector<Queued> statements = Write(batch);
+    for (const Operator& op : realm.operators) {
+        statements.push_back(
+            {"insert_operator", Params().Text(op.name).Text(RoleName(op.role)).Text(op.passwordHash)});
+        statements.push_back({"lock_operator", Params().Text(op.name).Int(op.failures).Int(op.lockedUntil)});
+    }
+    for (const auto& [id, a] : realm.audit) {
+        statements.push_back({"copy_audit", Params()
+                                                .Int(id)
+                                                .Int(a.time)
+                                                .Text(a.operatorName)
+                                                .Text(a.action)
+                                                .Int(a.playerId)
+                                                .Text(a.before)
+                                                .Text(a.after)
+                                                .Text(a.reason)});
+    }
     for (const auto& [id, token] : realm.tokens) {
         statements.push_back({"set_token_of", Params().Int(id).Bytes(token.salt).Bytes(token.hash)});
     }
@@ -483,6 +682,10 @@ void PgStore::Import(const Realm& realm) {
         if (!realm.ledger.empty()) {
             m_conn.Query("SELECT setval(pg_get_serial_sequence('ledger', 'seq'), $1)",
                          Params().Int(realm.ledger.back().seq));
+        }
+        if (!realm.audit.empty()) {
+            m_conn.Query("SELECT setval(pg_get_serial_sequence('audit', 'id'), $1)",
+                         Params().Int(realm.audit.back().id));
         }
         m_conn.Exec("COMMIT");
     } catch (...) {

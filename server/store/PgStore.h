@@ -28,6 +28,15 @@ public:
                   const TokenHash& token) override;
     bool SetToken(const std::string& name, const TokenHash& token) override;
     std::int64_t LedgerSize() override;
+    std::map<int, Ban> Bans() override;
+    std::vector<PlayerSummary> FindPlayers(const std::string& prefix, int limit) override;
+    std::vector<LedgerRow> ReadLedger(const LedgerQuery& query) override;
+    std::vector<AuditRow> ReadAudit(const AuditQuery& query) override;
+    void AddOperator(const Operator& op) override;
+    bool RemoveOperator(const std::string& name) override;
+    std::vector<Operator> Operators() override;
+    std::optional<Operator> FindOperator(const std::string& name) override;
+    void SetOperatorLock(const std::string& name, int failures, std::int64_t lockedUntil) override;
     bool TakeLease(const std::string& holder, std::chrono::milliseconds ttl) override;
     std::string LeaseHolder() override;
     void Interrupt() override { m_conn.Cancel(); }
@@ -50,6 +59,8 @@ private:
     // Runs `read` in a read-only transaction that sees one moment of the database.
     template <typename Read>
     auto InSnapshot(Read read);
+    // The operator named, or every one for an empty name.
+    std::vector<Operator> ReadOperators(const std::string& name);
     // The world's rows, inside the caller's transaction.
     rules::WorldState ReadWorld();
     // Connects again, waiting between tries as the BusyWait says; throws when it gives up.
@@ -61,6 +72,7 @@ private:
     std::int64_t m_tokenEpoch = -1;
     std::int64_t m_epoch = 0;  // of the lease this store holds; 0: none
     std::chrono::milliseconds m_leaseTtl{0};
+    bool m_inSnapshot = false;  // a lost connection ends the snapshot's read, to be read again whole
 };
 
 }  // namespace store

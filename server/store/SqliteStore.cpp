@@ -35,6 +35,20 @@ constexpr const char* kMigrations[] = {
     // schema on both.
     "CREATE TABLE lease(id INTEGER PRIMARY KEY, epoch INTEGER NOT NULL, holder TEXT NOT NULL, expires "
     "INTEGER NOT NULL);",
+    // The console's operators, players' bans (one a player; a lifted ban is deleted, the audit
+    // keeps its story) and the audit of moderator actions, which nothing may change or delete.
+    R"(CREATE TABLE operators(name TEXT PRIMARY KEY, role TEXT NOT NULL CHECK(role IN ('viewer', 'moderator')),
+                             password_hash TEXT NOT NULL, failures INTEGER NOT NULL DEFAULT 0,
+                             locked_until INTEGER NOT NULL DEFAULT 0);
+       CREATE TABLE bans(player_id INTEGER PRIMARY KEY REFERENCES players(id), until INTEGER NOT NULL,
+                         reason TEXT NOT NULL, by_operator TEXT NOT NULL, since INTEGER NOT NULL);
+       CREATE TABLE audit(id INTEGER PRIMARY KEY, time INTEGER NOT NULL, operator TEXT NOT NULL,
+                          action TEXT NOT NULL, player_id INTEGER NOT NULL, before TEXT NOT NULL,
+                          after TEXT NOT NULL, reason TEXT NOT NULL);
+       CREATE TRIGGER audit_no_update BEFORE UPDATE ON audit BEGIN SELECT RAISE(ABORT, 'the audit is kept as written'); END;
+       CREATE TRIGGER audit_no_delete BEFORE DELETE ON audit BEGIN SELECT RAISE(ABORT, 'the audit is kept as written'); END;
+       CREATE INDEX ledger_by_player ON ledger(player_id, seq);
+       CREATE INDEX audit_by_player ON audit(player_id, id);)",
 };
 constexpr int kMigrationCount = static_cast<int>(std::size(kMigrations));
 static_assert(kMigrationCount == Store::kSchemaVersion);
@@ -94,7 +108,32 @@ SqliteStore::SqliteStore(const std::string& path, std::int64_t now, Seed seed)
                      "INSERT INTO players(id, name, kingdom, coins, ballots, token_salt, token_hash) "
                      "VALUES((SELECT COALESCE(MAX(id), 0) + 1 FROM players), ?1, ?2, ?3, ?4, ?5, ?6)"),
       m_setToken(m_db, "UPDATE players SET token_salt = ?2, token_hash = ?3 WHERE name = ?1"),
-      m_setTokenOf(m_db, "UPDATE players SET token_salt = ?2, token_hash = ?3 WHERE id = ?1") {
+      m_setTokenOf(m_db, "UPDATE players SET token_salt = ?2, token_hash = ?3 WHERE id = ?1"),
+      m_upsertBan(m_db,
+                  "INSERT OR REPLACE INTO bans(player_id, until, reason, by_operator, since) "
+                  "VALUES(?1, ?2, ?3, ?4, ?5)"),
+      m_deleteBan(m_db, "DELETE FROM bans WHERE player_id = ?1"),
+      m_appendAudit(m_db,
+                    "INSERT INTO audit(time, operator, action, player_id, before, after, reason) "
+                    "VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7)"),
+      m_bans(m_db, "SELECT player_id, until, reason, by_operator, since FROM bans"),
+      m_findPlayers(m_db,
+                    "SELECT id, name, kingdom, coins, ballots, token_hash IS NOT NULL FROM players "
+                    "WHERE substr(name, 1, length(?1)) = ?1 ORDER BY name LIMIT ?2"),
+      m_readLedger(m_db,
+                   "SELECT seq, time, player_id, message_id, request FROM ledger WHERE seq > ?1 "
+                   "AND (?2 = 0 OR player_id = ?2) AND (?3 = 0 OR message_id = ?3) AND time >= ?4 "
+                   "AND (?5 = 0 OR time <= ?5) ORDER BY seq LIMIT ?6"),
+      m_readAudit(m_db,
+                  "SELECT id, time, operator, action, player_id, before, after, reason FROM audit "
+                  "WHERE id > ?1 AND (?2 = '' OR operator = ?2) AND (?3 = 0 OR player_id = ?3) "
+                  "AND (?4 = '' OR action = ?4) ORDER BY id LIMIT ?5"),
+      m_insertOperator(m_db, "INSERT INTO operators(name, role, password_hash) VALUES(?1, ?2, ?3)"),
+      m_deleteOperator(m_db, "DELETE FROM operators WHERE name = ?1"),
+      m_operators(m_db,
+                  "SELECT name, role, password_hash, failures, locked_until FROM operators "
+                  "WHERE ?1 = '' OR name = ?1 ORDER BY name"),
+      m_lockOperator(m_db, "UPDATE operators SET failures = ?2, locked_until = ?3 WHERE name = ?1") {
     if (seed == Seed::StartingWorld && m_db.QueryInt("SELECT COUNT(*) FROM meta") == 0) {
         Commit(Batch::Of(rules::Engine(rules::EngineOptions{.otherPlayersVote = false}, now).State()));
     }
@@ -137,6 +176,21 @@ void SqliteStore::Write(const Batch& batch) {
     for (const LedgerEntry& entry : batch.ledger) {
         m_appendLedger.Bind(1, entry.time).Bind(2, entry.playerId).Bind(3, entry.messageId);
         m_appendLedger.Bind(4, Bytes(entry.request)).Run();
+    }
+    for (const auto& [id, ban] : batch.bans) {
+        if (ban) {
+            m_upsertBan.Bind(1, id).Bind(2, ban->until).Bind(3, ban->reason).Bind(4, ban->by);
+            m_upsertBan.Bind(5, ban->since).Run();
+        } else {
+            m_deleteBan.Bind(1, id).Run();
+        }
+    }
+    for (const auto& [id, token] : batch.tokens) {
+        m_setTokenOf.Bind(1, id).Bind(2, token.salt).Bind(3, token.hash).Run();
+    }
+    for (const AuditEntry& a : batch.audit) {
+        m_appendAudit.Bind(1, a.time).Bind(2, a.operatorName).Bind(3, a.action).Bind(4, a.playerId);
+        m_appendAudit.Bind(5, a.before).Bind(6, a.after).Bind(7, a.reason).Run();
     }
     m_advanceClock.Bind(1, std::max(batch.now, batch.clockLease)).Run();
     if (batch.nextApplyId != 0) {
@@ -254,6 +308,96 @@ std::int64_t SqliteStore::LedgerSize() {
     return m_db.QueryInt("SELECT COUNT(*) FROM ledger");
 }
 
+std::map<int, Ban> SqliteStore::Bans() {
+    std::map<int, Ban> bans;
+    while (m_bans.Step()) {
+        bans.emplace(static_cast<int>(m_bans.Int(0)),
+                     Ban{m_bans.Int(1), m_bans.Text(2), m_bans.Text(3), m_bans.Int(4)});
+    }
+    m_bans.Reset();
+    return bans;
+}
+
+std::vector<PlayerSummary> SqliteStore::FindPlayers(const std::string& prefix, int limit) {
+    std::vector<PlayerSummary> found;
+    m_findPlayers.Bind(1, prefix).Bind(2, std::clamp(limit, 1, kMaxRowsRead));
+    while (m_findPlayers.Step()) {
+        const auto i = [this](int column) { return static_cast<int>(m_findPlayers.Int(column)); };
+        found.push_back({rules::Player{i(0), m_findPlayers.Text(1), i(2), i(3), i(4)}, i(5) != 0});
+    }
+    m_findPlayers.Reset();
+    return found;
+}
+
+std::vector<LedgerRow> SqliteStore::ReadLedger(const LedgerQuery& q) {
+    std::vector<LedgerRow> rows;
+    m_readLedger.Bind(1, q.afterSeq).Bind(2, q.playerId).Bind(3, q.messageId).Bind(4, q.from).Bind(5, q.to);
+    m_readLedger.Bind(6, std::clamp(q.limit, 1, kMaxRowsRead));
+    while (m_readLedger.Step()) {
+        const std::vector<unsigned char> request = m_readLedger.Blob(4);
+        rows.push_back(
+            {m_readLedger.Int(0),
+             {m_readLedger.Int(1), static_cast<int>(m_readLedger.Int(2)),
+              static_cast<int>(m_readLedger.Int(3)), std::vector<char>(request.begin(), request.end())}});
+    }
+    m_readLedger.Reset();
+    return rows;
+}
+
+std::vector<AuditRow> SqliteStore::ReadAudit(const AuditQuery& q) {
+    std::vector<AuditRow> rows;
+    m_readAudit.Bind(1, q.afterId).Bind(2, q.operatorName).Bind(3, q.playerId).Bind(4, q.action);
+    m_readAudit.Bind(5, std::clamp(q.limit, 1, kMaxRowsRead));
+    while (m_readAudit.Step()) {
+        const Statement& r = m_readAudit;
+        rows.push_back(
+            {r.Int(0),
+             {r.Int(1), r.Text(2), r.Text(3), static_cast<int>(r.Int(4)), r.Text(5), r.Text(6), r.Text(7)}});
+    }
+    m_readAudit.Reset();
+    return rows;
+}
+
+void SqliteStore::AddOperator(const Operator& op) {
+    Transaction transaction(m_db);
+    m_insertOperator.Bind(1, op.name).Bind(2, RoleName(op.role)).Bind(3, op.passwordHash).Run();
+    transaction.Commit();
+}
+
+bool SqliteStore::RemoveOperator(const std::string& name) {
+    Transaction transaction(m_db);
+    m_deleteOperator.Bind(1, name).Run();
+    const bool removed = sqlite3_changes(m_db.Handle()) > 0;
+    transaction.Commit();
+    return removed;
+}
+
+std::vector<Operator> SqliteStore::ReadOperators(const std::string& name) {
+    std::vector<Operator> found;
+    m_operators.Bind(1, name);
+    while (m_operators.Step()) {
+        found.push_back({m_operators.Text(0), RoleNamed(m_operators.Text(1)).value_or(Role::Viewer),
+                         m_operators.Text(2), static_cast<int>(m_operators.Int(3)), m_operators.Int(4)});
+    }
+    m_operators.Reset();
+    return found;
+}
+
+std::vector<Operator> SqliteStore::Operators() {
+    return ReadOperators({});
+}
+
+std::optional<Operator> SqliteStore::FindOperator(const std::string& name) {
+    std::vector<Operator> found = ReadOperators(name);
+    return found.empty() ? std::nullopt : std::optional(std::move(found.front()));
+}
+
+void SqliteStore::SetOperatorLock(const std::string& name, int failures, std::int64_t lockedUntil) {
+    Transaction transaction(m_db);
+    m_lockOperator.Bind(1, name).Bind(2, failures).Bind(3, lockedUntil).Run();
+    transaction.Commit();
+}
+
 Realm SqliteStore::Export() {
     ReadTransaction snapshot(m_db);
     Realm realm;
@@ -270,6 +414,15 @@ Realm SqliteStore::Export() {
              {ledger.Int(1), static_cast<int>(ledger.Int(2)), static_cast<int>(ledger.Int(3)),
               std::vector<char>(request.begin(), request.end())}});
     }
+    realm.operators = Operators();
+    realm.bans = Bans();
+    Statement audit(
+        m_db, "SELECT id, time, operator, action, player_id, before, after, reason FROM audit ORDER BY id");
+    while (audit.Step()) {
+        realm.audit.push_back({audit.Int(0),
+                               {audit.Int(1), audit.Text(2), audit.Text(3), static_cast<int>(audit.Int(4)),
+                                audit.Text(5), audit.Text(6), audit.Text(7)}});
+    }
     return realm;
 }
 
@@ -278,7 +431,20 @@ void SqliteStore::Import(const Realm& realm) {
     if (m_db.QueryInt("SELECT (SELECT COUNT(*) FROM players) + (SELECT COUNT(*) FROM ledger)") != 0) {
         throw SqliteError("the database " + m_path + " holds a realm already");
     }
-    Write(Batch::Of(realm.world));
+    Batch batch = Batch::Of(realm.world);
+    batch.bans.insert(realm.bans.begin(), realm.bans.end());
+    Write(batch);
+    for (const Operator& op : realm.operators) {
+        m_insertOperator.Bind(1, op.name).Bind(2, RoleName(op.role)).Bind(3, op.passwordHash).Run();
+        m_lockOperator.Bind(1, op.name).Bind(2, op.failures).Bind(3, op.lockedUntil).Run();
+    }
+    Statement copyAudit(m_db,
+                        "INSERT INTO audit(id, time, operator, action, player_id, before, after, reason) "
+                        "VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)");
+    for (const auto& [id, a] : realm.audit) {
+        copyAudit.Bind(1, id).Bind(2, a.time).Bind(3, a.operatorName).Bind(4, a.action).Bind(5, a.playerId);
+        copyAudit.Bind(6, a.before).Bind(7, a.after).Bind(8, a.reason).Run();
+    }
     for (const auto& [id, token] : realm.tokens) {
         m_setTokenOf.Bind(1, id).Bind(2, token.salt).Bind(3, token.hash).Run();
     }

@@ -24,6 +24,15 @@ public:
                   const TokenHash& token) override;
     bool SetToken(const std::string& name, const TokenHash& token) override;
     std::int64_t LedgerSize() override;
+    std::map<int, Ban> Bans() override;
+    std::vector<PlayerSummary> FindPlayers(const std::string& prefix, int limit) override;
+    std::vector<LedgerRow> ReadLedger(const LedgerQuery& query) override;
+    std::vector<AuditRow> ReadAudit(const AuditQuery& query) override;
+    void AddOperator(const Operator& op) override;
+    bool RemoveOperator(const std::string& name) override;
+    std::vector<Operator> Operators() override;
+    std::optional<Operator> FindOperator(const std::string& name) override;
+    void SetOperatorLock(const std::string& name, int failures, std::int64_t lockedUntil) override;
     bool TakeLease(const std::string&, std::chrono::milliseconds) override { return true; }
     std::string LeaseHolder() override { return {}; }
     void Interrupt() override { sqlite3_interrupt(m_db.Handle()); }
@@ -39,6 +48,8 @@ private:
     static int Migrate(Database& db);
     // The rows of a batch, inside the caller's transaction.
     void Write(const Batch& batch);
+    // The operator named, or every one for an empty name.
+    std::vector<Operator> ReadOperators(const std::string& name);
 
     std::string m_path;
     Database m_db;
@@ -62,6 +73,17 @@ private:
     Statement m_insertPlayer;
     Statement m_setToken;
     Statement m_setTokenOf;
+    Statement m_upsertBan;
+    Statement m_deleteBan;
+    Statement m_appendAudit;
+    Statement m_bans;
+    Statement m_findPlayers;
+    Statement m_readLedger;
+    Statement m_readAudit;
+    Statement m_insertOperator;
+    Statement m_deleteOperator;
+    Statement m_operators;
+    Statement m_lockOperator;
 };
 
 }  // namespace store

@@ -12,6 +12,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "Batch.h"
@@ -33,11 +34,61 @@ struct LedgerRow {
     LedgerEntry entry;
 };
 
+// The most rows one query of the console reads.
+inline constexpr int kMaxRowsRead = 1000;
+
+// A console operator: a viewer sees the realm, a moderator may also act on players.
+enum class Role { Viewer, Moderator };
+const char* RoleName(Role role);
+std::optional<Role> RoleNamed(std::string_view name);
+
+struct Operator {
+    std::string name;
+    Role role = Role::Viewer;
+    std::string passwordHash;  // crypto_pwhash_str's text (Argon2id)
+    int failures = 0;          // failed passwords in a row
+    std::int64_t lockedUntil = 0;
+};
+
+// A player's row found by a name prefix, as the console lists it.
+struct PlayerSummary {
+    rules::Player player;
+    bool hasToken = false;
+};
+
+// What the console filters the ledger by (0 or empty: any), from the row after `afterSeq`, in
+// order, at most `limit` rows.
+struct LedgerQuery {
+    int playerId = 0;
+    int messageId = 0;
+    std::int64_t from = 0;
+    std::int64_t to = 0;  // 0: no end
+    std::int64_t afterSeq = 0;
+    int limit = 100;
+};
+
+// The same for the audit.
+struct AuditQuery {
+    std::string operatorName;
+    int playerId = 0;
+    std::string action;
+    std::int64_t afterId = 0;
+    int limit = 100;
+};
+
+struct AuditRow {
+    std::int64_t id;
+    AuditEntry entry;
+};
+
 // Everything a store holds, as one value: what a copy from one store to another carries.
 struct Realm {
     rules::WorldState world;
     std::map<int, TokenHash> tokens;  // players with a token
     std::vector<LedgerRow> ledger;    // in order
+    std::vector<Operator> operators;
+    std::map<int, Ban> bans;
+    std::vector<AuditRow> audit;  // in order
 };
 
 class Store {
@@ -71,6 +122,22 @@ public:
     // Accepted requests so far.
     virtual std::int64_t LedgerSize() = 0;
 
+    // Every ban in force or past its end but not lifted, by player id: the hall holds them while
+    // it serves, being the only writer of bans.
+    virtual std::map<int, Ban> Bans() = 0;
+    // Players whose name starts with `prefix`, by name, at most `limit`.
+    virtual std::vector<PlayerSummary> FindPlayers(const std::string& prefix, int limit) = 0;
+    virtual std::vector<LedgerRow> ReadLedger(const LedgerQuery& query) = 0;
+    virtual std::vector<AuditRow> ReadAudit(const AuditQuery& query) = 0;
+
+    // Operators. AddOperator throws for a name already taken; RemoveOperator says whether there
+    // was one; SetOperatorLock records a failed password count and a lock-out.
+    virtual void AddOperator(const Operator& op) = 0;
+    virtual bool RemoveOperator(const std::string& name) = 0;
+    virtual std::vector<Operator> Operators() = 0;
+    virtual std::optional<Operator> FindOperator(const std::string& name) = 0;
+    virtual void SetOperatorLock(const std::string& name, int failures, std::int64_t lockedUntil) = 0;
+
     // The right to serve the realm, for one server at a time (PostgreSQL; a SQLite realm is one
     // file on one machine, and this always succeeds there). Takes the lease when no other server
     // holds it or its holder let it lapse, for `ttl`; true when this store holds it now. Every
@@ -90,7 +157,7 @@ public:
     // and no ledger row.
     virtual void Import(const Realm& realm) = 0;
 
-    static constexpr int kSchemaVersion = 2;
+    static constexpr int kSchemaVersion = 3;
 };
 
 // Thrown by a commit of a server whose lease another server has taken: nothing of it is written.

@@ -231,7 +231,7 @@ TEST(StoreVersionTest, ADatabaseOfANewerSchemaIsRefused) {
                                        : "PRAGMA user_version = 99");
     EXPECT_FALSE(server.Start());
     EXPECT_EQ(server.Exited(10s), 1);
-    EXPECT_NE(server.Log().find("schema version 99, newer than this server's 2"), std::string::npos)
+    EXPECT_NE(server.Log().find("schema version 99, newer than this server's 3"), std::string::npos)
         << server.Log();
 }
 

@@ -8,6 +8,7 @@
 #include <sstream>
 #include <thread>
 
+#include "Operators.h"
 #include "PgCluster.h"
 #include "PgStore.h"
 #include "SimProcess.h"
@@ -50,6 +51,18 @@ std::string Text(const store::Realm& realm) {
         out << "token " << id << " " << token.salt.size() << " " << token.hash.size() << " "
             << store::TokenMatches("secret-" + std::to_string(id), token) << "\n";
     }
+    for (const store::Operator& op : realm.operators) {
+        out << "operator " << op.name << " " << store::RoleName(op.role) << " " << op.passwordHash << " "
+            << op.failures << " " << op.lockedUntil << "\n";
+    }
+    for (const auto& [id, ban] : realm.bans) {
+        out << "ban " << id << " " << ban.until << " " << ban.reason << " " << ban.by << " " << ban.since
+            << "\n";
+    }
+    for (const auto& [id, a] : realm.audit) {
+        out << "audit " << id << " " << a.time << " " << a.operatorName << " " << a.action << " "
+            << a.playerId << " " << a.before << " " << a.after << " " << a.reason << "\n";
+    }
     for (const auto& [seq, entry] : realm.ledger) {
         out << "ledger " << seq << " " << entry.time << " " << entry.playerId << " " << entry.messageId << " "
             << std::string(entry.request.begin(), entry.request.end()) << "\n";
@@ -81,6 +94,9 @@ Batch EveryKindOfRow(Store& store, std::int64_t now) {
     }
     batch.ledger.push_back({now, id, 10000014, bytes});
     batch.ledger.push_back({now, id, 10000011, {0}});
+    batch.bans.emplace(id, store::Ban{now + 60, "刷屏", "mod", now});
+    batch.audit.push_back(
+        {now, "mod", "ban", id, "ban=none", "ban_until=" + std::to_string(now + 60), "刷屏"});
     return batch;
 }
 
@@ -105,6 +121,8 @@ TEST(StoreTest, ARealmCopiedToPostgresAndBackKeepsEveryRow) {
     sqlite->Commit(EveryKindOfRow(*sqlite, kNow + 10));
     const int added = sqlite->AddPlayer("甲", 3, 5, 6, store::HashToken("unused"));
     ASSERT_TRUE(sqlite->SetToken("甲", store::HashToken("secret-" + std::to_string(added))));
+    sqlite->AddOperator({"mod", store::Role::Moderator, "$argon2id$stand-in"});
+    sqlite->SetOperatorLock("mod", 3, kNow + 5);
     const std::string original = Text(sqlite->Export());
 
     const auto copy = OpenStore(postgres, kNow, Seed::Nothing);
@@ -119,11 +137,58 @@ TEST(StoreTest, ARealmCopiedToPostgresAndBackKeepsEveryRow) {
         store->Commit(EveryKindOfRow(*store, kNow + 20));
         EXPECT_EQ(store->LedgerSize(), 4);
         EXPECT_EQ(store->Export().ledger.back().seq, 4);
+        EXPECT_EQ(store->Export().audit.back().id, 2);
         EXPECT_EQ(store->AddPlayer("乙", 1, 0, 0, {}), added + 1);
         // A realm is copied only into a store that holds none.
         EXPECT_THROW(store::CopyRealm(*sqlite, *store), std::exception);
     }
     EXPECT_THROW(store::CopyRealm(*sqlite, *OpenStore(NewPostgres(), kNow)), std::exception);
+}
+
+TEST(StoreTest, OperatorsAreVerifiedAndLockedOutOnBothStores) {
+    std::vector<std::string> dbs = {sim::test::MakeTempDir() + "/realm.db"};
+    if (std::string postgres = NewPostgres(); !postgres.empty()) {
+        dbs.push_back(std::move(postgres));
+    }
+    using enum store::Verdict;
+    const std::string right = "correct horse battery";
+    const struct {
+        const char* name;
+        std::string password;
+        std::int64_t at;
+        store::Verdict verdict;
+    } steps[] = {
+        {"alice", right, kNow, Admitted},
+        {"nobody", right, kNow, Refused},
+        {"alice", "wrong", kNow, Refused},
+        {"alice", right, kNow, Admitted},  // resets the count
+        {"alice", "wrong", kNow, Refused},
+        {"alice", "wrong", kNow, Refused},
+        {"alice", "wrong", kNow, Refused},
+        {"alice", "wrong", kNow, Refused},
+        {"alice", "wrong", kNow + 1, LockedOut},  // the fifth in a row
+        {"alice", right, kNow + store::kLockSeconds, LockedOut},
+        {"alice", right, kNow + 1 + store::kLockSeconds, Admitted},
+        {"alice", "wrong", kNow + 2 + store::kLockSeconds, Refused},
+    };
+    for (const std::string& db : dbs) {
+        const auto store = OpenStore(db, kNow);
+        store->AddOperator({"alice", store::Role::Moderator, store::HashPassword(right)});
+        store->AddOperator({"bob", store::Role::Viewer, store::HashPassword(right)});
+        EXPECT_THROW(store->AddOperator({"bob", store::Role::Moderator, "x"}), std::exception) << db;
+        for (const auto& step : steps) {
+            const store::Verification verification =
+                store::VerifyOperator(*store, step.name, step.password, step.at);
+            EXPECT_EQ(verification.verdict, step.verdict) << db << " " << step.name << " at " << step.at;
+            EXPECT_EQ(verification.op.has_value(), step.verdict == Admitted);
+        }
+        EXPECT_EQ(store->FindOperator("alice")->failures, 1);
+        EXPECT_TRUE(store->RemoveOperator("bob"));
+        EXPECT_FALSE(store->RemoveOperator("bob"));
+        const std::vector<store::Operator> left = store->Operators();
+        ASSERT_EQ(left.size(), 1u);
+        EXPECT_EQ(left[0].role, store::Role::Moderator);
+    }
 }
 
 TEST(StoreTest, ATokenChangedByAnotherProcessIsSeen) {
