@@ -117,7 +117,7 @@ public:
     std::string IdentityOf(int playerId) const;
     void SetWallet(int playerId, int coins, int ballots);
 
-    // A player's client connects: it gets the job table with the clock and every list.
+    // A player opens the Chamber: it gets the job table with the clock and every list.
     void Connect(int playerId);
     // One request image from a player's client; the answers wait in the outbox. The result goes to
     // the player alone, the tables and lists it changed to everyone.
