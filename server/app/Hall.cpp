@@ -580,7 +580,7 @@ void Hall::Deliver(const std::vector<Outgoing>& out) {
     m_fanOutTimer.expires_after(kFanOutTick);
     m_fanOutTimer.async_wait([this](const boost::system::error_code& error) {
         m_fanOutDue = false;
-        if (!error) {
+        if (!error && !m_failed) {
             FanOut();
         }
     });
