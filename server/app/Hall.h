@@ -1,8 +1,9 @@
 // The hall: the game's side of the server. It runs the rules engine for every logged-in connection
 // on the one game thread, and hands what each step changed to the store as a group commit: the
 // answers of a step go out only once its commit is durable, and the requests that arrive while a
-// commit is on the disk are committed together in the next one. It keeps the clients within their
-// limits: connections not logged in, login guesses, request sizes, the disk's reserve.
+// commit is on the disk are committed together in the next one. The Chamber's tables go only to the
+// clients whose Chamber is open, on a fan-out tick. It keeps the clients within their limits:
+// connections not logged in, login guesses, request sizes, the disk's reserve.
 #pragma once
 
 #include <boost/asio/any_io_executor.hpp>

@@ -35,7 +35,7 @@ public:
     // The hall's record of the client.
     int playerId = 0;                 // 0 until logged in
     bool loginUnderWay = false;       // from a login frame until its answer
-    bool welcomed = false;            // its login result has gone out: what goes to everyone goes to it too
+    bool welcomed = false;            // its login result has gone out: what goes to a player goes to it too
     bool watching = false;            // its Chamber is open: the tables and lists go to it
     std::uint64_t watchingAfter = 0;  // the last table update its opening's snapshot already shows
     int refusedBeforeLogin = 0;       // frames refused before a login, told when it closes
