@@ -53,6 +53,13 @@ public:
             if (!m_welcomed && !forAnyone) {
                 Fail("a client was sent before its login result", sent.id);
             }
+            const bool table = sent.id == ChamberMsg::kJobTableWithClock ||
+                               sent.id == ChamberMsg::kJobTable || sent.id == ChamberMsg::kApplicationList ||
+                               sent.id == ChamberMsg::kApplicationUpdate ||
+                               sent.id == ChamberMsg::kApplicationEntry;
+            if (table && !watching) {
+                Fail("a table was sent to a client whose Chamber is closed", sent.id);
+            }
             m_welcomed = m_welcomed || (sent.id == wire::kLoginResult && wire::ReadLoginResult(packet).ok);
         }
         if (m_sent.Buffered() != 0) {

@@ -12,8 +12,6 @@ namespace {
 
 // Reads take what the socket has, up to this much; a longer frame grows the buffer.
 constexpr std::size_t kReadChunk = 4096;
-// Frames gathered into one write.
-constexpr std::size_t kWriteGather = 64;
 // The kernel's send buffer of a connection: with the queue limit, what a client that does not read
 // can cost the machine.
 constexpr int kSendBuffer = 256 * 1024;
@@ -46,6 +44,8 @@ Connection::Connection(boost::asio::ip::tcp::socket socket, Hall& hall, const Li
     boost::system::error_code ignored;
     m_socket.set_option(boost::asio::ip::tcp::no_delay(true), ignored);
     m_socket.set_option(boost::asio::socket_base::send_buffer_size(kSendBuffer), ignored);
+    // Reads happen only once the socket is readable (Read) and must never block the game thread.
+    m_socket.non_blocking(true, ignored);
 }
 
 void Connection::Start() {
@@ -78,11 +78,22 @@ void Connection::WatchDeadline() {
 }
 
 void Connection::Read() {
-    const std::span<char> room = m_reader.Prepare(kReadChunk);
-    m_socket.async_read_some(
-        boost::asio::buffer(room.data(), room.size()),
-        [self = Self()](const boost::system::error_code& error, std::size_t n) {
+    // The socket is waited on without a buffer: between frames, an idle client holds none.
+    if (m_reader.Buffered() == 0) {
+        m_reader.Release();
+    }
+    m_socket.async_wait(
+        boost::asio::socket_base::wait_read, [self = Self()](boost::system::error_code error) {
             if (!self->m_open || self->m_finishing) {
+                return;
+            }
+            std::size_t n = 0;
+            if (!error) {
+                const std::span<char> room = self->m_reader.Prepare(kReadChunk);
+                n = self->m_socket.read_some(boost::asio::buffer(room.data(), room.size()), error);
+            }
+            if (error == boost::asio::error::would_block) {
+                self->Read();
                 return;
             }
             if (error) {
@@ -151,7 +162,7 @@ void Connection::Send(SharedFrame frame) {
     if (!m_writing && m_queue.size() == 1) {
         // Started once the hall has queued everything of this turn, so that one write carries it.
         boost::asio::post(m_socket.get_executor(), [self = Self()] {
-            if (self->m_open && !self->m_writing) {
+            if (self->m_open && !self->m_writing && !self->m_queue.empty()) {
                 self->Write();
             }
         });
@@ -159,33 +170,32 @@ void Connection::Send(SharedFrame frame) {
 }
 
 void Connection::Write() {
+    // Everything queued goes in one write; what the hall queues meanwhile waits for the next.
+    auto frames = std::make_shared<std::vector<SharedFrame>>(std::exchange(m_queue, {}));
     std::vector<boost::asio::const_buffer> buffers;
-    const std::size_t count = std::min(m_queue.size(), kWriteGather);
-    buffers.reserve(count);
-    for (std::size_t i = 0; i < count; ++i) {
-        buffers.emplace_back(boost::asio::buffer(*m_queue[i]));
+    buffers.reserve(frames->size());
+    for (const SharedFrame& frame : *frames) {
+        buffers.emplace_back(boost::asio::buffer(*frame));
     }
     m_writing = true;
-    boost::asio::async_write(m_socket, buffers,
-                             [self = Self(), count](const boost::system::error_code& error, std::size_t) {
-                                 self->m_writing = false;
-                                 if (!self->m_open) {
-                                     return;
-                                 }
-                                 if (error) {
-                                     self->Close(error.message());
-                                     return;
-                                 }
-                                 for (std::size_t i = 0; i < count; ++i) {
-                                     self->m_queuedBytes -= self->m_queue.front()->size();
-                                     self->m_queue.pop_front();
-                                 }
-                                 if (!self->m_queue.empty()) {
-                                     self->Write();
-                                 } else if (self->m_finishing) {
-                                     self->Close(*self->m_finishing);
-                                 }
-                             });
+    boost::asio::async_write(
+        m_socket, buffers,
+        [self = Self(), frames](const boost::system::error_code& error, std::size_t written) {
+            self->m_writing = false;
+            if (!self->m_open) {
+                return;
+            }
+            if (error) {
+                self->Close(error.message());
+                return;
+            }
+            self->m_queuedBytes -= written;
+            if (!self->m_queue.empty()) {
+                self->Write();
+            } else if (self->m_finishing) {
+                self->Close(*self->m_finishing);
+            }
+        });
 }
 
 void Connection::Finish(const std::string& why) {
@@ -195,7 +205,7 @@ void Connection::Finish(const std::string& why) {
     m_finishing = why;
     m_deadline.cancel();
     m_resume.cancel();
-    if (m_queue.empty()) {
+    if (m_queue.empty() && !m_writing) {
         Close(why);
     }
 }

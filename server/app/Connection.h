@@ -7,8 +7,8 @@
 
 #include <boost/asio/ip/tcp.hpp>
 #include <boost/asio/steady_timer.hpp>
-#include <deque>
 #include <optional>
+#include <vector>
 
 #include "Frame.h"
 #include "Limits.h"
@@ -55,8 +55,8 @@ private:
     double m_tokens;
     Clock::time_point m_refilled;
     Clock::time_point m_lastFrame;
-    std::deque<SharedFrame> m_queue;
-    std::size_t m_queuedBytes = 0;
+    std::vector<SharedFrame> m_queue;  // not yet in a write
+    std::size_t m_queuedBytes = 0;     // queued or being written
     bool m_writing = false;
     bool m_open = true;
     std::optional<std::string> m_finishing;  // why, once Finish was called

@@ -12,6 +12,9 @@ namespace server {
 namespace {
 
 constexpr auto kTick = std::chrono::milliseconds(250);
+// The watchers' tables and lists go out at most this often, each record as it stands last
+// (server/README.md says why 20 ms).
+constexpr auto kFanOutTick = std::chrono::milliseconds(20);
 // The disk and the tokens are looked at every fourth tick.
 constexpr int kTicksPerInspection = 4;
 // How long a stop waits for the answers to be written.
@@ -77,6 +80,7 @@ Hall::Hall(boost::asio::any_io_executor executor, rules::Engine& engine, StoreWo
       m_clock(clock),
       m_ticker(m_executor),
       m_stopTimer(m_executor),
+      m_fanOutTimer(m_executor),
       m_limits(limits),
       m_guesses(limits.loginGuessesPerMinute),
       m_refusals(kRefusalWindow, kRefusalsPerPlayer, kRefusalsInAll),
@@ -102,6 +106,30 @@ Hall::Hall(boost::asio::any_io_executor executor, rules::Engine& engine, StoreWo
                          return bytes;
                      },
                  .clock = [this] { return static_cast<double>(m_engine.Now()); }}) {}
+
+Hall::Outgoing Hall::Outgoing::ForPeer(Peer& peer, SharedFrame frame) {
+    Outgoing outgoing;
+    outgoing.peer = peer.weak_from_this();
+    outgoing.frame = std::move(frame);
+    return outgoing;
+}
+
+Hall::Outgoing Hall::Outgoing::ForPlayer(int playerId, SharedFrame frame) {
+    Outgoing outgoing;
+    outgoing.to = To::Player;
+    outgoing.playerId = playerId;
+    outgoing.frame = std::move(frame);
+    return outgoing;
+}
+
+Hall::Outgoing Hall::Outgoing::ForWatchers(SharedFrame frame, Update update, std::uint64_t sequence) {
+    Outgoing outgoing;
+    outgoing.to = To::Watchers;
+    outgoing.frame = std::move(frame);
+    outgoing.update = update;
+    outgoing.sequence = sequence;
+    return outgoing;
+}
 
 void Hall::Start() {
     // Before the first login: the store's jobs run in order, so no request comes before the disk
@@ -283,6 +311,8 @@ void Hall::Receive(Peer& peer, wire::Frame frame) {
     } else if (frame.id == wire::kHeartbeat) {
         SendTo(peer, wire::kHeartbeat, wire::MakeHeartbeat());
         Flush();
+    } else if (frame.id == wire::kInterest) {
+        Interest(peer, frame);
     } else if (IsRequest(frame.id)) {
         Request(peer, std::move(frame));
     } else {
@@ -292,7 +322,9 @@ void Hall::Receive(Peer& peer, wire::Frame frame) {
 }
 
 void Hall::SendTo(Peer& peer, int id, const CKParam& packet, bool welcomes) {
-    m_pending.out.push_back({Outgoing::To::Peer, peer.weak_from_this(), 0, Encode(id, packet), 0, welcomes});
+    Outgoing outgoing = Outgoing::ForPeer(peer, Encode(id, packet));
+    outgoing.welcomes = welcomes;
+    m_pending.out.push_back(std::move(outgoing));
 }
 
 void Hall::RefuseRequest(Peer& peer, int id, const Reason& reason) {
@@ -402,8 +434,7 @@ void Hall::FinishLogin(const std::weak_ptr<Peer>& weak, const std::string& name,
     m_identities[id] = identity;
     SendTo(*peer, wire::kLoginResult, wire::MakeLoginAccepted(identity, {player.coins, player.ballots}),
            true);
-    m_engine.Connect(id);
-    Step(peer.get(), m_engine.TakeMessages());
+    Flush();
 }
 
 void Hall::Refused(int playerId, int messageId, const std::string& reason) {
@@ -463,6 +494,41 @@ void Hall::Request(Peer& peer, wire::Frame frame) {
     Step(&peer, std::move(messages), asked);
 }
 
+void Hall::Interest(Peer& peer, const wire::Frame& frame) {
+    std::optional<bool> open;
+    CKParam packet;
+    if (packet.SetBufferPtr(frame.image.data(), static_cast<int>(frame.image.size())) == 0) {
+        open = wire::ReadInterest(packet);
+    }
+    if (!open) {
+        Log(Level::Warn, "refused message " + std::to_string(frame.id) + " of player " +
+                             std::to_string(peer.playerId) + ": not an interest of 0 or 1");
+        return;
+    }
+    if (*open == peer.watching) {
+        return;
+    }
+    peer.watching = *open;
+    if (!peer.watching) {
+        return;
+    }
+    // The snapshot shows every update made so far; the watcher gets only those made after it.
+    peer.watchingAfter = m_sequence;
+    if (m_snapshot.frames.empty() || m_snapshot.sequence != m_sequence || m_snapshot.now != m_engine.Now()) {
+        m_engine.Connect(peer.playerId);
+        m_snapshot = {m_sequence, m_engine.Now(), {}};
+        for (const rules::Message& message : m_engine.TakeMessages()) {
+            m_snapshot.frames.push_back(Encode(message.id, message.image));
+        }
+    }
+    for (const SharedFrame& shown : m_snapshot.frames) {
+        Outgoing outgoing = Outgoing::ForPeer(peer, shown);
+        outgoing.whileWatching = true;
+        m_pending.out.push_back(std::move(outgoing));
+    }
+    Flush();
+}
+
 void Hall::Step(Peer* origin, std::vector<rules::Message> messages,
                 std::chrono::steady_clock::time_point asked) {
     const rules::Changes changes = m_engine.TakeChanges();
@@ -472,22 +538,21 @@ void Hall::Step(Peer* origin, std::vector<rules::Message> messages,
     for (rules::Message& message : messages) {
         SharedFrame frame = Encode(message.id, message.image);
         if (message.to == rules::kEveryone) {
-            m_pending.out.push_back({Outgoing::To::Everyone, {}, 0, std::move(frame), message.entryKey});
-        } else if (origin != nullptr) {
             m_pending.out.push_back(
-                {Outgoing::To::Peer, origin->weak_from_this(), 0, std::move(frame), 0, false, asked});
+                Outgoing::ForWatchers(std::move(frame), {message.id, message.entryKey}, ++m_sequence));
+        } else if (origin != nullptr) {
+            Outgoing answer = Outgoing::ForPeer(*origin, std::move(frame));
+            answer.asked = asked;
+            m_pending.out.push_back(std::move(answer));
         } else {
-            m_pending.out.push_back({Outgoing::To::Player, {}, message.to, std::move(frame)});
+            m_pending.out.push_back(Outgoing::ForPlayer(message.to, std::move(frame)));
         }
     }
     for (const int id : changes.players) {
         if (m_online.contains(id)) {
             const rules::Player& player = *m_engine.PlayerById(id);
-            m_pending.out.push_back(
-                {Outgoing::To::Player,
-                 {},
-                 id,
-                 Encode(wire::kWallet, wire::MakeWallet({player.coins, player.ballots}))});
+            m_pending.out.push_back(Outgoing::ForPlayer(
+                id, Encode(wire::kWallet, wire::MakeWallet({player.coins, player.ballots}))));
         }
     }
     if (!changes.posts.empty()) {
@@ -496,12 +561,9 @@ void Hall::Step(Peer* origin, std::vector<rules::Message> messages,
             std::string identity = m_engine.IdentityOf(id);
             if (identity != sent) {
                 const rules::Player& player = *m_engine.PlayerById(id);
-                m_pending.out.push_back(
-                    {Outgoing::To::Player,
-                     {},
-                     id,
-                     Encode(wire::kLoginResult,
-                            wire::MakeLoginAccepted(identity, {player.coins, player.ballots}))});
+                m_pending.out.push_back(Outgoing::ForPlayer(
+                    id, Encode(wire::kLoginResult,
+                               wire::MakeLoginAccepted(identity, {player.coins, player.ballots}))));
                 sent = std::move(identity);
             }
         }
@@ -561,43 +623,19 @@ void Hall::Flush() {
 }
 
 void Hall::Deliver(const std::vector<Outgoing>& out) {
-    // A batch of many votes on one application pushes its counts once, as they stand last.
-    std::unordered_map<int, std::size_t> latest;
-    for (std::size_t i = 0; i < out.size(); ++i) {
-        if (out[i].key != 0) {
-            latest[out[i].key] = i;
-        }
-    }
-    // A copy, made when first needed: a send that closes a client does not change the list walked.
-    std::vector<std::shared_ptr<Peer>> everyone;
-    const auto everyoneOnline = [this, &everyone]() -> const std::vector<std::shared_ptr<Peer>>& {
-        if (everyone.empty()) {
-            for (const auto& [id, peer] : m_online) {
-                everyone.push_back(peer.lock());
-            }
-        }
-        return everyone;
-    };
-    for (std::size_t i = 0; i < out.size(); ++i) {
-        const Outgoing& outgoing = out[i];
-        if (outgoing.key != 0 && latest[outgoing.key] != i) {
-            continue;
-        }
+    for (const Outgoing& outgoing : out) {
         std::shared_ptr<Peer> target;
         switch (outgoing.to) {
             case Outgoing::To::Peer:
                 target = outgoing.peer.lock();
+                target = target && (target->watching || !outgoing.whileWatching) ? target : nullptr;
                 break;
             case Outgoing::To::Player:
                 target = Online(outgoing.playerId);
                 target = target && target->welcomed ? target : nullptr;
                 break;
-            case Outgoing::To::Everyone:
-                for (const std::shared_ptr<Peer>& peer : everyoneOnline()) {
-                    if (peer && peer->welcomed) {
-                        peer->Send(outgoing.frame);
-                    }
-                }
+            case Outgoing::To::Watchers:
+                m_fanOut.push_back(outgoing);
                 break;
         }
         if (target) {
@@ -606,6 +644,46 @@ void Hall::Deliver(const std::vector<Outgoing>& out) {
             }
             target->Send(outgoing.frame);
             target->welcomed = target->welcomed || outgoing.welcomes;
+        }
+    }
+    if (m_stopping) {
+        // The last tables go out with the answers, before the clients are closed.
+        FanOut();
+        return;
+    }
+    if (m_fanOut.empty() || m_fanOutDue) {
+        return;
+    }
+    m_fanOutDue = true;
+    m_fanOutTimer.expires_after(kFanOutTick);
+    m_fanOutTimer.async_wait([this](const boost::system::error_code& error) {
+        m_fanOutDue = false;
+        if (!error && !m_failed) {
+            FanOut();
+        }
+    });
+}
+
+void Hall::FanOut() {
+    const std::vector<Outgoing> out = std::exchange(m_fanOut, {});
+    std::vector<Update> updates;
+    updates.reserve(out.size());
+    for (const Outgoing& outgoing : out) {
+        updates.push_back(outgoing.update);
+    }
+    const std::vector<bool> shown = StillShown(updates);
+    // A copy: a send that closes a client does not change the map walked.
+    std::vector<std::shared_ptr<Peer>> watchers;
+    for (const auto& [id, weak] : m_online) {
+        if (std::shared_ptr<Peer> peer = weak.lock(); peer && peer->watching && peer->welcomed) {
+            watchers.push_back(std::move(peer));
+        }
+    }
+    for (const std::shared_ptr<Peer>& watcher : watchers) {
+        for (std::size_t i = 0; i < out.size(); ++i) {
+            if (shown[i] && out[i].sequence > watcher->watchingAfter) {
+                watcher->Send(out[i].frame);
+            }
         }
     }
 }
@@ -617,6 +695,7 @@ void Hall::Stop(std::function<void()> done) {
     m_stopping = true;
     m_stopped = std::move(done);
     m_ticker.cancel();
+    m_fanOutTimer.cancel();
     m_stopTimer.expires_after(kStopWait);
     m_stopTimer.async_wait([this](const boost::system::error_code& error) {
         if (!error) {

@@ -1,8 +1,9 @@
 // The hall: the game's side of the server. It runs the rules engine for every logged-in connection
 // on the one game thread, and hands what each step changed to the store as a group commit: the
 // answers of a step go out only once its commit is durable, and the requests that arrive while a
-// commit is on the disk are committed together in the next one. It keeps the clients within their
-// limits: connections not logged in, login guesses, request sizes, the disk's reserve.
+// commit is on the disk are committed together in the next one. The Chamber's tables go only to the
+// clients whose Chamber is open, on a fan-out tick. It keeps the clients within their limits:
+// connections not logged in, login guesses, request sizes, the disk's reserve.
 #pragma once
 
 #include <boost/asio/any_io_executor.hpp>
@@ -18,6 +19,7 @@
 #include <vector>
 
 #include "Batch.h"
+#include "Coalesce.h"
 #include "Engine.h"
 #include "Frame.h"
 #include "HallMetrics.h"
@@ -73,17 +75,25 @@ public:
 
 private:
     // A frame for one client (dropped if it is gone), for one player (whoever is logged in as that
-    // player when it goes out) or for every logged-in client. A frame for everyone with a key is
-    // stale once a later one with the same key is queued: only the latest goes out. Frames for a
-    // player or for everyone go to a client only once its login result has gone (`welcomes`).
+    // player when it goes out) or for the clients whose Chamber is open (the watchers). Frames for a
+    // player or for the watchers go to a client only once its login result has gone (`welcomes`).
+    // The watchers' frames wait for the next fan-out, where only the latest image of a record goes
+    // out (Coalesce.h), and each goes only to watchers whose snapshot came before it (`sequence`).
+    // A snapshot's frames (`whileWatching`) go only to a client that still watches.
     struct Outgoing {
-        enum class To { Peer, Player, Everyone } to;
+        enum class To { Peer, Player, Watchers } to = To::Peer;
         std::weak_ptr<Peer> peer;
         int playerId = 0;
         SharedFrame frame;
-        int key = 0;
+        Update update;
+        std::uint64_t sequence = 0;
         bool welcomes = false;
         std::chrono::steady_clock::time_point asked{};  // a request's result: when it was read
+        bool whileWatching = false;
+
+        static Outgoing ForPeer(Peer& peer, SharedFrame frame);
+        static Outgoing ForPlayer(int playerId, SharedFrame frame);
+        static Outgoing ForWatchers(SharedFrame frame, Update update, std::uint64_t sequence);
     };
     // The changes of the steps since the last commit, and the frames that wait for them.
     struct Pending {
@@ -113,6 +123,9 @@ private:
     // Answers a request with a failure result of the network layer.
     void RefuseRequest(Peer& peer, int id, const Reason& reason);
     void Request(Peer& peer, wire::Frame frame);
+    // The client's Chamber opens (it is sent the tables as they stand, behind what it is owed) or
+    // closes (it is sent no more tables).
+    void Interest(Peer& peer, const wire::Frame& frame);
     void Tick();
     // Asks the store for a lease on the clock when the last one runs short.
     void RenewClockLease(std::int64_t now);
@@ -128,6 +141,8 @@ private:
     // Starts the next commit, or sends at once what waits for no commit.
     void Flush();
     void Deliver(const std::vector<Outgoing>& out);
+    // Sends the watchers' frames of this tick, each once per watcher and only as it stands last.
+    void FanOut();
     void FinishStopping();
     void Stopped();
     // A client that logs in or leaves before it logged in.
@@ -140,6 +155,17 @@ private:
     ServerClock m_clock;
     boost::asio::steady_timer m_ticker;
     boost::asio::steady_timer m_stopTimer;
+    boost::asio::steady_timer m_fanOutTimer;
+    bool m_fanOutDue = false;
+    std::vector<Outgoing> m_fanOut;  // committed, for the watchers at the next fan-out
+    std::uint64_t m_sequence = 0;    // counts the watchers' frames made
+    // The frames of the snapshot an opening Chamber is sent, encoded once for every client that opens
+    // before the tables or the clock change.
+    struct Snapshot {
+        std::uint64_t sequence = 0;
+        std::int64_t now = 0;
+        std::vector<SharedFrame> frames;
+    } m_snapshot;
     const Limits& m_limits;
     std::map<const Peer*, std::shared_ptr<Peer>> m_peers;
     std::unordered_map<std::string, int> m_waiting;  // connections not logged in, by address

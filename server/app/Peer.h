@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -35,11 +36,12 @@ public:
     const std::string& Host() const { return m_host; }
 
     // The hall's record of the client.
-    int playerId = 0;            // 0 until logged in
-    bool loginUnderWay = false;  // from a login frame until its answer
-    bool welcomed = false;       // its login result has gone out: what goes to everyone goes to it too
-    int refusedBeforeLogin = 0;  // frames refused before a login, told when it closes
-    bool watching = false;       // its Chamber is open (the interest message)
+    int playerId = 0;                 // 0 until logged in
+    bool loginUnderWay = false;       // from a login frame until its answer
+    bool welcomed = false;            // its login result has gone out: what goes to a player goes to it too
+    bool watching = false;            // its Chamber is open: the tables and lists go to it
+    std::uint64_t watchingAfter = 0;  // the last table update its opening's snapshot already shows
+    int refusedBeforeLogin = 0;       // frames refused before a login, told when it closes
     const std::chrono::steady_clock::time_point since = std::chrono::steady_clock::now();
 
 private:

@@ -119,7 +119,7 @@ public:
     // Ends a player's mute now; returns when it would have ended (0: the player was not muted).
     std::int64_t LiftMute(int playerId);
 
-    // A player's client connects: it gets the job table with the clock and every list.
+    // A player opens the Chamber: it gets the job table with the clock and every list.
     void Connect(int playerId);
     // One request image from a player's client; the answers wait in the outbox. The result goes to
     // the player alone, the tables and lists it changed to everyone.

@@ -50,6 +50,13 @@ std::span<char> FrameReader::Prepare(std::size_t n) {
     return {m_buffer.data() + m_end, n};
 }
 
+void FrameReader::Release() {
+    if (m_begin == m_end) {
+        std::vector<char>().swap(m_buffer);
+        m_begin = m_end = 0;
+    }
+}
+
 void FrameReader::Commit(std::size_t n) {
     n = std::min(n, m_buffer.size() - m_end);
     if (m_skipping > 0) {

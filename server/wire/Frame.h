@@ -60,6 +60,8 @@ public:
     // Bytes buffered that are not yet part of a taken frame.
     std::size_t Buffered() const { return m_end - m_begin; }
     std::size_t Capacity() const { return m_buffer.capacity(); }
+    // Gives the buffer back when no byte waits in it, so that an idle connection holds none.
+    void Release();
 
 private:
     std::vector<char> m_buffer;

@@ -28,8 +28,10 @@ public:
     virtual std::optional<wire::Wallet> Wallet() const = 0;
     // The identity text for SetUserInfo; empty before a login.
     virtual std::string Identity() const = 0;
-    // The screen opened: a server that waits for it sends the tables now.
+    // The screen opened: the server sends the tables now, and its changes until the screen closes.
     virtual void ScreenOpened() = 0;
+    // The screen was hidden or destroyed: the server sends no more tables.
+    virtual void ScreenClosed() = 0;
     // One request image, copied before this returns.
     virtual void Send(int id, std::span<const char> image) = 0;
     // The next message for the screen, in the order the server sent them.
@@ -58,6 +60,8 @@ public:
     std::optional<wire::Wallet> Wallet() const override;
     std::string Identity() const override { return m_engine.IdentityOf(m_player); }
     void ScreenOpened() override { m_engine.Connect(m_player); }
+    // The engine in this process sends its changes to the one screen either way.
+    void ScreenClosed() override {}
     void Send(int id, std::span<const char> image) override {
         m_engine.Receive(m_player, id, image.data(), static_cast<int>(image.size()));
     }

@@ -68,9 +68,11 @@ bool NetworkLink::Login(std::string_view name) {
         m_retry.cancel();
         Connect();
     }
-    // The server sends its job table right after the login result: a scenario's next click finds it.
+    // An open screen is sent its job table right after the login result: a scenario's next click
+    // finds it.
     const auto deadline = Clock::now() + m_times.login;
-    while (!(m_gate.LoggedIn() && m_postsArrived) && m_refusal.empty() && Clock::now() < deadline) {
+    while (!(m_gate.LoggedIn() && (m_postsArrived || !m_watching)) && m_refusal.empty() &&
+           Clock::now() < deadline) {
         Poll(std::chrono::milliseconds(10));
     }
     if (!m_gate.LoggedIn()) {
@@ -80,6 +82,27 @@ bool NetworkLink::Login(std::string_view name) {
         Drop("no login");
     }
     return m_gate.LoggedIn();
+}
+
+void NetworkLink::ScreenOpened() {
+    if (std::exchange(m_watching, true) || !m_gate.LoggedIn()) {
+        return;
+    }
+    Queue(wire::kInterest, wire::MakeInterest(true));
+    AwaitPosts();
+}
+
+void NetworkLink::ScreenClosed() {
+    if (std::exchange(m_watching, false) && m_gate.LoggedIn()) {
+        Queue(wire::kInterest, wire::MakeInterest(false));
+    }
+}
+
+void NetworkLink::AwaitPosts() {
+    const auto deadline = Clock::now() + m_times.login;
+    while (m_gate.LoggedIn() && !m_postsArrived && Clock::now() < deadline) {
+        Poll(std::chrono::milliseconds(10));
+    }
 }
 
 void NetworkLink::Poll(std::chrono::milliseconds wait) {
@@ -174,6 +197,9 @@ void NetworkLink::Handle(wire::Frame frame) {
             m_transcript.Line(1, "network: logged in as " + m_player);
             m_loggedInSince = m_lastHeard;
             m_postsArrived = false;
+            if (m_watching) {
+                Queue(wire::kInterest, wire::MakeInterest(true));
+            }
             return;
         case ServerGate::Outcome::Refused:
             m_refusal = m_gate.Why();

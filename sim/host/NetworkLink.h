@@ -38,13 +38,15 @@ public:
                 Transcript& transcript, LinkTimes times = {}, GateLimits limits = {});
 
     // Connects and logs in as the player whose token the link holds; waits up to LinkTimes::login
-    // for the login result and the job table that follows it.
+    // for the login result, and while the screen is open for the job table that follows it.
     bool Login(std::string_view name) override;
     std::string PlayerName() const override { return m_player; }
     std::optional<wire::Wallet> Wallet() const override { return m_gate.Wallet(); }
     std::string Identity() const override { return m_gate.Identity(); }
-    // The server sends the tables at every login, whether the screen is open or not.
-    void ScreenOpened() override {}
+    // Tells the server whether the screen is open (again after every login while it is); an open
+    // waits up to LinkTimes::login for the job table, so that the screen's next click finds it.
+    void ScreenOpened() override;
+    void ScreenClosed() override;
     // While logged out, a request is answered here with a failure result.
     void Send(int id, std::span<const char> image) override;
     std::optional<rules::Message> Next() override;
@@ -59,6 +61,8 @@ private:
     void Connect();
     void Read();
     void Queue(int id, const CKParam& packet);
+    // Polls until the job table came or the login's wait is over.
+    void AwaitPosts();
     void WriteNext();
     void Handle(wire::Frame frame);
     void Drop(const std::string& why);
@@ -84,6 +88,7 @@ private:
     std::deque<std::vector<char>> m_writes;
     bool m_writing = false;
     bool m_wanted = false;        // the player asked to be logged in
+    bool m_watching = false;      // the screen is open: the server is to send it the tables
     bool m_postsArrived = false;  // a job table has passed since the last login
     std::string m_refusal;        // the server's reason when it refused the login
     int m_connection = 0;         // counts connections, so that handlers of an old one do nothing

@@ -49,6 +49,9 @@ Session::Session(GameLink& link, Transcript& transcript, void* parent)
 }
 
 Session::~Session() {
+    if (m_open) {
+        m_link.ScreenClosed();
+    }
     m_host.Release();
     SetLocalClockSource({});
 }
@@ -92,7 +95,9 @@ void Session::Open() {
 
 void Session::Close() {
     m_transcript.Line(1, "Show(false) -> " + std::to_string(m_host.Show(false)));
-    m_open = false;
+    if (std::exchange(m_open, false)) {
+        m_link.ScreenClosed();
+    }
 }
 
 std::int64_t Session::LiveLocalClock() const {

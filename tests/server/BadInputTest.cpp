@@ -68,7 +68,8 @@ protected:
     std::unique_ptr<RawClient> LoggedInOffender() {
         auto offender = std::make_unique<RawClient>(server.Port());
         EXPECT_TRUE(offender->Login("坏", offenderToken).ok);
-        EXPECT_TRUE(offender->NextWith(kApplicationList)) << "the tables that follow a login";
+        offender->Open();
+        EXPECT_TRUE(offender->NextWith(kApplicationList)) << "the tables that follow an opening";
         return offender;
     }
     std::string ReasonFor(RawClient& client, const std::vector<char>& frame, int resultId) {

@@ -58,9 +58,56 @@ TEST_F(NetworkTest, OnlyTheRightTokenLogsAPlayerIn) {
     ASSERT_TRUE(result.ok) << result.reason;
     EXPECT_EQ(result.identity, "UserId=3005;level=0;family=3");
     EXPECT_EQ(result.wallet, (wire::Wallet{700, 4}));
-    EXPECT_TRUE(client.NextWith(kJobTableWithClock)) << "the job table follows a login";
-    EXPECT_TRUE(client.NextWith(kApplicationList));
     EXPECT_EQ(server.Log().find(token), std::string::npos) << "no token in the log";
+}
+
+// The ids of the frames a client is sent, up to the first with `last`.
+std::vector<int> IdsUntil(RawClient& client, int last) {
+    std::vector<int> ids;
+    while (const std::optional<wire::Frame> frame = client.Next()) {
+        ids.push_back(frame->id);
+        if (frame->id == last) {
+            break;
+        }
+    }
+    return ids;
+}
+
+TEST_F(NetworkTest, TheTablesGoOnlyToOpenChambersAndAnOpeningShowsTheCommittedOnes) {
+    const std::int64_t agree = QueryInt(server.DbPath(), kAgree);
+    RawClient watcher(server.Port()), closer(server.Port()), opener(server.Port());
+    ASSERT_TRUE(watcher.Login("甲", server.AddPlayer("甲")).ok);
+    ASSERT_TRUE(closer.Login("丙", server.AddPlayer("丙")).ok);
+    ASSERT_TRUE(opener.Login("乙", server.AddPlayer("乙")).ok);
+    watcher.Open();
+    closer.Open();
+    ASSERT_TRUE(watcher.NextWith(kApplicationList));
+    ASSERT_TRUE(closer.NextWith(kApplicationList));
+    closer.Open(false);
+    CKParam notAnInterest;
+    notAnInterest.SetInt(wire::field::kOpen, 2);
+    closer.Send(wire::kInterest, notAnInterest);
+
+    EXPECT_EQ(Ask(closer, kVote, MakeVoteRequest(kElectionUnderWay, 1)).result, 1);
+    EXPECT_EQ(Ask(watcher, kVote, MakeVoteRequest(kElectionUnderWay, 1)).result, 1);
+    ASSERT_TRUE(watcher.NextWith(kApplicationEntry)) << "the votes reached the open Chamber";
+    closer.Send(wire::kHeartbeat, wire::MakeHeartbeat());
+    EXPECT_EQ(IdsUntil(closer, wire::kHeartbeat), (std::vector<int>{wire::kWallet, wire::kHeartbeat}))
+        << "its wallet, and no tables once closed";
+    EXPECT_TRUE(server.LogSays("refused message 5 of player")) << "an interest of 2";
+
+    opener.Open();
+    const std::optional<wire::Frame> table = opener.Next();
+    const std::optional<wire::Frame> list = opener.Next();
+    ASSERT_TRUE(table && list);
+    EXPECT_EQ(std::vector<int>({table->id, list->id}),
+              (std::vector<int>{kJobTableWithClock, kApplicationList}))
+        << "nothing before its opening";
+    EXPECT_EQ(ReadApplication(PacketOf(*list), 0)->agreeVotes, agree + 2) << "the votes committed before";
+    opener.Open();
+    opener.Send(wire::kHeartbeat, wire::MakeHeartbeat());
+    EXPECT_EQ(IdsUntil(opener, wire::kHeartbeat), std::vector<int>{wire::kHeartbeat})
+        << "open once, sent once";
 }
 
 TEST_F(NetworkTest, WhatTheScreenNeverSendsIsRefusedAndChangesNothing) {
@@ -97,6 +144,7 @@ TEST_F(NetworkTest, AVoteOnAFinishedElectionIsRefused) {
     const std::string token = server.AddPlayer("甲");
     RawClient client(server.Port());
     ASSERT_TRUE(client.Login("甲", token).ok);
+    client.Open();
     // Both elections of the starting world close within a few seconds; each closing is pushed.
     constexpr const char* kRunning = "SELECT COUNT(*) FROM applications";
     for (int table = 0; table < 20 && QueryInt(server.DbPath(), kRunning) != 0; ++table) {
@@ -142,6 +190,7 @@ TEST_F(NetworkTest, AnsweredRequestsSurviveAStopAndAKill) {
     RawClient client(server.Port());
     const wire::LoginResult login = client.Login("甲", token);
     EXPECT_EQ(login.wallet, (wire::Wallet{700, 30 - 7}));
+    client.Open();
     const std::optional<wire::Frame> list = client.NextWith(kApplicationList);
     ASSERT_TRUE(list);
     const CKParam packet = PacketOf(*list);
@@ -204,6 +253,7 @@ TEST_F(NetworkTest, TheClockNeverRunsBackAcrossARestartNorPast2038) {
     const auto clockAtLogin = [&] {
         RawClient client(server.Port());
         client.Login("甲", token);
+        client.Open();
         const std::optional<wire::Frame> table = client.NextWith(kJobTableWithClock);
         return table ? ReadClock(PacketOf(*table)).value_or(0) : 0;
     };

@@ -81,6 +81,8 @@ public:
     // Frames are skipped until one with `id`.
     std::optional<wire::Frame> NextWith(int id, std::chrono::milliseconds timeout = 5s);
     wire::LoginResult Login(const std::string& name, const std::string& token);
+    // Opens or closes the Chamber: an open one is sent the tables.
+    void Open(bool open = true) { Send(wire::kInterest, wire::MakeInterest(open)); }
     // Whether the server closes the connection within `timeout`.
     bool ClosedByServer(std::chrono::milliseconds timeout = 5s);
 

@@ -95,6 +95,8 @@ void LoadClient::Handle(const wire::Frame& frame) {
             if (!m_loggedIn && wire::ReadLoginResult(Restore(frame)).ok) {
                 m_loggedIn = true;
                 m_lastLogin = Clock::now();
+                // The lists that start the voting come once the Chamber is open.
+                Send(Encode(wire::kInterest, wire::MakeInterest(true)));
             }
             return;
         case kJobTableWithClock:
