@@ -77,6 +77,7 @@ Hall::Hall(boost::asio::any_io_executor executor, rules::Engine& engine, StoreWo
     : m_executor(std::move(executor)),
       m_engine(engine),
       m_store(store),
+      m_lookups(m_executor, store),
       m_clock(clock),
       m_ticker(m_executor),
       m_stopTimer(m_executor),
@@ -362,44 +363,34 @@ void Hall::Login(Peer& peer, const wire::Frame& frame) {
         RefuseLogin(peer, kBadLogin, true);
         return;
     }
-    m_store.Call(
-        m_executor,
-        [name = login->name](store::Store& store) -> std::optional<store::Account> {
-            try {
-                return store.FindAccount(name);
-            } catch (const std::exception& error) {
-                Log(Level::Error, std::string("cannot read the player: ") + error.what());
-                return std::nullopt;
-            }
-        },
-        [this, peer = peer.weak_from_this(), name = login->name, token = login->token,
-         ticket = std::move(ticket)](const std::optional<store::Account>& account) {
-            FinishLogin(peer, name, token, ticket, account);
-        });
+    m_lookups.Find(login->name, login->token,
+                   [this, peer = peer.weak_from_this(), name = login->name, ticket = std::move(ticket)](
+                       const AccountLookups::Found& found) { FinishLogin(peer, name, ticket, found); });
 }
 
-void Hall::FinishLogin(const std::weak_ptr<Peer>& weak, const std::string& name, const std::string& token,
-                       LoginGuesses::Ticket ticket, const std::optional<store::Account>& account) {
+void Hall::FinishLogin(const std::weak_ptr<Peer>& weak, const std::string& name, LoginGuesses::Ticket ticket,
+                       const AccountLookups::Found& found) {
     const std::shared_ptr<Peer> peer = weak.lock();
     if (!peer || !peer->IsOpen() || m_stopping || m_failed) {
         return;
     }
     const auto now = std::chrono::steady_clock::now();
     const std::string attempt = "refused login of " + Clip(name) + " from " + peer->Address();
+    const std::optional<store::Account>& account = found.account;
     if (!account) {
         Log(Level::Warn, attempt + ": no such player");
         RefuseLogin(*peer, kUnknownPlayer, true);
         return;
     }
     if (!m_guesses.Admit(ticket, account->player.id, now)) {
-        // Not a guess: the token is never looked at.
+        // Not a guess: the verdict on the token, reached with the lookup, is never looked at.
         m_guesses.GiveBack(ticket, now);
         m_refusedLogins(Level::Warn, attempt + ": too many guesses");
         Refused(account->player.id, wire::kLoginResult, kTooManyGuesses.text);
         RefuseLogin(*peer, kTooManyGuesses, true);
         return;
     }
-    if (!store::TokenMatches(token, account->token)) {
+    if (!found.tokenMatches) {
         Log(Level::Warn, attempt + ": wrong token");
         Refused(account->player.id, wire::kLoginResult, kWrongToken.text);
         RefuseLogin(*peer, kWrongToken, true);

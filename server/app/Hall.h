@@ -18,6 +18,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "AccountLookups.h"
 #include "Batch.h"
 #include "Coalesce.h"
 #include "Engine.h"
@@ -110,8 +111,8 @@ private:
     };
 
     void Login(Peer& peer, const wire::Frame& frame);
-    void FinishLogin(const std::weak_ptr<Peer>& weak, const std::string& name, const std::string& token,
-                     LoginGuesses::Ticket ticket, const std::optional<store::Account>& account);
+    void FinishLogin(const std::weak_ptr<Peer>& weak, const std::string& name, LoginGuesses::Ticket ticket,
+                     const AccountLookups::Found& found);
     // A refused login is answered late, so that guesses one after another get nowhere; a login
     // that `ends` stays under way until then.
     void RefuseLogin(Peer& peer, const Reason& reason, bool ends);
@@ -152,6 +153,7 @@ private:
     boost::asio::any_io_executor m_executor;
     rules::Engine& m_engine;
     StoreWorker& m_store;
+    AccountLookups m_lookups;
     ServerClock m_clock;
     boost::asio::steady_timer m_ticker;
     boost::asio::steady_timer m_stopTimer;

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <chrono>
+#include <iterator>
 #include <limits>
+#include <map>
 #include <thread>
 
 namespace store {
@@ -99,8 +101,9 @@ constexpr std::pair<const char*, const char*> kStatements[] = {
      "INSERT INTO meta(key, value) VALUES('now', $1) "
      "ON CONFLICT(key) DO UPDATE SET value = GREATEST(meta.value, EXCLUDED.value)"},
     {"meta", "SELECT value FROM meta WHERE key = $1"},
-    {"find_account",
-     "SELECT id, kingdom, coins, ballots, token_salt, token_hash FROM players WHERE name = $1"},
+    {"find_accounts",
+     "SELECT name, id, kingdom, coins, ballots, token_salt, token_hash FROM players WHERE name = "
+     "ANY($1::text[])"},
     {"token_of", "SELECT token_salt, token_hash FROM players WHERE id = $1"},
     {"insert_player",
      "INSERT INTO players(id, name, kingdom, coins, ballots, token_salt, token_hash) "
@@ -458,16 +461,29 @@ rules::WorldState PgStore::ReadWorld() {
     return state;
 }
 
-std::optional<Account> PgStore::FindAccount(const std::string& name) {
-    return Reading([&]() -> std::optional<Account> {
-        const pg::Result row = m_conn.Run("find_account", Params().Text(name));
-        if (row.Rows() == 0) {
-            return std::nullopt;
+std::vector<std::optional<Account>> PgStore::ReadAccounts(std::span<const std::string> names) {
+    // A text holds no NUL byte: a name with one is nobody's.
+    std::vector<std::string> asked;
+    std::copy_if(names.begin(), names.end(), std::back_inserter(asked),
+                 [](const std::string& name) { return name.find('\0') == std::string::npos; });
+    const std::map<std::string, Account> found = Reading([&] {
+        const pg::Result rows = m_conn.Run("find_accounts", Params().TextArray(asked));
+        std::map<std::string, Account> byName;
+        for (int row = 0; row < rows.Rows(); ++row) {
+            const auto i = [&](int column) { return static_cast<int>(rows.Int(row, column)); };
+            std::string name = rows.Text(row, 0);
+            byName.emplace(name, Account{rules::Player{i(1), name, i(2), i(3), i(4)},
+                                         TokenHash{rows.Bytes(row, 5), rows.Bytes(row, 6)}});
         }
-        const auto i = [&](int column) { return static_cast<int>(row.Int(0, column)); };
-        return Account{rules::Player{i(0), name, i(1), i(2), i(3)},
-                       TokenHash{row.Bytes(0, 4), row.Bytes(0, 5)}};
+        return byName;
     });
+    std::vector<std::optional<Account>> accounts;
+    accounts.reserve(names.size());
+    for (const std::string& name : names) {
+        const auto it = found.find(name);
+        accounts.push_back(it != found.end() ? std::optional(it->second) : std::nullopt);
+    }
+    return accounts;
 }
 
 TokenHash PgStore::TokenOf(int playerId) {

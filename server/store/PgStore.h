@@ -17,7 +17,6 @@ public:
 
     rules::WorldState Load() override;
     void Commit(const Batch& batch) override;
-    std::optional<Account> FindAccount(const std::string& name) override;
     TokenHash TokenOf(int playerId) override;
     // True when a token was added or changed since the last call, by any process.
     bool TokensChanged() override;
@@ -42,6 +41,9 @@ public:
     void Interrupt() override { m_conn.Cancel(); }
     Realm Export() override;
     void Import(const Realm& realm) override;
+
+protected:
+    std::vector<std::optional<Account>> ReadAccounts(std::span<const std::string> names) override;
 
 private:
     void CheckDurability();

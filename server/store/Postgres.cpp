@@ -30,6 +30,24 @@ Params& Params::Text(std::string_view value) {
     return *this;
 }
 
+Params& Params::TextArray(std::span<const std::string> values) {
+    std::string array = "{";
+    for (const std::string& value : values) {
+        if (value.find('\0') != std::string::npos) {
+            throw std::invalid_argument("a NUL byte in a text of an array");
+        }
+        array += array.size() > 1 ? ",\"" : "\"";
+        for (const char c : value) {
+            if (c == '"' || c == '\\') {
+                array += '\\';
+            }
+            array += c;
+        }
+        array += '"';
+    }
+    return Text(array + "}");
+}
+
 Params& Params::Bytes(std::span<const unsigned char> value) {
     m_values.emplace_back(reinterpret_cast<const char*>(value.data()), value.size());
     m_null.push_back(false);

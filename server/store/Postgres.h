@@ -39,6 +39,9 @@ public:
     Params& Int(std::int64_t value);
     Params& Text(std::string_view value);
     Params& Bytes(std::span<const unsigned char> value);
+    // A text[] in PostgreSQL's array form. A text holds no NUL byte: throws std::invalid_argument
+    // for a value with one.
+    Params& TextArray(std::span<const std::string> values);
     Params& Null();
 
     int Count() const { return static_cast<int>(m_values.size()); }

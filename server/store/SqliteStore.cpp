@@ -238,16 +238,21 @@ rules::WorldState SqliteStore::Load() {
     return state;
 }
 
-std::optional<Account> SqliteStore::FindAccount(const std::string& name) {
-    m_findAccount.Bind(1, name);
-    std::optional<Account> account;
-    if (m_findAccount.Step()) {
-        const auto i = [this](int column) { return static_cast<int>(m_findAccount.Int(column)); };
-        account = Account{rules::Player{i(0), name, i(1), i(2), i(3)},
-                          TokenHash{m_findAccount.Blob(4), m_findAccount.Blob(5)}};
+std::vector<std::optional<Account>> SqliteStore::ReadAccounts(std::span<const std::string> names) {
+    const ReadTransaction snapshot(m_db);
+    std::vector<std::optional<Account>> accounts;
+    accounts.reserve(names.size());
+    for (const std::string& name : names) {
+        m_findAccount.Bind(1, name);
+        std::optional<Account>& account = accounts.emplace_back();
+        if (m_findAccount.Step()) {
+            const auto i = [this](int column) { return static_cast<int>(m_findAccount.Int(column)); };
+            account = Account{rules::Player{i(0), name, i(1), i(2), i(3)},
+                              TokenHash{m_findAccount.Blob(4), m_findAccount.Blob(5)}};
+        }
+        m_findAccount.Reset();
     }
-    m_findAccount.Reset();
-    return account;
+    return accounts;
 }
 
 TokenHash SqliteStore::TokenOf(int playerId) {

@@ -13,7 +13,6 @@ public:
 
     rules::WorldState Load() override;
     void Commit(const Batch& batch) override;
-    std::optional<Account> FindAccount(const std::string& name) override;
     TokenHash TokenOf(int playerId) override;
     // True when another process has committed since the last call.
     bool TokensChanged() override;
@@ -42,6 +41,9 @@ public:
     // A consistent copy of the database into a new file `out` (SQLite's online backup), taken
     // while other connections go on writing. Throws when `out` exists.
     void Backup(const std::string& out);
+
+protected:
+    std::vector<std::optional<Account>> ReadAccounts(std::span<const std::string> names) override;
 
 private:
     // Sets the connection up and brings the schema to kSchemaVersion; returns the version.

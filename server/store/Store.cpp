@@ -11,6 +11,14 @@
 
 namespace store {
 
+std::vector<std::optional<Account>> Store::FindAccounts(std::span<const std::string> names) {
+    if (names.size() > kMaxNamesPerLookup) {
+        throw std::length_error(std::to_string(names.size()) + " names in one lookup, more than " +
+                                std::to_string(kMaxNamesPerLookup));
+    }
+    return ReadAccounts(names);
+}
+
 bool IsPostgres(const std::string& db) {
     static const std::regex keyValue(R"(^\s*[A-Za-z_]+\s*=)");
     return db.starts_with("postgresql://") || db.starts_with("postgres://") ||

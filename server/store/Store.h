@@ -10,6 +10,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -100,7 +101,10 @@ public:
     // Writes a batch in one transaction; durable when it returns. Throws when it cannot say that.
     virtual void Commit(const Batch& batch) = 0;
 
-    virtual std::optional<Account> FindAccount(const std::string& name) = 0;
+    // The accounts of `names`, one for each in the same order (none for a name without a player),
+    // read at one moment. At most kMaxNamesPerLookup names: throws std::length_error for more.
+    std::vector<std::optional<Account>> FindAccounts(std::span<const std::string> names);
+    std::optional<Account> FindAccount(const std::string& name) { return FindAccounts({&name, 1}).front(); }
     // A player's token hash as stored now; empty when the player has none (or is unknown).
     virtual TokenHash TokenOf(int playerId) = 0;
     // Whether a token may have been changed by another process since the last call (the first call
@@ -158,6 +162,13 @@ public:
     virtual void Import(const Realm& realm) = 0;
 
     static constexpr int kSchemaVersion = 3;
+    // Names looked up in one call: enough for a storm of logins, little enough that one call does
+    // not hold the store's thread for long.
+    static constexpr std::size_t kMaxNamesPerLookup = 512;
+
+protected:
+    // FindAccounts for a number of names already checked.
+    virtual std::vector<std::optional<Account>> ReadAccounts(std::span<const std::string> names) = 0;
 };
 
 // Thrown by a commit of a server whose lease another server has taken: nothing of it is written.

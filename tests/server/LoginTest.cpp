@@ -1,10 +1,14 @@
 // Logins against guessers at one address and at one name, a client that pipelines them, commits in
-// flight, a second login and a token replaced by another process.
+// flight, a second login and a token replaced by another process; a storm of account lookups.
 #include <gtest/gtest.h>
 
+#include <boost/asio/executor_work_guard.hpp>
+#include <boost/asio/io_context.hpp>
+#include <ctime>
 #include <map>
 #include <memory>
 
+#include "AccountLookups.h"
 #include "ServerFixture.h"
 #include "param/ChamberMessages.h"
 
@@ -129,6 +133,46 @@ TEST_F(LoginTest, ALoginElsewhereOrANewTokenEndsTheLiveSession) {
     RawClient again(server.Port());
     EXPECT_EQ(again.Login("甲", tokens["甲"]).reason, kWrong);
     EXPECT_TRUE(again.Login("甲", fresh).ok);
+}
+
+TEST(AccountLookupsTest, LookupsMadeAtOnceEachGetTheirOwnVerdict) {
+    const ServerProcess fresh;  // for its database only
+    const std::unique_ptr<store::Store> store = store::OpenStore(fresh.DbPath(), std::time(nullptr));
+    constexpr int kPlayers = 50;
+    std::vector<std::string> tokens;
+    for (int i = 0; i < kPlayers; ++i) {
+        tokens.push_back(store::NewToken());
+        store->AddPlayer("p" + std::to_string(i), 1, 0, 0, store::HashToken(tokens.back()));
+    }
+    boost::asio::io_context io;
+    auto working = boost::asio::make_work_guard(io);
+    StoreWorker worker(*store);
+    AccountLookups lookups(io.get_executor(), worker);
+    // More than two batches: every name many times, with its token, another's, or unknown.
+    const int count = 2 * static_cast<int>(store::Store::kMaxNamesPerLookup) + 100;
+    std::map<std::string, int> verdicts;
+    int answered = 0;
+    for (int i = 0; i < count; ++i) {
+        const int player = i % kPlayers;
+        const char* expected = i % 3 == 0 ? "match" : i % 3 == 1 ? "wrong token" : "no such player";
+        const std::string name =
+            i % 3 == 2 ? "p" + std::to_string(kPlayers + player) : "p" + std::to_string(player);
+        lookups.Find(name, tokens[(player + i % 3) % kPlayers],
+                     [&, name, expected](const AccountLookups::Found& found) {
+                         const bool right = !found.account ? std::string_view(expected) == "no such player"
+                                                           : found.account->player.name == name &&
+                                                                 found.tokenMatches ==
+                                                                     (std::string_view(expected) == "match");
+                         ++verdicts[right ? expected : "wrong verdict"];
+                         if (++answered == count) {
+                             working.reset();
+                         }
+                     });
+    }
+    io.run();
+    EXPECT_EQ(verdicts, (std::map<std::string, int>{{"match", (count + 2) / 3},
+                                                    {"wrong token", (count + 1) / 3},
+                                                    {"no such player", count / 3}}));
 }
 
 }  // namespace

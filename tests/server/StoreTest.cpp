@@ -1,7 +1,7 @@
 // The store on both back-ends: a realm copied from SQLite to PostgreSQL and back keeps every row,
-// a token changed by another process is seen, a SQLite backup taken while another connection
-// writes is of one moment, and a PostgreSQL connection lost in a commit is settled by the batch's
-// number, never by a guess.
+// accounts are looked up many names at a time, a token changed by another process is seen, a SQLite backup
+// taken while another connection writes is of one moment, and a PostgreSQL connection lost in a commit is
+// settled by the batch's number, never by a guess.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -208,6 +208,46 @@ TEST(StoreTest, ATokenChangedByAnotherProcessIsSeen) {
         EXPECT_TRUE(server->TokensChanged()) << db;
         EXPECT_TRUE(store::TokenMatches("new", server->TokenOf(king->player.id))) << db;
         EXPECT_FALSE(other->SetToken("nobody", store::HashToken("new"))) << db;
+    }
+}
+
+TEST(StoreTest, AccountsAreLookedUpManyNamesAtATime) {
+    const std::string dir = sim::test::MakeTempDir();
+    for (const std::string& db : {dir + "/accounts.db", NewPostgres()}) {
+        if (db.empty()) {
+            continue;
+        }
+        const auto store = OpenStore(db, kNow);
+        // Names that an array's text form must quote.
+        const std::vector<std::string> odd = {"a\"b", "c\\d", "{e,f}", "NULL", " g "};
+        for (const std::string& name : odd) {
+            store->AddPlayer(name, 1, 0, 0, store::HashToken(name));
+        }
+        struct Case {
+            const char* what;
+            std::vector<std::string> names;
+            std::vector<bool> found;
+        };
+        const Case cases[] = {
+            {"known and unknown", {"凌霄", "nobody", "a\"b", ""}, {true, false, true, false}},
+            {"the same name twice", {"c\\d", "凌霄", "c\\d"}, {true, true, true}},
+            {"a NUL byte", {std::string("凌霄\0x", 7), "NULL"}, {false, true}},
+            {"quoting", odd, {true, true, true, true, true}},
+            {"none", {}, {}},
+        };
+        for (const Case& c : cases) {
+            const std::vector<std::optional<store::Account>> accounts = store->FindAccounts(c.names);
+            ASSERT_EQ(accounts.size(), c.names.size()) << db << ": " << c.what;
+            for (std::size_t i = 0; i < accounts.size(); ++i) {
+                EXPECT_EQ(accounts[i].has_value(), c.found[i]) << db << ": " << c.what << " " << i;
+                EXPECT_TRUE(!accounts[i] || accounts[i]->player.name == c.names[i]) << db << ": " << c.what;
+            }
+        }
+        EXPECT_TRUE(store::TokenMatches("{e,f}", store->FindAccount("{e,f}").value().token)) << db;
+        const std::vector<std::string> bound(Store::kMaxNamesPerLookup, "凌霄");
+        EXPECT_EQ(store->FindAccounts(bound).back()->player.name, "凌霄") << db;
+        EXPECT_THROW(store->FindAccounts(std::vector<std::string>(bound.size() + 1)), std::length_error)
+            << db;
     }
 }
 
