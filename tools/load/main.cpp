@@ -1,6 +1,7 @@
 // chamber-load: many players voting against chamber-server at once, on loopback, for a bounded
 // time; then a check that every answered vote is in the store.
 #include <signal.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <boost/asio/connect.hpp>
@@ -273,8 +274,10 @@ int Run(const Options& options) {
     };
 
     std::optional<double> allIn;
+    bool idleIn = false;                 // every idle player has logged in
     std::optional<long> memoryIdle;      // the server's, once every idle player is in
     std::optional<long> memoryWatching;  // and once every watcher has its lists too
+    long memorySelf = 0;                 // chamber-load's own then
     std::optional<Clock::time_point> killedAt;
     std::optional<double> backAfter;
     const std::vector<std::unique_ptr<ServingFault>> faults = PlanFaults(options);
@@ -284,15 +287,17 @@ int Run(const Options& options) {
     std::function<void()> look = [&] {
         const auto now = Clock::now();
         // The watchers start once the idle players are in, so that each adds to the server's memory alone.
-        if (own && !memoryIdle && readyAll(0, idle)) {
-            memoryIdle = ResidentKiB(own->Pid());
+        if (!idleIn && started >= static_cast<std::size_t>(idle) && readyAll(0, idle)) {
+            idleIn = true;
+            memoryIdle = own ? std::optional(ResidentKiB(own->Pid())) : std::nullopt;
         }
         while (started < clients.size() && slot(started) <= now &&
-               (static_cast<int>(started) < idle || readyAll(0, idle) || memoryIdle)) {
+               (static_cast<int>(started) < idle || idleIn)) {
             clients[started++]->Start();
         }
-        if (own && memoryIdle && !memoryWatching && readyAll(idle, clients.size())) {
-            memoryWatching = ResidentKiB(own->Pid());
+        if (idleIn && !memoryWatching && started == clients.size() && readyAll(idle, clients.size())) {
+            memoryWatching = own ? ResidentKiB(own->Pid()) : 0;
+            memorySelf = ResidentKiB(getpid());
         }
         if (options.progress && now - start >= std::chrono::seconds(reported + 1)) {
             std::cout << "second " << ++reported << ": "
@@ -407,11 +412,14 @@ int Run(const Options& options) {
             std::cout << ", " << *memoryIdle << " KiB with the " << idle << " idle ones in ("
                       << (*memoryIdle - memoryBefore) * 1024 / idle << " bytes each)";
         }
-        if (memoryWatching && options.watchers > 0) {
+        if (memoryWatching && memoryIdle && options.watchers > 0) {
             std::cout << ", " << *memoryWatching << " KiB with the " << options.watchers << " watchers too ("
                       << (*memoryWatching - *memoryIdle) * 1024 / options.watchers << " bytes each)";
         }
         std::cout << "\n";
+    }
+    if (memorySelf > 0) {
+        std::cout << "chamber-load's own memory: " << memorySelf << " KiB with every client in\n";
     }
     if (killedAt) {
         std::cout << "after the kill: "
