@@ -104,6 +104,9 @@ void LoadClient::WriteNext() {
 }
 
 void LoadClient::Read() {
+    if (m_watcher < 0 && m_reader.Buffered() == 0 && m_reader.Capacity() > 4 * kIdleChunk) {
+        m_reader = wire::FrameReader();  // an idle player keeps no room for the largest frame it had
+    }
     const std::span<char> room = m_reader.Prepare(m_watcher >= 0 ? kWatcherChunk : kIdleChunk);
     m_socket.async_read_some(boost::asio::buffer(room.data(), room.size()),
                              [self = shared_from_this(), connection = m_connection](
