@@ -13,8 +13,8 @@ namespace {
 constexpr auto kRetry = std::chrono::milliseconds(100);
 constexpr auto kHeartbeat = std::chrono::seconds(15);
 // Room asked for before each read: an idle player only skips what it is sent.
-constexpr std::size_t kWatcherChunk = 16 * 1024;
-constexpr std::size_t kIdleChunk = 2 * 1024;
+constexpr std::size_t kWatcherChunk = std::size_t{16} * 1024;
+constexpr std::size_t kIdleChunk = std::size_t{2} * 1024;
 
 CKParam Restore(const wire::Frame& frame) {
     CKParam packet;
