@@ -104,7 +104,7 @@ void LoadClient::WriteNext() {
 }
 
 void LoadClient::Read() {
-    if (m_watcher < 0 && m_reader.Buffered() == 0 && m_reader.Capacity() > 4 * kIdleChunk) {
+    if (m_watcher < 0 && m_reader.Buffered() == 0 && m_reader.Capacity() > kIdleChunk) {
         m_reader = wire::FrameReader();  // an idle player keeps no room for the largest frame it had
     }
     const std::span<char> room = m_reader.Prepare(m_watcher >= 0 ? kWatcherChunk : kIdleChunk);
