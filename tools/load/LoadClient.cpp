@@ -29,7 +29,7 @@ std::vector<char> Encode(int id, const CKParam& packet) {
 }  // namespace
 
 LoadClient::LoadClient(boost::asio::io_context& io, LoadRun& run, std::string name, std::string token,
-                       std::uint32_t seed, bool watches, std::optional<boost::asio::ip::address_v4> source)
+                       std::uint32_t seed, bool watches, boost::asio::ip::address_v4 source)
     : m_servers(run.servers),
       m_socket(io),
       m_retry(io),
@@ -50,13 +50,13 @@ void LoadClient::Connect() {
     if (!m_run.firstConnect) {
         m_run.firstConnect = Clock::now();
     }
-    if (m_source && server.address().is_v4() && server.address().is_loopback()) {
+    if (server.address().is_v4() && server.address().is_loopback()) {
         // Linux routes all of 127/8 to the loopback device: each address has its own ports and
         // counts as a host of its own to the server.
         boost::system::error_code error;
         m_socket.open(boost::asio::ip::tcp::v4(), error);
         if (!error) {
-            m_socket.bind({*m_source, 0}, error);
+            m_socket.bind({m_source, 0}, error);
         }
         if (error) {
             Drop();

@@ -22,13 +22,13 @@ namespace load {
 
 class LoadClient : public std::enable_shared_from_this<LoadClient> {
 public:
-    // `source`: the loopback address its connections to a loopback server come from; none: any.
+    // `source`: the loopback address its connections to a loopback server come from (to others,
+    // the address the system picks).
     LoadClient(boost::asio::io_context& io, LoadRun& run, std::string name, std::string token,
-               std::uint32_t seed, bool watches, std::optional<boost::asio::ip::address_v4> source);
+               std::uint32_t seed, bool watches, boost::asio::ip::address_v4 source);
 
     void Start() { Connect(); }
     bool Started() const { return m_connection > 0; }
-    bool Watches() const { return m_watcher >= 0; }
     bool LoggedIn() const { return m_loggedIn; }
     // Logged in and, for a watcher, its lists received since.
     bool Ready() const { return m_loggedIn && (m_watcher < 0 || m_listed); }
@@ -69,7 +69,7 @@ private:
     std::string m_token;
     std::minstd_rand m_random;  // small: ten thousand clients hold one each
     int m_watcher = -1;         // its number in the run's UpdateLatency; -1: an idle player
-    std::optional<boost::asio::ip::address_v4> m_source;
+    boost::asio::ip::address_v4 m_source;
     wire::FrameReader m_reader;
     std::deque<std::vector<char>> m_writes;  // the first is being written
     std::optional<InFlight> m_inFlight;
