@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # chamber-load against a chamber-server of its own, briefly: 50 clients voting for 6 seconds on
-# loopback, the server killed with SIGKILL at second 3 and started again; on a SQLite file (backed
-# up at second 2 while the clients vote, and the copy checked), then (as root, with Debian's
+# loopback, the server killed with SIGKILL at second 3 and started again; on a SQLite file (10 of
+# the clients idle, the logins spread over the first second, a backup at second 2 while the clients
+# vote, and the copy checked), then (as root, with Debian's
 # postgresql) on a database of a throwaway PostgreSQL cluster. Fails unless every answered vote is
 # in the store (and every vote answered before the backup in the copy), and unless the server's log
 # is free of sanitizer reports (the sanitizer run of CI runs this against its own build).
@@ -26,8 +27,8 @@ load() { # DB [MORE OPTIONS]
     fi
 }
 
-echo "== on SQLite, with a backup taken at second 2 and checked"
-load "$work/load.db" --backup-at 2 --backup-to "$work/backup.db"
+echo "== on SQLite, with idle clients, a ramp, and a backup taken at second 2 and checked"
+load "$work/load.db" --watchers 40 --ramp 1 --backup-at 2 --backup-to "$work/backup.db"
 "$build/tests/server/pg_cluster" start "$cluster"
 if [ -f "$cluster/server" ]; then
     echo "== on PostgreSQL"

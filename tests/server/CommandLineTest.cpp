@@ -154,6 +154,10 @@ TEST(CommandLineTest, BadCommandLinesExitWithTwo) {
         {"--db", "l.db", "--connect", "127.0.0.1:7400", "--kill-at", "1"},
         {"--db", "l.db", "--seconds", "3", "--kill-at", "3"},
         {"--db", "l.db", "--clients", "0"},
+        {"--db", "l.db", "--clients", "10", "--watchers", "11"},
+        {"--db", "l.db", "--watchers", "51"},  // more than the 50 clients of the default
+        {"--db", "l.db", "--seconds", "5", "--ramp", "5"},
+        {"--db", "l.db", "--addresses", "255"},
         {"--db", "l.db", "--seconds", "3601"},
         {"--db", "l.db", "--backup-at", "1"},
         {"--db", "l.db", "--seconds", "3", "--backup-at", "3", "--backup-to", "b.db"},
@@ -180,6 +184,8 @@ TEST(CommandLineTest, BadCommandLinesExitWithTwo) {
     ASSERT_FALSE(good.exitCode);
     EXPECT_EQ(cli::ToText(good.options.connect), "localhost:7400");
     EXPECT_EQ(good.options.clients, 20'000);
+    EXPECT_EQ(good.options.watchers, 20'000);
+    EXPECT_EQ(Load({"--db", "l.db", "--clients", "10", "--watchers", "0"}).options.watchers, 0);
     const load::ParsedOptions faults =
         Load({"--db", kPg, "--connect", "127.0.0.1:7400,[::1]:7401", "--seconds", "6", "--kill-serving-at",
               "1", "--pause-serving-at", "3", "--pause-for", "3"});

@@ -11,7 +11,10 @@ namespace load {
 namespace {
 
 constexpr auto kRetry = std::chrono::milliseconds(100);
-constexpr std::size_t kReadChunk = 16 * 1024;
+constexpr auto kHeartbeat = std::chrono::seconds(15);
+// Room asked for before each read: an idle player only skips what it is sent.
+constexpr std::size_t kWatcherChunk = std::size_t{16} * 1024;
+constexpr std::size_t kIdleChunk = std::size_t{2} * 1024;
 
 CKParam Restore(const wire::Frame& frame) {
     CKParam packet;
@@ -26,20 +29,42 @@ std::vector<char> Encode(int id, const CKParam& packet) {
 }  // namespace
 
 LoadClient::LoadClient(boost::asio::io_context& io, LoadRun& run, std::string name, std::string token,
-                       std::uint32_t seed)
+                       std::uint32_t seed, bool watches, boost::asio::ip::address_v4 source)
     : m_servers(run.servers),
       m_socket(io),
       m_retry(io),
+      m_heartbeat(io),
       m_run(run),
       m_name(std::move(name)),
       m_token(std::move(token)),
-      m_random(seed) {}
+      m_random(seed),
+      m_watcher(watches ? run.updates.AddWatcher() : -1),
+      m_source(source) {}
 
 void LoadClient::Connect() {
     const int connection = ++m_connection;
     m_reader = wire::FrameReader();
+    m_writes.clear();
+    m_listed = false;
+    const boost::asio::ip::tcp::endpoint server = m_servers.Current();
+    if (!m_run.firstConnect) {
+        m_run.firstConnect = Clock::now();
+    }
+    if (server.address().is_v4() && server.address().is_loopback()) {
+        // Linux routes all of 127/8 to the loopback device: each address has its own ports and
+        // counts as a host of its own to the server.
+        boost::system::error_code error;
+        m_socket.open(boost::asio::ip::tcp::v4(), error);
+        if (!error) {
+            m_socket.bind({m_source, 0}, error);
+        }
+        if (error) {
+            Drop();
+            return;
+        }
+    }
     m_socket.async_connect(
-        m_servers.Current(), [self = shared_from_this(), connection](const boost::system::error_code& error) {
+        server, [self = shared_from_this(), connection](const boost::system::error_code& error) {
             if (connection != self->m_connection) {
                 return;
             }
@@ -54,18 +79,35 @@ void LoadClient::Connect() {
 }
 
 void LoadClient::Send(std::vector<char> frame) {
-    m_writing = std::move(frame);
-    boost::asio::async_write(m_socket, boost::asio::buffer(m_writing),
+    m_writes.push_back(std::move(frame));
+    if (m_writes.size() == 1) {
+        WriteNext();
+    }
+}
+
+void LoadClient::WriteNext() {
+    boost::asio::async_write(m_socket, boost::asio::buffer(m_writes.front()),
                              [self = shared_from_this(), connection = m_connection](
                                  const boost::system::error_code& error, std::size_t) {
-                                 if (error && connection == self->m_connection) {
+                                 if (connection != self->m_connection) {
+                                     return;
+                                 }
+                                 if (error) {
                                      self->Drop();
+                                     return;
+                                 }
+                                 self->m_writes.pop_front();
+                                 if (!self->m_writes.empty()) {
+                                     self->WriteNext();
                                  }
                              });
 }
 
 void LoadClient::Read() {
-    const std::span<char> room = m_reader.Prepare(kReadChunk);
+    if (m_watcher < 0 && m_reader.Buffered() == 0 && m_reader.Capacity() > kIdleChunk) {
+        m_reader = wire::FrameReader();  // an idle player keeps no room for the largest frame it had
+    }
+    const std::span<char> room = m_reader.Prepare(m_watcher >= 0 ? kWatcherChunk : kIdleChunk);
     m_socket.async_read_some(boost::asio::buffer(room.data(), room.size()),
                              [self = shared_from_this(), connection = m_connection](
                                  const boost::system::error_code& error, std::size_t n) {
@@ -90,15 +132,16 @@ void LoadClient::Read() {
 
 void LoadClient::Handle(const wire::Frame& frame) {
     using namespace ChamberMsg;
+    if (frame.id == wire::kLoginResult) {
+        if (!m_loggedIn && wire::ReadLoginResult(Restore(frame)).ok) {
+            LoggedInNow();
+        }
+        return;
+    }
+    if (m_watcher < 0) {
+        return;  // an idle player reads what it is sent and looks at none of it
+    }
     switch (frame.id) {
-        case wire::kLoginResult:
-            if (!m_loggedIn && wire::ReadLoginResult(Restore(frame)).ok) {
-                m_loggedIn = true;
-                m_lastLogin = Clock::now();
-                // The lists that start the voting come once the Chamber is open.
-                Send(Encode(wire::kInterest, wire::MakeInterest(true)));
-            }
-            return;
         case kJobTableWithClock:
             if (const std::optional<int> clock = ReadClock(Restore(frame))) {
                 m_run.serverClock = *clock;
@@ -106,22 +149,10 @@ void LoadClient::Handle(const wire::Frame& frame) {
             }
             return;
         case kApplicationList:
-        case kApplicationUpdate: {
-            const CKParam packet = Restore(frame);
-            if (frame.id == kApplicationList) {
-                m_run.applications.clear();
-            }
-            for (int i = 0; i < ReadEntryCount(packet); ++i) {
-                if (const std::optional<UniteApplyJob> entry = ReadApplication(packet, i)) {
-                    m_run.applications[entry->applyId] = {entry->startTime, entry->endTime};
-                }
-            }
-            // The lists follow the login: the client starts voting.
-            if (frame.id == kApplicationList && m_loggedIn && !m_inFlight) {
-                VoteNext();
-            }
+        case kApplicationUpdate:
+        case kApplicationEntry:
+            Arrived(frame.id, Restore(frame));
             return;
-        }
         case kVoteResult: {
             if (!m_inFlight) {
                 return;
@@ -133,6 +164,11 @@ void LoadClient::Handle(const wire::Frame& frame) {
                 m_run.answeredAt.push_back(now);
                 m_run.latencyUs.push_back(static_cast<std::uint32_t>(
                     std::chrono::duration_cast<std::chrono::microseconds>(now - m_inFlight->sent).count()));
+                const bool follow = now - m_run.lastFollowed >= kFollowEvery;
+                if (follow) {
+                    m_run.lastFollowed = now;
+                }
+                m_run.updates.Answered(m_inFlight->applyId, now, follow);
             } else {
                 ++m_run.refused;
                 ++m_run.reasons[result.reason.value_or(CString()).ToUtf8()];
@@ -146,6 +182,41 @@ void LoadClient::Handle(const wire::Frame& frame) {
     }
 }
 
+void LoadClient::LoggedInNow() {
+    m_loggedIn = true;
+    m_lastLogin = Clock::now();
+    m_firstLogin = m_firstLogin.value_or(m_lastLogin);
+    if (m_watcher >= 0) {
+        m_run.updates.SetOnline(m_watcher, true);
+        Send(Encode(wire::kInterest, wire::MakeInterest(true)));
+    } else {
+        Beat();
+    }
+}
+
+void LoadClient::Arrived(int id, const CKParam& packet) {
+    using namespace ChamberMsg;
+    const Clock::time_point now = Clock::now();
+    if (id == kApplicationList) {
+        m_run.applications.clear();
+    }
+    for (int i = 0; i < ReadEntryCount(packet); ++i) {
+        if (const std::optional<UniteApplyJob> entry = ReadApplication(packet, i)) {
+            m_run.applications[entry->applyId] = {entry->startTime, entry->endTime};
+            m_run.updates.Arrived(m_watcher, entry->applyId,
+                                  std::int64_t{entry->agreeVotes} + entry->opposeVotes, now);
+        }
+    }
+    // The lists follow the login: the client starts voting.
+    if (id == kApplicationList && m_loggedIn) {
+        m_listed = true;
+        if (!m_inFlight) {
+            m_run.firstVote = m_run.firstVote.value_or(now);
+            VoteNext();
+        }
+    }
+}
+
 void LoadClient::VoteNext() {
     const std::int64_t now = m_run.ServerNow();
     std::vector<int> open;
@@ -155,10 +226,7 @@ void LoadClient::VoteNext() {
         }
     }
     if (Clock::now() >= m_run.stopAt || open.empty()) {
-        m_done = true;
-        boost::system::error_code ignored;
-        m_socket.close(ignored);
-        ++m_connection;
+        Finish();
         return;
     }
     const int applyId = open[std::uniform_int_distribution<std::size_t>(0, open.size() - 1)(m_random)];
@@ -167,11 +235,41 @@ void LoadClient::VoteNext() {
     Send(Encode(ChamberMsg::kVote, ChamberMsg::MakeVoteRequest(applyId, votes)));
 }
 
+void LoadClient::Beat() {
+    m_heartbeat.expires_at(std::min(Clock::now() + kHeartbeat, m_run.stopAt));
+    m_heartbeat.async_wait(
+        [self = shared_from_this(), connection = m_connection](const boost::system::error_code& error) {
+            if (error || connection != self->m_connection) {
+                return;
+            }
+            if (Clock::now() >= self->m_run.stopAt) {
+                self->Finish();
+                return;
+            }
+            self->Send(Encode(wire::kHeartbeat, wire::MakeHeartbeat()));
+            self->Beat();
+        });
+}
+
+void LoadClient::Finish() {
+    m_done = true;
+    boost::system::error_code ignored;
+    m_socket.close(ignored);
+    ++m_connection;
+    if (m_watcher >= 0) {
+        m_run.updates.SetOnline(m_watcher, false);
+    }
+}
+
 void LoadClient::Drop() {
     ++m_connection;
     boost::system::error_code ignored;
     m_socket.close(ignored);
+    m_heartbeat.cancel();
     m_loggedIn = false;
+    if (m_watcher >= 0) {
+        m_run.updates.SetOnline(m_watcher, false);
+    }
     if (m_inFlight) {
         ++m_run.unknown[{m_inFlight->applyId, m_inFlight->votes}];
         m_inFlight.reset();

@@ -13,8 +13,10 @@ ParsedOptions ParseOptions(int argc, const char* const* argv) {
     const std::unique_ptr<CLI::App> owner = cli::NewApp(
         "Logs N players in on N connections (creating them in FILE, or giving the existing ones new tokens) "
         "and has each vote for or against the running candidacies and impeachments at random for S seconds, "
-        "each waiting for its answer before the next. Prints the answered votes per second and the answer "
-        "latency, then checks the store: every answered vote must be counted. The last line reads \"N "
+        "each waiting for its answer before the next (--watchers: only some of them vote, the others stay "
+        "idle). Prints how long the logins took, the answered votes per second, the answer latency and how "
+        "late the updates reached the watchers, then checks the store: every answered vote must be counted. "
+        "The last line reads \"N "
         "answered, N in the store, N lost\"; the exit code is 1 when any answered vote is missing from the "
         "store or a fault asked for could not be made, 2 for a bad command line.",
         "chamber-load");
@@ -30,6 +32,22 @@ ParsedOptions ParseOptions(int argc, const char* const* argv) {
     app.add_option("--clients", options.clients, "connections (default 50)")
         ->type_name("N")
         ->check(CLI::Range(1, 20'000));
+    app.add_option("--watchers", options.watchers,
+                   "clients that open the Chamber (the interest message) and vote; the others log in, send a "
+                   "heartbeat every 15 s and read what they are sent, and log in first (default: all)")
+        ->type_name("W")
+        ->check(CLI::Range(0, 20'000));
+    app.add_option("--ramp", options.ramp,
+                   "spread the first connections evenly over S seconds (default 0: all at once, a login "
+                   "storm)")
+        ->type_name("S")
+        ->check(CLI::Range(0, 3600));
+    app.add_option("--addresses", options.addresses,
+                   "loopback addresses 127.0.0.1 ... 127.0.0.K that the clients connect from, in turn, to a "
+                   "server on 127.0.0.0/8 (default 250): each is a host of its own to the server's limits "
+                   "per address, with its own local ports")
+        ->type_name("K")
+        ->check(CLI::Range(1, 254));
     app.add_option("--seconds", options.seconds, "how long the clients vote (default 10)")
         ->type_name("S")
         ->check(CLI::Range(1, 3600));
@@ -95,6 +113,8 @@ ParsedOptions ParseOptions(int argc, const char* const* argv) {
             const char* option;
             const char* rule;
         } rules[] = {
+            {options.watchers > options.clients, "--watchers", "must not exceed --clients"},
+            {options.ramp > 0 && options.ramp >= options.seconds, "--ramp", "must end within --seconds"},
             {options.killAt >= options.seconds, "--kill-at", "must fall within --seconds"},
             {faults && options.connect.empty(), "--kill-serving-at/--pause-serving-at",
              "need --connect: the servers of the realm"},
@@ -117,6 +137,9 @@ ParsedOptions ParseOptions(int argc, const char* const* argv) {
     });
 
     parsed.exitCode = cli::Parse(app, argc, argv);
+    if (options.watchers < 0) {
+        options.watchers = options.clients;
+    }
     return parsed;
 }
 

@@ -14,6 +14,10 @@ struct Options {
     std::vector<cli::Endpoint> connect;
     std::string db;
     int clients = 50;
+    // Clients that open the Chamber and vote; the others log in and stay idle. -1: all of them.
+    int watchers = -1;
+    int ramp = 0;         // seconds over which the clients' first connections are spread; 0: at once
+    int addresses = 250;  // loopback source addresses 127.0.0.1 ... the clients come from
     int seconds = 10;
     int killAt = -1;  // second of the run at which the server it started is killed; -1: never
     // Faults against whichever of the --connect servers serves (on PostgreSQL, by its lease): the

@@ -1,24 +1,30 @@
 // One load run: what every client of it shares on the run's one thread — the servers' addresses, the
-// applications open for votes, the counts of what was answered, and the answer times.
+// applications open for votes, the counts of what was answered, the answer times and how late the
+// watchers had the updates.
 #pragma once
 
 #include <boost/asio/ip/tcp.hpp>
 #include <chrono>
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
-namespace load {
+#include "UpdateLatency.h"
 
-using Clock = std::chrono::steady_clock;
+namespace load {
 
 // An application's voting window on the server's clock.
 struct Window {
     std::int64_t start = 0;
     std::int64_t end = 0;
 };
+
+// A vote is followed to the watchers at most this often (UpdateLatency): 50 a second, each with
+// one sample per watcher.
+inline constexpr auto kFollowEvery = std::chrono::milliseconds(20);
 
 // Votes by (application, direction): +1 for, -1 against.
 using VoteCounts = std::map<std::pair<int, int>, std::int64_t>;
@@ -37,6 +43,10 @@ struct LoadRun {
     std::map<std::string, std::int64_t> reasons;
     std::vector<std::uint32_t> latencyUs;
     std::vector<Clock::time_point> answeredAt;  // when each vote was answered with success, in order
+    UpdateLatency updates;
+    Clock::time_point lastFollowed;  // the last vote followed to the watchers
+    std::optional<Clock::time_point> firstConnect;
+    std::optional<Clock::time_point> firstVote;
 
     // The server's clock now, estimated from the last job table.
     std::int64_t ServerNow() const {

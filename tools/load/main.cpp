@@ -1,6 +1,7 @@
 // chamber-load: many players voting against chamber-server at once, on loopback, for a bounded
 // time; then a check that every answered vote is in the store.
 #include <signal.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <boost/asio/connect.hpp>
@@ -154,8 +155,10 @@ public:
 
     bool Start() {
         // Each client votes as fast as it is answered: no rate limit, unless --server-args sets one.
-        // Every client comes from one address and logs in at once.
+        // Every client may wait for its login at once, the clients of each source address too.
         const std::string clients = std::to_string(m_options.clients);
+        const std::string perAddress =
+            std::to_string((m_options.clients + m_options.addresses - 1) / m_options.addresses);
         std::vector<std::string> argv = {m_options.server,
                                          "--db",
                                          m_options.db,
@@ -168,7 +171,7 @@ public:
                                          "--max-prelogin",
                                          clients,
                                          "--max-prelogin-per-address",
-                                         clients};
+                                         perAddress};
         std::istringstream extra(m_options.serverArgs);
         for (std::string word; extra >> word;) {
             argv.push_back(word);
@@ -203,6 +206,25 @@ std::vector<std::unique_ptr<ServingFault>> PlanFaults(const Options& options) {
     return faults;
 }
 
+// The votes each application had before the run, for and against together.
+std::map<int, std::int64_t> Counted(const VoteCounts& counts) {
+    std::map<int, std::int64_t> counted;
+    for (const auto& [key, count] : counts) {
+        counted[key.first] += count;
+    }
+    return counted;
+}
+
+// "p50 1.20 ms, p99 3.40 ms, p99.9 5.60 ms, max 7.80 ms" of microseconds, which it sorts.
+std::string Percentiles(std::vector<std::uint32_t>& us) {
+    std::sort(us.begin(), us.end());
+    const auto at = [&us](double p) {
+        return us.empty() ? 0.0 : us[std::min(us.size() - 1, static_cast<std::size_t>(p * us.size()))];
+    };
+    return "p50 " + Ms(at(0.5)) + ", p99 " + Ms(at(0.99)) + ", p99.9 " + Ms(at(0.999)) + ", max " +
+           Ms(us.empty() ? 0 : us.back());
+}
+
 int Run(const Options& options) {
     std::string kingToken;
     const std::vector<Account> accounts = PreparePlayers(options, kingToken);
@@ -227,20 +249,35 @@ int Run(const Options& options) {
     StartImpeachment(run.servers, kingToken);
     const VoteCounts before = StoredCounts(options.db);
     const long memoryBefore = own ? ResidentKiB(own->Pid()) : 0;
+    run.updates = UpdateLatency(Counted(before));
 
     boost::asio::io_context io(1);
     const Clock::time_point start = Clock::now();
     run.stopAt = start + std::chrono::seconds(options.seconds);
     run.clockSeen = start;
+    // The idle players first, then the watchers, each from the next loopback address.
+    const int idle = options.clients - options.watchers;
     std::vector<std::shared_ptr<LoadClient>> clients;
-    std::uint32_t seed = 1;
-    for (const Account& account : accounts) {
-        clients.push_back(std::make_shared<LoadClient>(io, run, account.name, account.token, seed++));
-        clients.back()->Start();
+    for (int i = 0; i < options.clients; ++i) {
+        const auto source =
+            boost::asio::ip::address_v4(0x7f000001 + static_cast<unsigned>(i % options.addresses));
+        clients.push_back(std::make_shared<LoadClient>(io, run, accounts[i].name, accounts[i].token,
+                                                       static_cast<std::uint32_t>(i + 1), i >= idle, source));
     }
+    const auto slot = [&](std::size_t i) {
+        return start + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(
+                           static_cast<double>(options.ramp) * static_cast<double>(i) / options.clients));
+    };
+    std::size_t started = 0;
+    const auto readyAll = [&clients](std::size_t from, std::size_t to) {
+        return std::all_of(clients.begin() + from, clients.begin() + to, [](auto& c) { return c->Ready(); });
+    };
 
     std::optional<double> allIn;
-    long memoryLoggedIn = 0;
+    bool idleIn = false;                 // every idle player has logged in
+    std::optional<long> memoryIdle;      // the server's, once every idle player is in
+    std::optional<long> memoryWatching;  // and once every watcher has its lists too
+    long memorySelf = 0;                 // chamber-load's own then
     std::optional<Clock::time_point> killedAt;
     std::optional<double> backAfter;
     const std::vector<std::unique_ptr<ServingFault>> faults = PlanFaults(options);
@@ -249,6 +286,19 @@ int Run(const Options& options) {
     boost::asio::steady_timer watch(io);
     std::function<void()> look = [&] {
         const auto now = Clock::now();
+        // The watchers start once the idle players are in, so that each adds to the server's memory alone.
+        if (!idleIn && started >= static_cast<std::size_t>(idle) && readyAll(0, idle)) {
+            idleIn = true;
+            memoryIdle = own ? std::optional(ResidentKiB(own->Pid())) : std::nullopt;
+        }
+        while (started < clients.size() && slot(started) <= now &&
+               (static_cast<int>(started) < idle || idleIn)) {
+            clients[started++]->Start();
+        }
+        if (idleIn && !memoryWatching && started == clients.size() && readyAll(idle, clients.size())) {
+            memoryWatching = own ? ResidentKiB(own->Pid()) : 0;
+            memorySelf = ResidentKiB(getpid());
+        }
         if (options.progress && now - start >= std::chrono::seconds(reported + 1)) {
             std::cout << "second " << ++reported << ": "
                       << std::count_if(clients.begin(), clients.end(), [](auto& c) { return c->LoggedIn(); })
@@ -256,10 +306,13 @@ int Run(const Options& options) {
                       << std::endl;
         }
         const bool everyoneIn =
-            std::all_of(clients.begin(), clients.end(), [](auto& c) { return c->LoggedIn(); });
+            std::all_of(clients.begin(), clients.end(), [](auto& c) { return c->FirstLogin().has_value(); });
         if (!allIn && everyoneIn) {
-            allIn = std::chrono::duration<double>(now - start).count();
-            memoryLoggedIn = own ? ResidentKiB(own->Pid()) : 0;
+            Clock::time_point last = *run.firstConnect;
+            for (const auto& client : clients) {
+                last = std::max(last, *client->FirstLogin());
+            }
+            allIn = std::chrono::duration<double>(last - *run.firstConnect).count();
         }
         if (own && options.killAt >= 0 && !killedAt && now - start >= std::chrono::seconds(options.killAt)) {
             own->Kill();
@@ -298,7 +351,9 @@ int Run(const Options& options) {
             }
             backAfter = std::chrono::duration<double>(last - *killedAt).count();
         }
-        const bool done = std::all_of(clients.begin(), clients.end(), [](auto& c) { return c->Done(); });
+        const bool done = std::all_of(clients.begin(), clients.end(), [&](auto& c) {
+            return c->Done() || (!c->Started() && now >= run.stopAt);
+        });
         if (done || now > run.stopAt + std::chrono::seconds(10)) {
             io.stop();
             return;
@@ -312,29 +367,37 @@ int Run(const Options& options) {
     };
     look();
     io.run();
-    const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
+    const Clock::time_point ended = Clock::now();
     if (own && !own->Stop()) {
         std::cerr << "chamber-load: the server did not stop cleanly\n";
     }
 
-    std::vector<std::uint32_t>& latency = run.latencyUs;
-    std::sort(latency.begin(), latency.end());
-    const auto percentile = [&latency](double p) {
-        return latency.empty()
-                   ? 0.0
-                   : latency[std::min(latency.size() - 1, static_cast<std::size_t>(p * latency.size()))];
-    };
     const std::int64_t answered = Sum(run.answered);
-    std::cout << "logged in: "
-              << (allIn ? std::to_string(*allIn) + " s until every client was in" : "not all") << "\n";
-    std::cout << "votes: " << answered << " answered in " << options.seconds << " s, "
-              << static_cast<long>(answered / std::min<double>(elapsed, options.seconds)) << " per second; "
-              << run.refused << " refused";
+    std::cout << "logged in: ";
+    if (allIn) {
+        std::cout << *allIn << " s from the first connection until every client was in ("
+                  << static_cast<long>(options.clients / std::max(*allIn, 1e-3)) << " logins per second)\n";
+    } else {
+        std::cout << "not all ("
+                  << std::count_if(clients.begin(), clients.end(), [](auto& c) { return c->FirstLogin(); })
+                  << " of " << options.clients << ")\n";
+    }
+    // Votes per second of the time the watchers voted: from the first vote until the stop.
+    const double voting =
+        run.firstVote ? std::chrono::duration<double>(std::min(run.stopAt, ended) - *run.firstVote).count()
+                      : 0;
+    std::cout << "votes: " << answered << " answered in " << voting << " s of voting, "
+              << static_cast<long>(answered / std::max(voting, 1e-3)) << " per second; " << run.refused
+              << " refused";
     for (const auto& [reason, count] : run.reasons) {
         std::cout << " (" << count << " " << reason << ")";
     }
-    std::cout << "\nlatency: p50 " << Ms(percentile(0.5)) << ", p99 " << Ms(percentile(0.99)) << ", p99.9 "
-              << Ms(percentile(0.999)) << ", max " << Ms(latency.empty() ? 0 : latency.back()) << "\n";
+    std::cout << "\nlatency: " << Percentiles(run.latencyUs) << "\n";
+    std::vector<std::uint32_t> updates = run.updates.Samples();
+    std::cout << "updates to the watchers: " << Percentiles(updates) << " after the answer ("
+              << updates.size() << " deliveries of the votes followed, one every "
+              << std::chrono::duration_cast<std::chrono::milliseconds>(kFollowEvery).count()
+              << " ms at most; " << run.updates.Waiting() << " still awaited)\n";
     // Whatever happened to the realm meanwhile, made by chamber-load or not (a database lost).
     if (!run.answeredAt.empty()) {
         std::cout << "longest time without service: "
@@ -344,9 +407,19 @@ int Run(const Options& options) {
                   << " s\n";
     }
     if (own) {
-        std::cout << "server memory: " << memoryBefore << " KiB before the clients, " << memoryLoggedIn
-                  << " KiB with all " << options.clients << " logged in ("
-                  << (memoryLoggedIn - memoryBefore) * 1024 / options.clients << " bytes per client)\n";
+        std::cout << "server memory: " << memoryBefore << " KiB before the clients";
+        if (memoryIdle && idle > 0) {
+            std::cout << ", " << *memoryIdle << " KiB with the " << idle << " idle ones in ("
+                      << (*memoryIdle - memoryBefore) * 1024 / idle << " bytes each)";
+        }
+        if (memoryWatching && memoryIdle && options.watchers > 0) {
+            std::cout << ", " << *memoryWatching << " KiB with the " << options.watchers << " watchers in ("
+                      << (*memoryWatching - *memoryIdle) * 1024 / options.watchers << " bytes each)";
+        }
+        std::cout << "\n";
+    }
+    if (memorySelf > 0) {
+        std::cout << "chamber-load's own memory: " << memorySelf << " KiB with every client in\n";
     }
     if (killedAt) {
         std::cout << "after the kill: "
