@@ -410,8 +410,9 @@ void Hall::Request(Peer& peer, wire::Frame frame) {
     std::vector<rules::Message> messages = m_engine.TakeMessages();
     switch (outcome) {
         case rules::Outcome::Accepted:
-            m_pending.batch.ledger.push_back(
-                {m_engine.Now(), peer.playerId, frame.id, store::LedgerForm(frame.id, frame.image)});
+            m_pending.batch.ledger.push_back({m_engine.Now(), peer.playerId, frame.id,
+                                              store::LedgerForm(frame.id, frame.image),
+                                              store::LedgerJob(frame.id, frame.image, m_engine.State())});
             break;
         case rules::Outcome::Refused:
             Refused(peer.playerId, frame.id, ReasonOf(messages.front()));
