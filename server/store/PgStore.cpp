@@ -566,6 +566,7 @@ std::vector<AuditRow> PgStore::ReadAudit(const AuditQuery& q) {
                                                              .Text(q.action)
                                                              .Int(std::clamp(q.limit, 1, kMaxRowsRead)));
         std::vector<AuditRow> audit;
+        audit.reserve(static_cast<std::size_t>(rows.Rows()));
         for (int row = 0; row < rows.Rows(); ++row) {
             audit.push_back(
                 {rows.Int(row, 0),
@@ -588,6 +589,7 @@ std::vector<Operator> PgStore::ReadOperators(const std::string& name) {
     return Reading([&] {
         const pg::Result rows = m_conn.Run("operators", Params().Text(name));
         std::vector<Operator> found;
+        found.reserve(static_cast<std::size_t>(rows.Rows()));
         for (int row = 0; row < rows.Rows(); ++row) {
             found.push_back({rows.Text(row, 0), RoleNamed(rows.Text(row, 1)).value_or(Role::Viewer),
                              rows.Text(row, 2), static_cast<int>(rows.Int(row, 3)), rows.Int(row, 4)});
