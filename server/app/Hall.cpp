@@ -466,8 +466,9 @@ void Hall::Request(Peer& peer, wire::Frame frame) {
     switch (outcome) {
         case rules::Outcome::Accepted:
             m_metrics.Request(frame.id, kAccepted);
-            m_pending.batch.ledger.push_back(
-                {m_engine.Now(), peer.playerId, frame.id, store::LedgerForm(frame.id, frame.image)});
+            m_pending.batch.ledger.push_back({m_engine.Now(), peer.playerId, frame.id,
+                                              store::LedgerForm(frame.id, frame.image),
+                                              store::LedgerJob(frame.id, frame.image, m_engine.State())});
             break;
         case rules::Outcome::Refused:
             m_metrics.Request(frame.id, rules::reason::CodeOf(ReasonOf(messages.front())));

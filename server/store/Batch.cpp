@@ -51,6 +51,22 @@ std::vector<char> LedgerForm(int messageId, std::span<const char> image) {
     return {form.GetBufferPtr(), form.GetBufferPtr() + form.GetLength()};
 }
 
+int LedgerJob(int messageId, std::span<const char> image, const rules::WorldState& state) {
+    CKParam request;
+    int target = 0;
+    if (messageId == ChamberMsg::kMute ||
+        request.SetBufferPtr(image.data(), static_cast<int>(image.size())) != 0 ||
+        request.GetInt(ChamberMsg::Field::kTarget, target) != 0) {
+        return 0;
+    }
+    if (messageId != ChamberMsg::kVote) {
+        return target;
+    }
+    const auto voted = std::find_if(state.applications.begin(), state.applications.end(),
+                                    [target](const rules::Application& a) { return a.applyId == target; });
+    return voted != state.applications.end() ? voted->jobId : 0;
+}
+
 Batch Batch::Of(const rules::WorldState& state) {
     Batch batch;
     batch.now = state.now;

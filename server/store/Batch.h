@@ -21,6 +21,7 @@ struct LedgerEntry {
     int playerId;
     int messageId;
     std::vector<char> request;  // a CKParam image
+    int jobId = 0;              // the post it is about (LedgerJob)
 };
 
 // The ledger's form of a request image: the fields the rules read from it, as they read them, in a
@@ -48,6 +49,9 @@ struct AuditEntry {
 };
 
 std::vector<char> LedgerForm(int messageId, std::span<const char> image);
+// The post an accepted request is about, for the ledger's filter: the post applied for or
+// impeached, the voted application's post in `state`; 0 for a mute.
+int LedgerJob(int messageId, std::span<const char> image, const rules::WorldState& state);
 
 struct Batch {
     std::int64_t now = 0;

@@ -64,7 +64,9 @@ constexpr const char* kMigrations[] = {
        END $$;
        CREATE TRIGGER audit_kept BEFORE UPDATE OR DELETE OR TRUNCATE ON audit
            FOR EACH STATEMENT EXECUTE FUNCTION chamber_audit_kept();
+       ALTER TABLE ledger ADD COLUMN job_id INTEGER NOT NULL DEFAULT 0;
        CREATE INDEX ledger_by_player ON ledger(player_id, seq);
+       CREATE INDEX ledger_by_job ON ledger(job_id, seq);
        CREATE INDEX audit_by_player ON audit(player_id, id);)",
 };
 static_assert(std::size(kMigrations) == Store::kSchemaVersion);
@@ -91,9 +93,10 @@ constexpr std::pair<const char*, const char*> kStatements[] = {
     {"upsert_muted",
      "INSERT INTO muted(player_id, until) VALUES($1, $2) ON CONFLICT(player_id) DO UPDATE SET until = "
      "EXCLUDED.until"},
-    {"append_ledger", "INSERT INTO ledger(time, player_id, message_id, request) VALUES($1, $2, $3, $4)"},
+    {"append_ledger",
+     "INSERT INTO ledger(time, player_id, message_id, request, job_id) VALUES($1, $2, $3, $4, $5)"},
     {"copy_ledger",
-     "INSERT INTO ledger(seq, time, player_id, message_id, request) VALUES($1, $2, $3, $4, $5)"},
+     "INSERT INTO ledger(seq, time, player_id, message_id, request, job_id) VALUES($1, $2, $3, $4, $5, $6)"},
     {"upsert_meta",
      "INSERT INTO meta(key, value) VALUES($1, $2) ON CONFLICT(key) DO UPDATE SET value = EXCLUDED.value"},
     // The clock never goes back, not even to the engine's time when a lease ran ahead of it.
@@ -133,9 +136,9 @@ constexpr std::pair<const char*, const char*> kStatements[] = {
      "SELECT id, name, kingdom, coins, ballots, token_hash IS NOT NULL FROM players "
      "WHERE left(name, length($1)) = $1 ORDER BY name COLLATE \"C\" LIMIT $2"},
     {"read_ledger",
-     "SELECT seq, time, player_id, message_id, request FROM ledger WHERE seq > $1 "
+     "SELECT seq, time, player_id, message_id, request, job_id FROM ledger WHERE seq > $1 "
      "AND ($2 = 0 OR player_id = $2) AND ($3 = 0 OR message_id = $3) AND time >= $4 "
-     "AND ($5 = 0 OR time <= $5) ORDER BY seq LIMIT $6"},
+     "AND ($5 = 0 OR time <= $5) AND ($7 = 0 OR job_id = $7) ORDER BY seq LIMIT $6"},
     {"read_audit",
      "SELECT id, time, operator, action, player_id, before, after, reason FROM audit "
      "WHERE id > $1 AND ($2 = '' OR operator = $2) AND ($3 = 0 OR player_id = $3) "
@@ -368,9 +371,12 @@ std::vector<Queued> PgStore::Write(const Batch& batch) const {
         out.push_back({"upsert_muted", Params().Int(id).Int(until)});
     }
     for (const LedgerEntry& entry : batch.ledger) {
-        out.push_back(
-            {"append_ledger",
-             Params().Int(entry.time).Int(entry.playerId).Int(entry.messageId).Bytes(Bytes(entry.request))});
+        out.push_back({"append_ledger", Params()
+                                            .Int(entry.time)
+                                            .Int(entry.playerId)
+                                            .Int(entry.messageId)
+                                            .Bytes(Bytes(entry.request))
+                                            .Int(entry.jobId)});
     }
     for (const auto& [id, ban] : batch.bans) {
         out.push_back(
@@ -558,14 +564,15 @@ std::vector<LedgerRow> PgStore::ReadLedger(const LedgerQuery& q) {
                                                               .Int(q.messageId)
                                                               .Int(q.from)
                                                               .Int(q.to)
-                                                              .Int(std::clamp(q.limit, 1, kMaxRowsRead)));
+                                                              .Int(std::clamp(q.limit, 1, kMaxRowsRead))
+                                                              .Int(q.jobId));
         std::vector<LedgerRow> ledger;
         for (int row = 0; row < rows.Rows(); ++row) {
             const std::vector<unsigned char> request = rows.Bytes(row, 4);
             ledger.push_back(
                 {rows.Int(row, 0),
                  {rows.Int(row, 1), static_cast<int>(rows.Int(row, 2)), static_cast<int>(rows.Int(row, 3)),
-                  std::vector<char>(request.begin(), request.end())}});
+                  std::vector<char>(request.begin(), request.end()), static_cast<int>(rows.Int(row, 5))}});
         }
         return ledger;
     });
@@ -580,6 +587,7 @@ std::vector<AuditRow> PgStore::ReadAudit(const AuditQuery& q) {
                                                              .Text(q.action)
                                                              .Int(std::clamp(q.limit, 1, kMaxRowsRead)));
         std::vector<AuditRow> audit;
+        audit.reserve(static_cast<std::size_t>(rows.Rows()));
         for (int row = 0; row < rows.Rows(); ++row) {
             audit.push_back(
                 {rows.Int(row, 0),
@@ -602,6 +610,7 @@ std::vector<Operator> PgStore::ReadOperators(const std::string& name) {
     return Reading([&] {
         const pg::Result rows = m_conn.Run("operators", Params().Text(name));
         std::vector<Operator> found;
+        found.reserve(static_cast<std::size_t>(rows.Rows()));
         for (int row = 0; row < rows.Rows(); ++row) {
             found.push_back({rows.Text(row, 0), RoleNamed(rows.Text(row, 1)).value_or(Role::Viewer),
                              rows.Text(row, 2), static_cast<int>(rows.Int(row, 3)), rows.Int(row, 4)});
@@ -634,13 +643,14 @@ Realm PgStore::Export() {
                                  TokenHash{tokens.Bytes(row, 1), tokens.Bytes(row, 2)});
         }
         const pg::Result ledger =
-            m_conn.Query("SELECT seq, time, player_id, message_id, request FROM ledger ORDER BY seq");
+            m_conn.Query("SELECT seq, time, player_id, message_id, request, job_id FROM ledger ORDER BY seq");
         for (int row = 0; row < ledger.Rows(); ++row) {
             const std::vector<unsigned char> request = ledger.Bytes(row, 4);
             realm.ledger.push_back(
                 {ledger.Int(row, 0),
                  {ledger.Int(row, 1), static_cast<int>(ledger.Int(row, 2)),
-                  static_cast<int>(ledger.Int(row, 3)), std::vector<char>(request.begin(), request.end())}});
+                  static_cast<int>(ledger.Int(row, 3)), std::vector<char>(request.begin(), request.end()),
+                  static_cast<int>(ledger.Int(row, 5))}});
         }
         realm.operators = Operators();
         realm.bans = Bans();
@@ -686,7 +696,8 @@ void PgStore::Import(const Realm& realm) {
                                                  .Int(entry.time)
                                                  .Int(entry.playerId)
                                                  .Int(entry.messageId)
-                                                 .Bytes(Bytes(entry.request))});
+                                                 .Bytes(Bytes(entry.request))
+                                                 .Int(entry.jobId)});
     }
     m_conn.Exec("BEGIN");
     try {

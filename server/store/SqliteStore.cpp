@@ -47,7 +47,9 @@ constexpr const char* kMigrations[] = {
                           after TEXT NOT NULL, reason TEXT NOT NULL);
        CREATE TRIGGER audit_no_update BEFORE UPDATE ON audit BEGIN SELECT RAISE(ABORT, 'the audit is kept as written'); END;
        CREATE TRIGGER audit_no_delete BEFORE DELETE ON audit BEGIN SELECT RAISE(ABORT, 'the audit is kept as written'); END;
+       ALTER TABLE ledger ADD COLUMN job_id INTEGER NOT NULL DEFAULT 0;
        CREATE INDEX ledger_by_player ON ledger(player_id, seq);
+       CREATE INDEX ledger_by_job ON ledger(job_id, seq);
        CREATE INDEX audit_by_player ON audit(player_id, id);)",
 };
 constexpr int kMigrationCount = static_cast<int>(std::size(kMigrations));
@@ -92,9 +94,12 @@ SqliteStore::SqliteStore(const std::string& path, std::int64_t now, Seed seed)
       m_deleteApplication(m_db, "DELETE FROM applications WHERE apply_id = ?1"),
       m_upsertMutesUsed(m_db, "INSERT OR REPLACE INTO mutes_used(player_id, day, count) VALUES(?1, ?2, ?3)"),
       m_upsertMutedUntil(m_db, "INSERT OR REPLACE INTO muted(player_id, until) VALUES(?1, ?2)"),
-      m_appendLedger(m_db, "INSERT INTO ledger(time, player_id, message_id, request) VALUES(?1, ?2, ?3, ?4)"),
-      m_copyLedger(
-          m_db, "INSERT INTO ledger(seq, time, player_id, message_id, request) VALUES(?1, ?2, ?3, ?4, ?5)"),
+      m_appendLedger(
+          m_db,
+          "INSERT INTO ledger(time, player_id, message_id, request, job_id) VALUES(?1, ?2, ?3, ?4, ?5)"),
+      m_copyLedger(m_db,
+                   "INSERT INTO ledger(seq, time, player_id, message_id, request, job_id) VALUES(?1, ?2, ?3, "
+                   "?4, ?5, ?6)"),
       m_upsertMeta(m_db, "INSERT OR REPLACE INTO meta(key, value) VALUES(?1, ?2)"),
       // The clock never goes back, not even to the engine's time when a lease ran ahead of it.
       m_advanceClock(m_db,
@@ -121,9 +126,9 @@ SqliteStore::SqliteStore(const std::string& path, std::int64_t now, Seed seed)
                     "SELECT id, name, kingdom, coins, ballots, token_hash IS NOT NULL FROM players "
                     "WHERE substr(name, 1, length(?1)) = ?1 ORDER BY name LIMIT ?2"),
       m_readLedger(m_db,
-                   "SELECT seq, time, player_id, message_id, request FROM ledger WHERE seq > ?1 "
+                   "SELECT seq, time, player_id, message_id, request, job_id FROM ledger WHERE seq > ?1 "
                    "AND (?2 = 0 OR player_id = ?2) AND (?3 = 0 OR message_id = ?3) AND time >= ?4 "
-                   "AND (?5 = 0 OR time <= ?5) ORDER BY seq LIMIT ?6"),
+                   "AND (?5 = 0 OR time <= ?5) AND (?7 = 0 OR job_id = ?7) ORDER BY seq LIMIT ?6"),
       m_readAudit(m_db,
                   "SELECT id, time, operator, action, player_id, before, after, reason FROM audit "
                   "WHERE id > ?1 AND (?2 = '' OR operator = ?2) AND (?3 = 0 OR player_id = ?3) "
@@ -175,7 +180,7 @@ void SqliteStore::Write(const Batch& batch) {
     }
     for (const LedgerEntry& entry : batch.ledger) {
         m_appendLedger.Bind(1, entry.time).Bind(2, entry.playerId).Bind(3, entry.messageId);
-        m_appendLedger.Bind(4, Bytes(entry.request)).Run();
+        m_appendLedger.Bind(4, Bytes(entry.request)).Bind(5, entry.jobId).Run();
     }
     for (const auto& [id, ban] : batch.bans) {
         if (ban) {
@@ -337,13 +342,14 @@ std::vector<PlayerSummary> SqliteStore::FindPlayers(const std::string& prefix, i
 std::vector<LedgerRow> SqliteStore::ReadLedger(const LedgerQuery& q) {
     std::vector<LedgerRow> rows;
     m_readLedger.Bind(1, q.afterSeq).Bind(2, q.playerId).Bind(3, q.messageId).Bind(4, q.from).Bind(5, q.to);
-    m_readLedger.Bind(6, std::clamp(q.limit, 1, kMaxRowsRead));
+    m_readLedger.Bind(6, std::clamp(q.limit, 1, kMaxRowsRead)).Bind(7, q.jobId);
     while (m_readLedger.Step()) {
         const std::vector<unsigned char> request = m_readLedger.Blob(4);
         rows.push_back(
             {m_readLedger.Int(0),
              {m_readLedger.Int(1), static_cast<int>(m_readLedger.Int(2)),
-              static_cast<int>(m_readLedger.Int(3)), std::vector<char>(request.begin(), request.end())}});
+              static_cast<int>(m_readLedger.Int(3)), std::vector<char>(request.begin(), request.end()),
+              static_cast<int>(m_readLedger.Int(5))}});
     }
     m_readLedger.Reset();
     return rows;
@@ -411,13 +417,14 @@ Realm SqliteStore::Export() {
     while (tokens.Step()) {
         realm.tokens.emplace(static_cast<int>(tokens.Int(0)), TokenHash{tokens.Blob(1), tokens.Blob(2)});
     }
-    Statement ledger(m_db, "SELECT seq, time, player_id, message_id, request FROM ledger ORDER BY seq");
+    Statement ledger(m_db,
+                     "SELECT seq, time, player_id, message_id, request, job_id FROM ledger ORDER BY seq");
     while (ledger.Step()) {
         const std::vector<unsigned char> request = ledger.Blob(4);
         realm.ledger.push_back(
             {ledger.Int(0),
              {ledger.Int(1), static_cast<int>(ledger.Int(2)), static_cast<int>(ledger.Int(3)),
-              std::vector<char>(request.begin(), request.end())}});
+              std::vector<char>(request.begin(), request.end()), static_cast<int>(ledger.Int(5))}});
     }
     realm.operators = Operators();
     realm.bans = Bans();
@@ -455,7 +462,7 @@ void SqliteStore::Import(const Realm& realm) {
     }
     for (const auto& [seq, entry] : realm.ledger) {
         m_copyLedger.Bind(1, seq).Bind(2, entry.time).Bind(3, entry.playerId).Bind(4, entry.messageId);
-        m_copyLedger.Bind(5, Bytes(entry.request)).Run();
+        m_copyLedger.Bind(5, Bytes(entry.request)).Bind(6, entry.jobId).Run();
     }
     transaction.Commit();
 }

@@ -62,6 +62,7 @@ struct PlayerSummary {
 struct LedgerQuery {
     int playerId = 0;
     int messageId = 0;
+    int jobId = 0;
     std::int64_t from = 0;
     std::int64_t to = 0;  // 0: no end
     std::int64_t afterSeq = 0;

@@ -64,8 +64,9 @@ std::string Text(const store::Realm& realm) {
             << a.playerId << " " << a.before << " " << a.after << " " << a.reason << "\n";
     }
     for (const auto& [seq, entry] : realm.ledger) {
-        out << "ledger " << seq << " " << entry.time << " " << entry.playerId << " " << entry.messageId << " "
-            << std::string(entry.request.begin(), entry.request.end()) << "\n";
+        out << "ledger " << seq << " " << entry.time << " " << entry.playerId << " " << entry.messageId
+            << " job " << entry.jobId << " " << std::string(entry.request.begin(), entry.request.end())
+            << "\n";
     }
     return out.str();
 }
@@ -92,7 +93,7 @@ Batch EveryKindOfRow(Store& store, std::int64_t now) {
     for (int i = 0; i < 256; ++i) {
         bytes[static_cast<std::size_t>(i)] = static_cast<char>(i);
     }
-    batch.ledger.push_back({now, id, 10000014, bytes});
+    batch.ledger.push_back({now, id, 10000014, bytes, 5});
     batch.ledger.push_back({now, id, 10000011, {0}});
     batch.bans.emplace(id, store::Ban{now + 60, "刷屏", "mod", now});
     batch.audit.push_back(
@@ -138,6 +139,18 @@ TEST(StoreTest, ARealmCopiedToPostgresAndBackKeepsEveryRow) {
         EXPECT_EQ(store->LedgerSize(), 4);
         EXPECT_EQ(store->Export().ledger.back().seq, 4);
         EXPECT_EQ(store->Export().audit.back().id, 2);
+        // The ledger as the console reads it: by post, by message, paged.
+        const auto seqs = [store](const store::LedgerQuery& query) {
+            std::vector<std::int64_t> out;
+            for (const store::LedgerRow& row : store->ReadLedger(query)) {
+                out.push_back(row.seq);
+            }
+            return out;
+        };
+        EXPECT_EQ(seqs({.jobId = 5}), (std::vector<std::int64_t>{1, 3}));
+        EXPECT_EQ(seqs({.messageId = 10000011}), (std::vector<std::int64_t>{2, 4}));
+        EXPECT_EQ(seqs({.afterSeq = 1, .limit = 2}), (std::vector<std::int64_t>{2, 3}));
+        EXPECT_EQ(seqs({.playerId = 999}), std::vector<std::int64_t>{});
         EXPECT_EQ(store->AddPlayer("乙", 1, 0, 0, {}), added + 1);
         // A realm is copied only into a store that holds none.
         EXPECT_THROW(store::CopyRealm(*sqlite, *store), std::exception);
