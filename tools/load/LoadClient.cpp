@@ -34,6 +34,7 @@ LoadClient::LoadClient(boost::asio::io_context& io, LoadRun& run, std::string na
       m_socket(io),
       m_retry(io),
       m_heartbeat(io),
+      m_pace(io),
       m_run(run),
       m_name(std::move(name)),
       m_token(std::move(token)),
@@ -218,6 +219,33 @@ void LoadClient::Arrived(int id, const CKParam& packet) {
 }
 
 void LoadClient::VoteNext() {
+    const Clock::time_point now = Clock::now();
+    if (m_run.votePeriod == Clock::duration::zero() || now >= m_run.stopAt) {
+        Vote();
+        return;
+    }
+    if (!m_nextVote) {
+        // A random start, so that the clients' votes spread over the period.
+        const auto phase =
+            std::uniform_int_distribution<Clock::rep>(0, m_run.votePeriod.count() - 1)(m_random);
+        m_nextVote = now + Clock::duration(phase);
+    }
+    if (*m_nextVote <= now) {
+        // A vote answered late is followed by the next at once, never by a burst that catches up.
+        m_nextVote = std::max(*m_nextVote + m_run.votePeriod, now);
+        Vote();
+        return;
+    }
+    m_pace.expires_at(*m_nextVote);
+    m_pace.async_wait(
+        [self = shared_from_this(), connection = m_connection](const boost::system::error_code& error) {
+            if (!error && connection == self->m_connection && !self->m_inFlight) {
+                self->VoteNext();
+            }
+        });
+}
+
+void LoadClient::Vote() {
     const std::int64_t now = m_run.ServerNow();
     std::vector<int> open;
     for (const auto& [applyId, window] : m_run.applications) {
@@ -266,6 +294,7 @@ void LoadClient::Drop() {
     boost::system::error_code ignored;
     m_socket.close(ignored);
     m_heartbeat.cancel();
+    m_pace.cancel();
     m_loggedIn = false;
     if (m_watcher >= 0) {
         m_run.updates.SetOnline(m_watcher, false);

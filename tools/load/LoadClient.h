@@ -53,7 +53,9 @@ private:
     void Handle(const wire::Frame& frame);
     void LoggedInNow();
     void Arrived(int id, const CKParam& packet);
+    // Votes now, or at the vote rate's next time.
     void VoteNext();
+    void Vote();
     void Beat();
     void Send(std::vector<char> frame);
     void WriteNext();
@@ -64,6 +66,8 @@ private:
     boost::asio::ip::tcp::socket m_socket;
     boost::asio::steady_timer m_retry;
     boost::asio::steady_timer m_heartbeat;
+    boost::asio::steady_timer m_pace;  // the next vote's time, with a vote rate
+    std::optional<Clock::time_point> m_nextVote;
     LoadRun& m_run;
     std::string m_name;
     std::string m_token;

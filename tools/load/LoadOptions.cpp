@@ -37,6 +37,12 @@ ParsedOptions ParseOptions(int argc, const char* const* argv) {
                    "heartbeat every 15 s and read what they are sent, and log in first (default: all)")
         ->type_name("W")
         ->check(CLI::Range(0, 20'000));
+    app.add_option("--vote-rate", options.voteRate,
+                   "votes a second of each voting client, at even times from a random start, never two "
+                   "at once: the offered load is R times the voters (default 0: each votes again as soon "
+                   "as it is answered, the most the server can take)")
+        ->type_name("R")
+        ->check(CLI::Range(0, 1000));
     app.add_option("--ramp", options.ramp,
                    "spread the first connections evenly over S seconds (default 0: all at once, a login "
                    "storm)")

@@ -18,6 +18,7 @@ struct Options {
     int watchers = -1;
     int ramp = 0;         // seconds over which the clients' first connections are spread; 0: at once
     int addresses = 250;  // loopback source addresses 127.0.0.1 ... the clients come from
+    int voteRate = 0;     // votes a second of each voting client; 0: each as soon as the last is answered
     int seconds = 10;
     int killAt = -1;  // second of the run at which the server it started is killed; -1: never
     // Faults against whichever of the --connect servers serves (on PostgreSQL, by its lease): the

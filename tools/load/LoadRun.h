@@ -33,6 +33,8 @@ struct LoadRun {
     std::vector<boost::asio::ip::tcp::endpoint> servers;  // every client tries them in turn
     int speed = 1;             // the server clock's speed, as far as the run knows it
     Clock::time_point stopAt;  // no vote is sent after this
+    Clock::duration
+        votePeriod{};  // between a client's votes; zero: each vote as soon as the last is answered
     std::map<int, Window> applications;
     std::int64_t serverClock = 0;  // the last clock a job table carried
     Clock::time_point clockSeen;

@@ -245,6 +245,9 @@ int Run(const Options& options) {
               << (own ? "127.0.0.1:" + std::to_string(own->Port()) + " (a server of its own, speed " +
                             std::to_string(options.speed) + ")"
                       : cli::ToText(options.connect))
+              << (options.voteRate > 0
+                      ? ", " + std::to_string(options.voteRate) + " votes a second from each voter"
+                      : std::string())
               << std::endl;
     StartImpeachment(run.servers, kingToken);
     const VoteCounts before = StoredCounts(options.db);
@@ -254,6 +257,10 @@ int Run(const Options& options) {
     boost::asio::io_context io(1);
     const Clock::time_point start = Clock::now();
     run.stopAt = start + std::chrono::seconds(options.seconds);
+    if (options.voteRate > 0) {
+        run.votePeriod =
+            std::chrono::duration_cast<Clock::duration>(std::chrono::seconds(1)) / options.voteRate;
+    }
     run.clockSeen = start;
     // The idle players first, then the watchers, each from the next loopback address.
     const int idle = options.clients - options.watchers;
