@@ -37,6 +37,10 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv,
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outputPath.c_str(),
                                      O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
+    // Nothing else of ours goes with it: Asio opens its sockets without close-on-exec, and a
+    // server that chamber-load starts again would hold every socket of its ten thousand clients,
+    // run out of descriptors and keep the clients' closed connections from ending.
+    posix_spawn_file_actions_addclosefrom_np(&actions, STDERR_FILENO + 1);
     pid_t pid = -1;
     if (posix_spawn(&pid, arguments[0].c_str(), &actions, nullptr, argumentPointers.data(),
                     environmentPointers.data()) == 0) {

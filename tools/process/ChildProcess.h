@@ -1,6 +1,6 @@
 // A child process for the tools and tests that start others (chamber-server, chamber-sim, Xvfb):
-// started with posix_spawn, its output going to a file, signalled, waited for with a timeout, and
-// killed if it still runs when it is dropped.
+// started with posix_spawn with no descriptor of ours but its standard input, its output going to a
+// file, signalled, waited for with a timeout, and killed if it still runs when it is dropped.
 #pragma once
 
 #include <chrono>
