@@ -71,6 +71,7 @@ public:
     std::optional<wire::Wallet> Wallet() const override { return wire::Wallet{100, 10}; }
     std::string Identity() const override { return "UserId=1;level=0;family=1"; }
     void ScreenOpened() override {}
+    void ScreenClosed() override {}
     void Send(int, std::span<const char>) override {}
     std::optional<rules::Message> Next() override {
         if (m_messages.empty()) return std::nullopt;
