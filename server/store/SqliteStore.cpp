@@ -33,8 +33,8 @@ constexpr const char* kMigrations[] = {
                            message_id INTEGER NOT NULL, request BLOB NOT NULL);)",
     // The lease of the server that serves the realm: kept by the PostgreSQL store; here for one
     // schema on both.
-    "CREATE TABLE lease(id INTEGER PRIMARY KEY, epoch INTEGER NOT NULL, holder TEXT NOT NULL, expires "
-    "INTEGER NOT NULL);",
+    R"(CREATE TABLE lease(id INTEGER PRIMARY KEY, epoch INTEGER NOT NULL, holder TEXT NOT NULL,
+                         expires INTEGER NOT NULL);)",
     // The console's operators, players' bans (one a player; a lifted ban is deleted, the audit
     // keeps its story) and the audit of moderator actions, which nothing may change or delete.
     R"(CREATE TABLE operators(name TEXT PRIMARY KEY, role TEXT NOT NULL CHECK(role IN ('viewer', 'moderator')),
