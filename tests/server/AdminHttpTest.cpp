@@ -27,7 +27,9 @@ protected:
         std::filesystem::create_symlink(m_dir / "outside.txt", site / "link.txt");
         m_router.Add(Method::Get, "/hello", [](const Request&) { return Text(200, "hello"); });
         m_router.Add(Method::Post, "/echo", [](const Request& request) { return Text(200, request.body); });
-        m_router.Add(Method::Get, "/events", [](const Request&) { return Response{200, {}, {}, "counts"}; });
+        m_router.Add(Method::Get, "/events", [](const Request&) {
+            return Response{200, {}, {}, "counts", {}};
+        });
         m_router.ServeFiles(StaticFiles(site));
         m_server.emplace(m_io, boost::asio::ip::tcp::endpoint(boost::asio::ip::make_address("127.0.0.1"), 0),
                          m_router, m_limits);
