@@ -76,6 +76,7 @@ test('an operator logs in with the right password, and five wrong ones lock it o
   await logIn(page, 'mod', kPasswords.mod);
   await page.waitForSelector('#nav:not([hidden])');
   assert.equal(await page.textContent('#operator'), 'mod (moderator)');
+  assert.equal(await page.isVisible('#login'), false, 'the login form goes');
   const cookie = (await page.context().cookies()).find((each) => each.name === 'odc_session');
   assert.ok(cookie.httpOnly && cookie.sameSite === 'Strict', 'the session cookie is HttpOnly and SameSite=Strict');
   await page.click('#logout');
