@@ -50,3 +50,12 @@ export function say(place, text, isError = true) {
   place.textContent = text || '';
   place.className = isError ? 'error' : 'note';
 }
+
+// The buttons of a paged list: `pages` holds the key before each page shown so far, `last` is the
+// key of the page's last row (null when the page is not full), `load` shows the page on top.
+export function pager(pages, last, load) {
+  return el('div', { class: 'pager' },
+    el('button', { type: 'button', disabled: pages.length === 1, onclick: () => { pages.pop(); load(); } }, 'Previous'),
+    ` page ${pages.length} `,
+    el('button', { type: 'button', disabled: last === null, onclick: () => { pages.push(last); load(); } }, 'Next'));
+}

@@ -1,7 +1,7 @@
 // The audit: every operator's action, who and when, the player's state before and after, and why.
 // It is read only, here as in the database.
 import { get } from '../api.js';
-import { el, fields, playerName, say, table, utc } from '../dom.js';
+import { el, fields, pager, playerName, say, table, utc } from '../dom.js';
 
 const kPage = 50;
 const kActions = ['kick', 'revoke-token', 'lift-mute', 'adjust-coins', 'adjust-ballots', 'ban', 'lift-ban'];
@@ -18,14 +18,7 @@ export function show(page, context) {
       rows.replaceChildren(
         table(['#', 'Time', 'Operator', 'Action', 'Player', 'Before', 'After', 'Reason'], found.map((row) => [
           String(row.id), utc(row.time), row.operator, row.action, playerName(row.player), row.before, row.after, row.reason])),
-        el('div', { class: 'pager' },
-          el('button', { type: 'button', disabled: pages.length === 1, onclick: () => { pages.pop(); load(); } }, 'Previous'),
-          ` page ${pages.length} `,
-          el('button', {
-            type: 'button',
-            disabled: found.length < kPage,
-            onclick: () => { pages.push(found.at(-1).id); load(); },
-          }, 'Next')));
+        pager(pages, found.length === kPage ? found.at(-1).id : null, load));
     } catch (failure) {
       if (!context.failed(failure)) {
         say(error, failure.message);

@@ -1,6 +1,6 @@
 // The ledger: every accepted request, filtered by player, post, kind and time, a page at a time.
 import { get } from '../api.js';
-import { el, fields, playerName, say, table, utc } from '../dom.js';
+import { el, fields, pager, playerName, say, table, utc } from '../dom.js';
 
 const kPage = 50;
 
@@ -31,14 +31,7 @@ export function show(page, context) {
       rows.replaceChildren(
         table(['#', 'Time', 'Player', 'Kind', 'Post', 'Request'], found.map((row) => [
           String(row.seq), utc(row.time), playerName(row.player), row.kind, row.postName ?? '—', detail(row)])),
-        el('div', { class: 'pager' },
-          el('button', { type: 'button', disabled: pages.length === 1, onclick: () => { pages.pop(); load(); } }, 'Previous'),
-          ` page ${pages.length} `,
-          el('button', {
-            type: 'button',
-            disabled: found.length < kPage,
-            onclick: () => { pages.push(found.at(-1).seq); load(); },
-          }, 'Next')));
+        pager(pages, found.length === kPage ? found.at(-1).seq : null, load));
     } catch (failure) {
       if (!context.failed(failure)) {
         say(error, failure.message);

@@ -1,62 +1,19 @@
 #include "Json.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+
+#include "text/CString.h"
 
 namespace admin::json {
 
 namespace {
 
-// The length of the UTF-8 sequence at `text[i]` (1 to 4), or 0 when it is not a valid one
-// (overlong forms, surrogates and code points past U+10FFFF are not).
-std::size_t Utf8Length(std::string_view text, std::size_t i) {
-    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[i + k]); };
-    const unsigned char lead = byte(0);
-    std::size_t length = 0;
-    unsigned char low = 0x80;
-    unsigned char high = 0xBF;
-    if (lead < 0x80) {
-        return 1;
-    } else if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        low = lead == 0xE0 ? 0xA0 : 0x80;
-        high = lead == 0xED ? 0x9F : 0xBF;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        low = lead == 0xF0 ? 0x90 : 0x80;
-        high = lead == 0xF4 ? 0x8F : 0xBF;
-    } else {
-        return 0;
-    }
-    if (i + length > text.size() || byte(1) < low || byte(1) > high) {
-        return 0;
-    }
-    for (std::size_t k = 2; k < length; ++k) {
-        if (byte(k) < 0x80 || byte(k) > 0xBF) {
-            return 0;
-        }
-    }
-    return length;
-}
-
-void AppendUtf8(std::string& out, std::uint32_t code) {
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (code >> 18));
-        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
+// Whether `text` is UTF-8 throughout: it is when a round trip through UTF-16 keeps it as it is, since
+// every byte that is not part of a sequence comes back as U+FFFD.
+bool IsUtf8(std::string_view text) {
+    return Utf16ToUtf8(Utf8ToUtf16(text)) == text;
 }
 
 // Reads the text of one object, each step moving `m_at` past what it took.
@@ -196,16 +153,16 @@ private:
                 ++m_at;
                 return out;
             }
-            if (static_cast<unsigned char>(c) < 0x20) {
-                return std::nullopt;
-            }
             if (c != '\\') {
-                const std::size_t length = Utf8Length(m_text, m_at);
-                if (length == 0) {
+                const std::size_t end = std::min(m_text.find_first_of("\"\\", m_at), m_text.size());
+                const std::string_view run = m_text.substr(m_at, end - m_at);
+                if (std::any_of(run.begin(), run.end(),
+                                [](char b) { return static_cast<unsigned char>(b) < 0x20; }) ||
+                    !IsUtf8(run)) {
                     return std::nullopt;
                 }
-                out += m_text.substr(m_at, length);
-                m_at += length;
+                out += run;
+                m_at = end;
                 continue;
             }
             if (++m_at == m_text.size()) {
@@ -221,7 +178,15 @@ private:
                 if (!code) {
                     return std::nullopt;
                 }
-                AppendUtf8(out, *code);
+                // A pair of UTF-16 units when the code point needs two.
+                std::u16string units;
+                if (*code >= 0x10000) {
+                    units = {static_cast<char16_t>(0xD800 + ((*code - 0x10000) >> 10)),
+                             static_cast<char16_t>(0xDC00 + ((*code - 0x10000) & 0x3FF))};
+                } else {
+                    units = {static_cast<char16_t>(*code)};
+                }
+                out += Utf16ToUtf8(units);
             } else {
                 return std::nullopt;
             }
@@ -236,28 +201,21 @@ private:
 }  // namespace
 
 std::string Quoted(std::string_view text) {
+    static constexpr char kHex[] = "0123456789abcdef";
     std::string out = "\"";
-    for (std::size_t i = 0; i < text.size();) {
-        const unsigned char c = static_cast<unsigned char>(text[i]);
-        const std::size_t length = Utf8Length(text, i);
-        if (length == 0) {
-            out += "\\ufffd";
-            ++i;
-            continue;
-        }
+    for (const char c : Utf16ToUtf8(Utf8ToUtf16(text))) {
+        const auto byte = static_cast<unsigned char>(c);
         if (c == '"' || c == '\\') {
             out += '\\';
-            out += static_cast<char>(c);
-        } else if (c < 0x20 || c == 0x7F || c == '<' || c == '>' || c == '&') {
+            out += c;
+        } else if (byte < 0x20 || byte == 0x7F || c == '<' || c == '>' || c == '&') {
             // Control characters, and what HTML would read as markup, go as escapes.
-            static constexpr char kHex[] = "0123456789abcdef";
             out += "\\u00";
-            out += kHex[c >> 4];
-            out += kHex[c & 0xF];
+            out += kHex[byte >> 4];
+            out += kHex[byte & 0xF];
         } else {
-            out += text.substr(i, length);
+            out += c;
         }
-        i += length;
     }
     return out + "\"";
 }

@@ -64,6 +64,16 @@ std::string Value(const std::map<std::string, std::string>& query, const std::st
     return found == query.end() ? std::string() : found->second;
 }
 
+// The id of the player a query names (0 when it names none); null when there is no such player.
+std::optional<int> PlayerNamed(const std::map<std::string, std::string>& query, const rules::Engine& engine) {
+    const std::string name = Value(query, "player");
+    if (name.empty()) {
+        return 0;
+    }
+    const rules::Player* found = engine.FindPlayer(name);
+    return found != nullptr ? std::optional(found->id) : std::nullopt;
+}
+
 }  // namespace
 
 admin::Response JsonAnswer(int status, std::string body) {
@@ -286,14 +296,12 @@ void Console::Ledger(const admin::Request& request, const Reply& reply) {
         reply(Error(400, "a bad query"));
         return;
     }
-    if (const std::string player = Value(*query, "player"); !player.empty()) {
-        const rules::Player* found = m_engine.FindPlayer(player);
-        if (found == nullptr) {
-            reply(Error(404, "no such player"));
-            return;
-        }
-        asked.playerId = found->id;
+    const std::optional<int> player = PlayerNamed(*query, m_engine);
+    if (!player) {
+        reply(Error(404, "no such player"));
+        return;
     }
+    asked.playerId = *player;
     if (const std::string kind = Value(*query, "kind"); !kind.empty()) {
         for (const int id :
              {ChamberMsg::kApply, ChamberMsg::kImpeach, ChamberMsg::kVote, ChamberMsg::kMute}) {
@@ -328,14 +336,12 @@ void Console::Audit(const admin::Request& request, const Reply& reply) {
     asked.action = Value(*query, "action");
     asked.afterId = *after;
     asked.limit = static_cast<int>(*limit);
-    if (const std::string player = Value(*query, "player"); !player.empty()) {
-        const rules::Player* found = m_engine.FindPlayer(player);
-        if (found == nullptr) {
-            reply(Error(404, "no such player"));
-            return;
-        }
-        asked.playerId = found->id;
+    const std::optional<int> player = PlayerNamed(*query, m_engine);
+    if (!player) {
+        reply(Error(404, "no such player"));
+        return;
     }
+    asked.playerId = *player;
     m_hall.ReadAudit(asked, [this, reply](const std::vector<store::AuditRow>& rows) {
         reply(JsonAnswer(200, AuditJson(rows, m_engine)));
     });

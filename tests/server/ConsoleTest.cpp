@@ -61,8 +61,8 @@ TEST(ConsoleTest, EveryStringWrittenIsEscapedJson) {
         {"a\"b\\c", R"("a\"b\\c")"},
         {"\n\x01\x7f", R"("\u000a\u0001\u007f")"},
         {"<script>&", R"("\u003cscript\u003e\u0026")"},
-        {"x\xff\xc3", R"("x\ufffd\ufffd")"},
-        {"\xed\xa0\x80", R"("\ufffd\ufffd\ufffd")"},  // a surrogate written as UTF-8
+        {"x\xff\xc3", "\"x\uFFFD\uFFFD\""},          // U+FFFD for each byte out of place
+        {"\xed\xa0\x80", "\"\uFFFD\uFFFD\uFFFD\""},  // a surrogate written as UTF-8
     };
     for (const Case& each : cases) {
         EXPECT_EQ(admin::json::Quoted(each.text), each.json);
