@@ -276,6 +276,7 @@ void Console::Players(const admin::Request& request, const Reply& reply) {
     m_hall.FindPlayers(Value(*query, "prefix"), kMaxPlayersFound,
                        [this, reply](const std::vector<PlayerView>& views) {
                            std::vector<std::vector<Refusal>> refusals;
+                           refusals.reserve(views.size());
                            for (const PlayerView& view : views) {
                                refusals.push_back(m_hall.RefusalsOf(view.summary.player.id));
                            }
