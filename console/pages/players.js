@@ -51,8 +51,7 @@ function actionForm(player, context, message, again) {
   el('button', { type: 'submit' }, action.title))));
 }
 
-function details(player, context, again) {
-  const message = el('p', { class: 'note', role: 'status' });
+function details(player, context, message, again) {
   const ban = player.ban ? `until ${player.ban.untilText} by ${player.ban.by}: ${player.ban.reason}` : 'none';
   const refusals = player.refusals.length
     ? table(['Time', 'Kind', 'Reason'], player.refusals.map((refusal) => [utc(refusal.time), refusal.kind, refusal.reason]),
@@ -69,18 +68,20 @@ function details(player, context, again) {
       el('dt', {}, 'Ban'), el('dd', { class: 'ban' }, ban),
       el('dt', {}, 'Token'), el('dd', {}, player.hasToken ? 'given' : 'none')),
     el('h4', {}, 'Refusals of the last hour'), refusals,
-    context.session.role === 'moderator' ? [el('h4', {}, 'Actions'), actionForm(player, context, message, again), message] : []);
+    context.session.role === 'moderator' ? [el('h4', {}, 'Actions'), actionForm(player, context, message, again)] : []);
 }
 
 export function show(page, context) {
   const list = el('div', { id: 'players' });
   const error = el('p', { class: 'error' });
+  // What the last action did, kept above the list that it redraws.
+  const message = el('p', { id: 'action-result', class: 'note', role: 'status' });
   let prefix = '';
   const search = async () => {
     try {
       const { players } = await get('/api/players', { prefix });
       say(error, players.length ? '' : 'No player has a name that starts so.');
-      list.replaceChildren(...players.map((player) => details(player, context, search)));
+      list.replaceChildren(...players.map((player) => details(player, context, message, search)));
     } catch (failure) {
       if (!context.failed(failure)) {
         say(error, failure.message);
@@ -95,5 +96,5 @@ export function show(page, context) {
       search();
     },
   }, el('input', { name: 'prefix', placeholder: 'start of a name', maxlength: 64 }), el('button', { type: 'submit' }, 'Search'));
-  page.append(el('h2', {}, 'Players'), form, error, list);
+  page.append(el('h2', {}, 'Players'), form, error, message, list);
 }

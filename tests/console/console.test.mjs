@@ -154,6 +154,7 @@ test('every action shows in the audit, its texts as typed', async () => {
   await player.locator('[data-action=adjust-coins] [name=reason]').fill('奖励 <b>x</b>');
   await player.locator('[data-action=adjust-coins] button').click();
   await page.waitForSelector('.player[data-player="甲"] .wallet:has-text("1250 coins")');
+  assert.equal(await page.textContent('#action-result'), 'Adjust coins: coins=1000 → coins=1250');
 
   await page.goto(`${realm.url}/#audit`);
   await page.waitForSelector('#audit tbody tr');
