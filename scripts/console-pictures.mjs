@@ -77,5 +77,5 @@ try {
   }
 } finally {
   await browser?.close();
-  realm.stop();
+  await realm.stop();
 }

@@ -22,7 +22,7 @@ before(async () => {
 
 after(async () => {
   await browser?.close();
-  realm.stop();
+  assert.equal(await realm.stop(), 0, `the server stops cleanly:\n${realm.log.slice(-4000)}`);
 });
 
 async function logIn(page, name, password) {

@@ -40,7 +40,7 @@ export class Realm {
 
   // Starts the server; resolves once both its ports are printed.
   start(seconds = 110) {
-    this.server = spawn('timeout', [String(seconds), this.binary, '--db', this.db, '--listen', '127.0.0.1:0',
+    this.server = spawn('timeout', ['--foreground', String(seconds), this.binary, '--db', this.db, '--listen', '127.0.0.1:0',
       '--admin', '127.0.0.1:0', '--admin-files', this.files, '--failed-login-delay', '100'], {
       stdio: ['ignore', 'pipe', 'pipe'],
     });
@@ -64,9 +64,17 @@ export class Realm {
     });
   }
 
-  stop() {
-    this.server?.kill('SIGTERM');
+  // Stops the server; resolves to its exit code (0 when it stopped cleanly: sanitizers' findings
+  // and a stop that hangs are not).
+  async stop() {
+    let code = null;
+    if (this.server && this.server.exitCode === null) {
+      const exited = new Promise((resolve) => this.server.on('exit', (status, signal) => resolve(status ?? signal)));
+      this.server.kill('SIGTERM');
+      code = await Promise.race([exited, new Promise((resolve) => setTimeout(() => resolve('hung'), 20000))]);
+    }
     rmSync(this.dir, { recursive: true, force: true });
+    return code;
   }
 }
 
