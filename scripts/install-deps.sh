@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the build, the tests and the simulator need (as root, or with
-# sudo). Does nothing when they are all installed already.
+# sudo), then the console's browser tests' one npm package, pinned by tests/console's lock file.
+# Does nothing when they are all installed already.
 set -euo pipefail
 
 packages=(
@@ -28,16 +29,28 @@ packages=(
     iproute2 python3
     # promtool, which lints the admin listener's /metrics in the tests
     prometheus
+    # the console's browser tests: headless Chromium driven from Node (playwright-core)
+    chromium nodejs
 )
 
 missing=()
 for package in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+# A Node.js from elsewhere brings its own npm.
+command -v npm >/dev/null || missing+=(npm)
 
-sudo=""
-[ "$(id -u)" -eq 0 ] || sudo="sudo"
-export DEBIAN_FRONTEND=noninteractive
-$sudo apt-get update -qq
-$sudo apt-get install -y -qq "${missing[@]}" >/dev/null
+if [ ${#missing[@]} -ne 0 ]; then
+    sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo="sudo"
+    export DEBIAN_FRONTEND=noninteractive
+    $sudo apt-get update -qq
+    $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
+fi
+
+console_tests="$(cd "$(dirname "$0")/../tests/console" && pwd)"
+version_of() { node -p "require('$1').version" 2>/dev/null || true; }
+wanted=$(node -p "require('$console_tests/package-lock.json').packages['node_modules/playwright-core'].version")
+if [ "$(version_of "$console_tests/node_modules/playwright-core/package.json")" != "$wanted" ]; then
+    (cd "$console_tests" && npm ci --no-audit --no-fund --loglevel=error)
+fi

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The share of test code among the project's source lines: non-blank lines of C++ (.cpp, .h,
-# .cpp.in), CMake (CMakeLists.txt, .cmake), shell (.sh, .ci/run) and Python (.py) in the files git
-# tracks.
+# .cpp.in), CMake (CMakeLists.txt, .cmake), shell (.sh, .ci/run), Python (.py) and the console's
+# web files (.js, .mjs, .html, .css) in the files git tracks; npm's lock files are data.
 # Test code: everything under tests/ and fuzz/, and tools/atlas/tests/. Data is not code and is not
 # counted: fuzz corpora, golden transcripts and pictures, scenarios, packets and art are none of
 # those file types. The project keeps the share between a quarter and a third.
@@ -18,7 +18,8 @@ count() {
 }
 
 sources() {
-    git ls-files -- '*.cpp' '*.h' '*.cpp.in' '*CMakeLists.txt' '*.cmake' '*.sh' '*.py' .ci/run
+    git ls-files -- '*.cpp' '*.h' '*.cpp.in' '*CMakeLists.txt' '*.cmake' '*.sh' '*.py' '*.js' '*.mjs' '*.html' \
+        '*.css' .ci/run
 }
 
 is_test='^(tests/|fuzz/|tools/atlas/tests/)'

@@ -77,26 +77,55 @@ void HttpSession::Answer(const http::request<http::string_body>& request) {
         Refuse(http::status::bad_request);
         return;
     }
-    const Response answer = m_server.Routes().Route({*method, target->first, target->second, request.body()});
-    if (!answer.eventStream.empty() && *method == Method::Get && answer.status == 200) {
+    Request asked;
+    asked.method = *method;
+    asked.path = target->first;
+    asked.query = target->second;
+    asked.body = request.body();
+    const auto header = [&request](std::string_view name) {
+        const auto found = request.find(boost::beast::string_view(name.data(), name.size()));
+        return found == request.end() ? std::string() : std::string(found->value());
+    };
+    asked.cookie = header("Cookie");
+    asked.csrfToken = header("X-CSRF-Token");
+    asked.origin = header("Origin");
+    asked.fetchSite = header("Sec-Fetch-Site");
+    asked.host = header("Host");
+    // The answer may come after the connection closed: then it goes nowhere.
+    m_server.Routes().Route(
+        asked, [self = shared_from_this(), head = *method == Method::Head, version = request.version(),
+                keepAlive = request.keep_alive()](Response answer) {
+            if (self->m_open) {
+                self->Respond(std::move(answer), head, version, keepAlive);
+            }
+        });
+}
+
+void HttpSession::Respond(Response answer, bool head, unsigned version, bool keepAlive) {
+    if (!answer.eventStream.empty() && !head && answer.status == 200) {
         // The stream reads no more: it ends when its reader goes or falls behind.
         m_stream = answer.eventStream;
         m_socket.expires_never();
         Push(std::string(kStreamHead));
         return;
     }
-    auto response =
-        std::make_shared<HttpResponse>(static_cast<http::status>(answer.status), request.version());
+    auto response = std::make_shared<HttpResponse>(static_cast<http::status>(answer.status), version);
     response->set(http::field::content_type, answer.contentType);
     response->set(http::field::cache_control, "no-store");
     response->set("X-Content-Type-Options", "nosniff");
+    // The console's pages load only their own files and are framed by nothing.
+    response->set("Content-Security-Policy", "default-src 'self'; frame-ancestors 'none'; base-uri 'none'");
+    response->set("Referrer-Policy", "no-referrer");
+    for (const auto& [name, value] : answer.headers) {
+        response->insert(name, value);
+    }
     if (answer.status == 405) {
         response->set(http::field::allow, "GET, HEAD, POST");
     }
-    response->keep_alive(request.keep_alive());
+    response->keep_alive(keepAlive);
     response->content_length(answer.body.size());
-    if (*method != Method::Head) {
-        response->body() = answer.body;
+    if (!head) {
+        response->body() = std::move(answer.body);
     }
     Write(std::move(response));
 }

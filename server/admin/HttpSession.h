@@ -1,7 +1,8 @@
 // One connection to the admin listener: it reads requests one at a time within the listener's
 // bounds and writes each answer before it reads the next; a request it cannot read is answered
 // 400 and the connection closed. A session whose answer is an event stream reads no more and
-// writes the stream's events from a bounded queue.
+// writes the stream's events from a bounded queue. A route may answer after the connection closed:
+// the answer is then dropped.
 #pragma once
 
 #include <boost/beast/core/flat_buffer.hpp>
@@ -36,6 +37,8 @@ private:
 
     void Read();
     void Answer(const boost::beast::http::request<boost::beast::http::string_body>& request);
+    // Writes a route's answer, or turns the session into its event stream.
+    void Respond(Response answer, bool head, unsigned version, bool keepAlive);
     void Refuse(boost::beast::http::status status);
     void Write(std::shared_ptr<HttpResponse> response);
     void WriteStream();

@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <functional>
+#include <limits>
+#include <numeric>
 #include <stdexcept>
 #include <variant>
 
@@ -160,6 +163,70 @@ std::string Registry::Render() const {
         }
     }
     return out;
+}
+
+double Registry::Sum(const std::string& name, const Labels& match) const {
+    double sum = 0;
+    for (const Family& family : m_families) {
+        if (family.name != name) {
+            continue;
+        }
+        for (const std::unique_ptr<Series>& series : family.series) {
+            const bool matches = std::all_of(match.begin(), match.end(), [&series](const auto& label) {
+                return std::find(series->labels.begin(), series->labels.end(), label) != series->labels.end();
+            });
+            if (!matches) {
+                continue;
+            }
+            if (const auto* counter = std::get_if<Counter>(&series->value)) {
+                sum += counter->Value();
+            } else if (const auto* gauge = std::get_if<Gauge>(&series->value)) {
+                sum += gauge->Value();
+            } else if (const auto* read = std::get_if<std::function<double()>>(&series->value)) {
+                sum += (*read)();
+            }
+        }
+    }
+    return sum;
+}
+
+std::pair<std::vector<double>, std::vector<std::uint64_t>> Registry::Buckets(const std::string& name) const {
+    std::pair<std::vector<double>, std::vector<std::uint64_t>> merged;
+    for (const Family& family : m_families) {
+        for (const std::unique_ptr<Series>& series : family.series) {
+            const auto* histogram = std::get_if<Histogram>(&series->value);
+            if (family.name != name || histogram == nullptr) {
+                continue;
+            }
+            if (merged.first.empty()) {
+                merged = {histogram->Bounds(), histogram->Counts()};
+            } else if (merged.first == histogram->Bounds()) {
+                std::transform(merged.second.begin(), merged.second.end(), histogram->Counts().begin(),
+                               merged.second.begin(), std::plus<>());
+            }
+        }
+    }
+    return merged;
+}
+
+std::optional<double> UpperQuantile(const std::vector<double>& bounds, const std::vector<std::uint64_t>& now,
+                                    const std::vector<std::uint64_t>& before, double q) {
+    std::vector<std::uint64_t> between(now.size());
+    for (std::size_t i = 0; i < now.size(); ++i) {
+        between[i] = now[i] - (i < before.size() ? std::min(before[i], now[i]) : 0);
+    }
+    const std::uint64_t total = std::accumulate(between.begin(), between.end(), std::uint64_t{0});
+    if (total == 0) {
+        return std::nullopt;
+    }
+    std::uint64_t cumulative = 0;
+    for (std::size_t i = 0; i < bounds.size(); ++i) {
+        cumulative += between[i];
+        if (static_cast<double>(cumulative) >= q * static_cast<double>(total)) {
+            return bounds[i];
+        }
+    }
+    return std::numeric_limits<double>::infinity();
 }
 
 }  // namespace metrics

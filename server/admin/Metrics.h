@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -73,6 +74,13 @@ public:
     // Every family in the order of its first use: "# HELP", "# TYPE", then its samples.
     std::string Render() const;
 
+    // What the console shows live. The sum of the values of a family's counters, gauges and
+    // readings whose labels include all of `match`; 0 when there are none.
+    double Sum(const std::string& name, const Labels& match = {}) const;
+    // The counts of a family's histograms added up bucket by bucket (as Histogram::Counts), and
+    // their bounds; both empty when there are none.
+    std::pair<std::vector<double>, std::vector<std::uint64_t>> Buckets(const std::string& name) const;
+
 private:
     enum class Type { Counter, Gauge, Histogram };
     struct Series;
@@ -87,6 +95,12 @@ private:
 
     std::vector<Family> m_families;
 };
+
+// The bound under which a share `q` (0 to 1) of the observations between two readings of Buckets
+// fell (`before` may be empty: from none); nothing when none came between, +Inf when the share
+// reaches the last bucket.
+std::optional<double> UpperQuantile(const std::vector<double>& bounds, const std::vector<std::uint64_t>& now,
+                                    const std::vector<std::uint64_t>& before, double q);
 
 // Histogram bounds: `count` bounds from `first`, each `factor` times the one before.
 std::vector<double> ExponentialBounds(double first, double factor, int count);

@@ -4,9 +4,7 @@
 
 namespace server {
 
-namespace {
-
-const char* KindOf(int id) {
+const char* RequestKind(int id) {
     switch (id) {
         case ChamberMsg::kApply:
             return "apply";
@@ -18,6 +16,8 @@ const char* KindOf(int id) {
             return "mute";
     }
 }
+
+namespace {
 
 constexpr const char* kRequests = "chamber_requests_total";
 constexpr const char* kRequestsHelp = "Requests answered, by kind and result (accepted or a refusal's code).";
@@ -52,7 +52,7 @@ HallMetrics::HallMetrics(metrics::Registry& registry, const Readings& readings)
     // The accepted series exist from the start, so that rates over them are defined before any request.
     for (const int id : {ChamberMsg::kApply, ChamberMsg::kImpeach, ChamberMsg::kVote, ChamberMsg::kMute}) {
         m_requests[{id, kAccepted}] =
-            &registry.CounterOf(kRequests, kRequestsHelp, {{"kind", KindOf(id)}, {"result", kAccepted}});
+            &registry.CounterOf(kRequests, kRequestsHelp, {{"kind", RequestKind(id)}, {"result", kAccepted}});
     }
     registry.GaugeReading("chamber_server_clock_seconds", "The server's game clock, seconds since 1970 UTC.",
                           {}, readings.clock);
@@ -61,7 +61,8 @@ HallMetrics::HallMetrics(metrics::Registry& registry, const Readings& readings)
 void HallMetrics::Request(int id, const char* result) {
     metrics::Counter*& counter = m_requests[{id, result}];
     if (counter == nullptr) {
-        counter = &m_registry.CounterOf(kRequests, kRequestsHelp, {{"kind", KindOf(id)}, {"result", result}});
+        counter =
+            &m_registry.CounterOf(kRequests, kRequestsHelp, {{"kind", RequestKind(id)}, {"result", result}});
     }
     counter->Add();
 }

@@ -14,6 +14,9 @@
 
 namespace server {
 
+// The kind of a request's message id: "apply", "impeach", "vote" or, for any other, "mute".
+const char* RequestKind(int messageId);
+
 class HallMetrics {
 public:
     using Clock = std::chrono::steady_clock;

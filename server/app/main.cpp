@@ -17,6 +17,7 @@
 #include <unistd.h>
 
 #include "AdminPages.h"
+#include "Console.h"
 #include "FileLimit.h"
 #include "Hall.h"
 #include "HttpServer.h"
@@ -272,12 +273,21 @@ int Serve(const server::Options& options) {
         },
         [&] { stop(1); }, registry);
     state = {server::ServingState::Phase::Serving, {}, &hall};
+    // The console's API joins the admin listener once the realm is this server's.
+    std::optional<server::Console> console;
+    if (http) {
+        console.emplace(io.get_executor(), hall, engine, worker, registry, *http);
+        console->AddRoutes(router);
+    }
     const boost::asio::ip::tcp::endpoint endpoint(boost::asio::ip::make_address(options.host), options.port);
     server::Listener listener(io, endpoint, hall, options.limits);
     stop = [&](int code) {
         exitCode = code;
         state.phase = server::ServingState::Phase::Stopping;
         listener.Close();
+        if (console) {
+            console->Stop();
+        }
         hall.Stop([&] {
             stopped = true;
             io.stop();
@@ -294,6 +304,9 @@ int Serve(const server::Options& options) {
     });
     hall.Start();
     listener.Start();
+    if (console) {
+        console->Start();
+    }
     const auto bound = listener.Endpoint();
     server::Log(server::Level::Info, "database " + store::DisplayName(options.dbPath) + ", " +
                                          std::to_string(engine.State().players.size()) + " players, speed " +

@@ -29,7 +29,8 @@ enum class Verdict { Admitted, Refused, LockedOut };
 
 struct Verification {
     Verdict verdict = Verdict::Refused;
-    std::optional<Operator> op;  // when admitted
+    std::optional<Operator> op;    // when admitted
+    std::int64_t lockedUntil = 0;  // when locked out: until when (seconds since 1970)
 };
 
 // Checks an operator's password at `now` (seconds since 1970). An unknown name costs a hash all
@@ -38,5 +39,14 @@ struct Verification {
 // count. A hash takes a fraction of a second: run it where that holds up nothing else.
 Verification VerifyOperator(Store& store, const std::string& name, std::string_view password,
                             std::int64_t now);
+
+// VerifyOperator in steps, for a server that hashes on a thread of its own: read the operator
+// (FindOperator) and refuse a locked-out one at once (LockedOut), compare the password with
+// HashToCheck anywhere, then record the outcome (RecordCheck). RecordCheck reads the operator again,
+// so that checks that crossed each count their failure.
+std::optional<Verification> LockedOut(const std::optional<Operator>& op, std::int64_t now);
+// The operator's hash, or for an unknown name one that nothing matches.
+const std::string& HashToCheck(const std::optional<Operator>& op);
+Verification RecordCheck(Store& store, const std::string& name, bool matches, std::int64_t now);
 
 }  // namespace store

@@ -27,7 +27,11 @@ protected:
         std::filesystem::create_symlink(m_dir / "outside.txt", site / "link.txt");
         m_router.Add(Method::Get, "/hello", [](const Request&) { return Text(200, "hello"); });
         m_router.Add(Method::Post, "/echo", [](const Request& request) { return Text(200, request.body); });
-        m_router.Add(Method::Get, "/events", [](const Request&) { return Response{200, {}, {}, "counts"}; });
+        m_router.Add(Method::Get, "/events", [](const Request&) {
+            return Response{200, {}, {}, "counts", {}};
+        });
+        m_router.AddAsync(Method::Get, "/later",
+                          [this](const Request&, Router::Reply reply) { m_later = std::move(reply); });
         m_router.ServeFiles(StaticFiles(site));
         m_server.emplace(m_io, boost::asio::ip::tcp::endpoint(boost::asio::ip::make_address("127.0.0.1"), 0),
                          m_router, m_limits);
@@ -45,6 +49,11 @@ protected:
         boost::asio::post(m_io, [this, event, data] { m_server->Publish("counts", event, data); });
     }
 
+    // Answers the pending request of /later, on the server's thread.
+    void AnswerLater(const std::string& text) {
+        boost::asio::post(m_io, [this, text] { m_later(Text(200, text)); });
+    }
+
     const HttpLimits m_limits{.maxHeadBytes = 1024,
                               .maxBodyBytes = 64,
                               .readTimeout = 300ms,
@@ -58,6 +67,7 @@ private:
     boost::asio::io_context m_io;
     Router m_router;
     std::optional<HttpServer> m_server;
+    Router::Reply m_later;
     std::thread m_thread;
 };
 
@@ -96,6 +106,23 @@ TEST_F(AdminHttpTest, EachRequestIsAnsweredOrRefusedAsItDeserves) {
         }
     }
     EXPECT_EQ(BodyOf(Get(Port(), "/")), "<p>console</p>");
+}
+
+TEST_F(AdminHttpTest, AnAnswerMayComeLaterEvenAfterItsReaderHasGone) {
+    {
+        HttpConnection gone(Port());
+        gone.Send("GET /later HTTP/1.1\r\n\r\n");
+        EXPECT_EQ(gone.Read(200ms), "");
+    }
+    std::this_thread::sleep_for(100ms);
+    AnswerLater("nobody reads this");
+    HttpConnection waiting(Port());
+    waiting.Send("GET /later HTTP/1.1\r\n\r\n");
+    EXPECT_EQ(waiting.Read(200ms), "") << "nothing before the answer";
+    AnswerLater("late");
+    const std::string answer = waiting.Read(2s, "late\n");
+    EXPECT_EQ(StatusOf(answer), 200);
+    EXPECT_EQ(BodyOf(answer), "late\n");
 }
 
 TEST_F(AdminHttpTest, ConnectionsAreBoundedInNumberAndInTime) {

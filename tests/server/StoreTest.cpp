@@ -194,6 +194,8 @@ TEST(StoreTest, OperatorsAreVerifiedAndLockedOutOnBothStores) {
                 store::VerifyOperator(*store, step.name, step.password, step.at);
             EXPECT_EQ(verification.verdict, step.verdict) << db << " " << step.name << " at " << step.at;
             EXPECT_EQ(verification.op.has_value(), step.verdict == Admitted);
+            EXPECT_EQ(verification.lockedUntil,
+                      step.verdict == LockedOut ? kNow + 1 + store::kLockSeconds : 0);
         }
         EXPECT_EQ(store->FindOperator("alice")->failures, 1);
         EXPECT_TRUE(store->RemoveOperator("bob"));
