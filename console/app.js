@@ -64,7 +64,14 @@ function start(me) {
   document.getElementById('nav').hidden = false;
   document.getElementById('who').hidden = false;
   document.getElementById('operator').textContent = `${me.name} (${me.role})`;
-  events = new EventSource('/api/events');
+  const stream = new EventSource('/api/events');
+  // The stream ends with the session (logged out elsewhere, or too old): back to the login then.
+  stream.addEventListener('error', () => {
+    if (stream === events && stream.readyState === EventSource.CLOSED) {
+      get('/api/me').catch((error) => context().failed(error));
+    }
+  });
+  events = stream;
   showPage();
 }
 

@@ -86,4 +86,27 @@ void HttpServer::Publish(const std::string& stream, const std::string& event, co
     }
 }
 
+std::set<std::string> HttpServer::StreamOwners(const std::string& stream) const {
+    std::set<std::string> owners;
+    for (const auto& [key, session] : m_sessions) {
+        if (session->Stream() == stream && !stream.empty()) {
+            owners.insert(session->StreamOwner());
+        }
+    }
+    return owners;
+}
+
+void HttpServer::CloseStreams(const std::string& owner) {
+    std::vector<std::shared_ptr<HttpSession>> owned;
+    for (const auto& [key, session] : m_sessions) {
+        if (!session->Stream().empty() && session->StreamOwner() == owner) {
+            owned.push_back(session);
+        }
+    }
+    // Closing a session takes it out of the map: they are gathered first.
+    for (const std::shared_ptr<HttpSession>& session : owned) {
+        session->Close();
+    }
+}
+
 }  // namespace admin

@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstddef>
 #include <memory>
+#include <set>
 #include <string>
 #include <unordered_map>
 
@@ -42,6 +43,10 @@ public:
     void Start();
     // Sends an event (a name and its data, a line of it per line) to every open stream of `stream`.
     void Publish(const std::string& stream, const std::string& event, const std::string& data);
+    // The owners of the open streams of `stream`.
+    std::set<std::string> StreamOwners(const std::string& stream) const;
+    // Closes the streams that `owner` owns.
+    void CloseStreams(const std::string& owner);
 
     // The session's side.
     const Router& Routes() const { return m_router; }

@@ -105,6 +105,7 @@ void HttpSession::Respond(Response answer, bool head, unsigned version, bool kee
     if (!answer.eventStream.empty() && !head && answer.status == 200) {
         // The stream reads no more: it ends when its reader goes or falls behind.
         m_stream = answer.eventStream;
+        m_streamOwner = answer.streamOwner;
         m_socket.expires_never();
         Push(std::string(kStreamHead));
         return;

@@ -28,6 +28,7 @@ public:
     void Start();
     // The stream's name, empty while the session answers requests.
     const std::string& Stream() const { return m_stream; }
+    const std::string& StreamOwner() const { return m_streamOwner; }
     // Queues a stream's bytes; a stream with more than its bound waiting is closed.
     void Push(const std::string& bytes);
     void Close();
@@ -50,6 +51,7 @@ private:
     bool m_open = true;
     bool m_keptAlive = false;
     std::string m_stream;
+    std::string m_streamOwner;
     std::deque<std::string> m_queue;
     std::size_t m_queuedBytes = 0;
     bool m_writing = false;

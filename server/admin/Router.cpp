@@ -43,7 +43,7 @@ std::optional<std::string> Unescaped(std::string_view raw, bool plus) {
 }  // namespace
 
 Response Text(int status, std::string line) {
-    return {status, "text/plain; charset=utf-8", std::move(line) + "\n", {}, {}};
+    return {status, "text/plain; charset=utf-8", std::move(line) + "\n", {}, {}, {}};
 }
 
 std::optional<std::pair<std::string, std::string>> SplitTarget(std::string_view target) {

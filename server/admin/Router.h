@@ -36,6 +36,8 @@ struct Response {
     // When not empty, the answer is an event stream of this name (text/event-stream) that stays
     // open; the server's Publish sends its events.
     std::string eventStream;
+    // Whose stream it is (the console's session), so that it can be closed when that ends.
+    std::string streamOwner;
     // More headers of the answer, such as Set-Cookie.
     std::vector<std::pair<std::string, std::string>> headers;
 };

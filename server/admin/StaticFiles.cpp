@@ -73,7 +73,7 @@ Response StaticFiles::Serve(const std::string& path) const {
     if (!in.good() && !in.eof()) {
         return missing();
     }
-    return {200, ContentTypeOf(file), std::move(body), {}, {}};
+    return {200, ContentTypeOf(file), std::move(body), {}, {}, {}};
 }
 
 }  // namespace admin

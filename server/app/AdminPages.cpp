@@ -29,7 +29,7 @@ void AddAdminPages(admin::Router& router, metrics::Registry& registry, const Ser
                           "1 while this server serves the realm, 0 while it stands by or stops.", {},
                           [&state] { return state.phase == ServingState::Phase::Serving ? 1.0 : 0.0; });
     router.Add(admin::Method::Get, "/metrics", [&registry](const admin::Request&) {
-        return admin::Response{200, "text/plain; version=0.0.4; charset=utf-8", registry.Render(), {}, {}};
+        return admin::Response{200, "text/plain; version=0.0.4; charset=utf-8", registry.Render(), {}, {}, {}};
     });
     // Answered on the game thread: an answer says the loop runs.
     router.Add(admin::Method::Get, "/livez", [](const admin::Request&) { return admin::Text(200, "ok"); });

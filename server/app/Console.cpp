@@ -77,7 +77,7 @@ std::optional<int> PlayerNamed(const std::map<std::string, std::string>& query, 
 }  // namespace
 
 admin::Response JsonAnswer(int status, std::string body) {
-    return {status, "application/json; charset=utf-8", std::move(body), {}, {}};
+    return {status, "application/json; charset=utf-8", std::move(body), {}, {}, {}};
 }
 
 bool SameOrigin(const admin::Request& request) {
@@ -124,6 +124,7 @@ void Console::AddRoutes(admin::Router& router) {
     AddRoute(router, Method::Post, "/api/logout",
              [this](const admin::Request&, const ConsoleSession& session, const Reply& reply) {
                  m_sessions.Close(session.id);
+                 m_http.CloseStreams(session.id);
                  admin::Response answer = JsonAnswer(200, "{}");
                  answer.headers.emplace_back("Set-Cookie", Cookie("", true));
                  reply(std::move(answer));
@@ -141,8 +142,8 @@ void Console::AddRoutes(admin::Router& router) {
                  reply(JsonAnswer(200, m_status));
              });
     AddRoute(router, Method::Get, "/api/events",
-             [](const admin::Request&, const ConsoleSession&, const Reply& reply) {
-                 reply({200, {}, {}, kStream, {}});
+             [](const admin::Request&, const ConsoleSession& session, const Reply& reply) {
+                 reply({200, {}, {}, kStream, session.id, {}});
              });
     AddRoute(router, Method::Get, "/api/players",
              [this](const admin::Request& request, const ConsoleSession&, const Reply& reply) {
@@ -357,6 +358,11 @@ void Console::Start() {
 }
 
 void Console::Tick() {
+    // A session's live pages end with it.
+    for (const std::string& ended :
+         m_sessions.Expire(m_http.StreamOwners(kStream), ConsoleSessions::Clock::now())) {
+        m_http.CloseStreams(ended);
+    }
     if (std::string realm = RealmJson(m_engine); realm != m_realm) {
         m_realm = std::move(realm);
         m_http.Publish(kStream, "realm", m_realm);

@@ -26,12 +26,33 @@ const ConsoleSession* ConsoleSessions::Find(std::string_view cookieHeader, Clock
         return nullptr;
     }
     ConsoleSession& session = found->second;
-    if (now - session.used > m_idle || now - session.opened > m_lifetime) {
+    if (Ended(session, now)) {
         m_sessions.erase(found);
         return nullptr;
     }
     session.used = now;
     return &session;
+}
+
+std::vector<std::string> ConsoleSessions::Expire(const std::set<std::string>& inUse, Clock::time_point now) {
+    std::vector<std::string> ended;
+    for (auto at = m_sessions.begin(); at != m_sessions.end();) {
+        ConsoleSession& session = at->second;
+        if (inUse.contains(session.id)) {
+            session.used = std::max(session.used, now);
+        }
+        if (Ended(session, now)) {
+            ended.push_back(session.id);
+            at = m_sessions.erase(at);
+        } else {
+            ++at;
+        }
+    }
+    return ended;
+}
+
+bool ConsoleSessions::Ended(const ConsoleSession& session, Clock::time_point now) const {
+    return now - session.used > m_idle || now - session.opened > m_lifetime;
 }
 
 std::string_view CookieValue(std::string_view header, std::string_view name) {

@@ -1,14 +1,17 @@
 // The console's sessions, kept on the game thread: a random id for the browser's cookie, a random
 // token its page must send with every POST (against cross-site requests), and the operator it is
 // for. A session ends when its operator logs out, when it is idle too long or too old, or when
-// more are open than the bound (the one least recently used goes first).
+// more are open than the bound (the one least recently used goes first). A page open on the live
+// events is in use.
 #pragma once
 
 #include <chrono>
 #include <cstddef>
 #include <map>
+#include <set>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "Store.h"
 
@@ -37,9 +40,14 @@ public:
     // The live session of the cookie header's id, marked used at `now`; null when there is none.
     const ConsoleSession* Find(std::string_view cookieHeader, Clock::time_point now);
     void Close(const std::string& id) { m_sessions.erase(id); }
+    // Marks the sessions of `inUse` used at `now`, ends those idle or old at `now`, and gives their
+    // ids.
+    std::vector<std::string> Expire(const std::set<std::string>& inUse, Clock::time_point now);
     std::size_t Size() const { return m_sessions.size(); }
 
 private:
+    bool Ended(const ConsoleSession& session, Clock::time_point now) const;
+
     std::size_t m_most;
     Clock::duration m_lifetime;
     Clock::duration m_idle;

@@ -79,9 +79,14 @@ test('an operator logs in with the right password, and five wrong ones lock it o
   assert.equal(await page.isVisible('#login'), false, 'the login form goes');
   const cookie = (await page.context().cookies()).find((each) => each.name === 'odc_session');
   assert.ok(cookie.httpOnly && cookie.sameSite === 'Strict', 'the session cookie is HttpOnly and SameSite=Strict');
+  const other = await page.context().newPage();
+  await other.goto(`${realm.url}/#status`);
+  await other.waitForSelector('#nav:not([hidden])');
   await page.click('#logout');
   await page.waitForSelector('#login:not([hidden])');
   assert.equal(await page.evaluate(async () => (await fetch('/api/me')).status), 401, 'logged out');
+  await other.waitForSelector('#login:not([hidden])', { timeout: 10000 });
+  assert.match(await other.textContent('#login-error'), /session has ended/, 'a live page ends with its session');
 });
 
 test('a viewer is shown no actions, and the server refuses one forged all the same', async () => {

@@ -5,6 +5,7 @@
 #include <boost/asio/post.hpp>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <thread>
 
 #include "HttpClient.h"
@@ -27,8 +28,8 @@ protected:
         std::filesystem::create_symlink(m_dir / "outside.txt", site / "link.txt");
         m_router.Add(Method::Get, "/hello", [](const Request&) { return Text(200, "hello"); });
         m_router.Add(Method::Post, "/echo", [](const Request& request) { return Text(200, request.body); });
-        m_router.Add(Method::Get, "/events", [](const Request&) {
-            return Response{200, {}, {}, "counts", {}};
+        m_router.Add(Method::Get, "/events", [](const Request& request) {
+            return Response{200, {}, {}, "counts", request.query, {}};
         });
         m_router.AddAsync(Method::Get, "/later",
                           [this](const Request&, Router::Reply reply) { m_later = std::move(reply); });
@@ -48,6 +49,16 @@ protected:
     void Publish(const std::string& event, const std::string& data) {
         boost::asio::post(m_io, [this, event, data] { m_server->Publish("counts", event, data); });
     }
+
+    // Runs `work` on the server's thread and gives what it returns.
+    template <typename Work>
+    auto OnServer(Work work) {
+        std::packaged_task<decltype(work())()> task(std::move(work));
+        auto result = task.get_future();
+        boost::asio::post(m_io, [&task] { task(); });
+        return result.get();
+    }
+    HttpServer& Server() { return *m_server; }
 
     // Answers the pending request of /later, on the server's thread.
     void AnswerLater(const std::string& text) {
@@ -156,6 +167,25 @@ TEST_F(AdminHttpTest, AStreamGetsItsEventsAndASlowOneIsDropped) {
         EXPECT_NE(head.find("Content-Type: text/event-stream"), std::string::npos);
         Publish("count", "1\n2");
         EXPECT_EQ(reader.Read(2s, "\n\n"), "event: count\ndata: 1\ndata: 2\n\n");
+    }
+
+    {
+        HttpConnection mine(Port());
+        HttpConnection theirs(Port());
+        mine.Send("GET /events?mine HTTP/1.1\r\n\r\n");
+        theirs.Send("GET /events?theirs HTTP/1.1\r\n\r\n");
+        ASSERT_EQ(StatusOf(mine.Read(2s, "\r\n\r\n")), 200);
+        ASSERT_EQ(StatusOf(theirs.Read(2s, "\r\n\r\n")), 200);
+        const std::set<std::string> owners = OnServer([this] { return Server().StreamOwners("counts"); });
+        EXPECT_TRUE(owners.contains("mine") && owners.contains("theirs"));
+        OnServer([this] {
+            Server().CloseStreams("mine");
+            return true;
+        });
+        Publish("count", "3");
+        EXPECT_EQ(theirs.Read(2s, "\n\n"), "event: count\ndata: 3\n\n");
+        mine.Read(2s);
+        EXPECT_TRUE(mine.ClosedByServer()) << "a stream ends with its owner";
     }
 
     HttpConnection slow(Port());

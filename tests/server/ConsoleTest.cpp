@@ -110,6 +110,15 @@ TEST(ConsoleTest, SessionsExpireAndAreBounded) {
         ASSERT_NE(sessions.Find(cookie(c), at), nullptr);
     }
     EXPECT_EQ(sessions.Find(cookie(c), t0 + 8h + 1s), nullptr) << "too old";
+
+    // A page open on the live events keeps its session in use, but not past its lifetime.
+    ConsoleSessions live(2, 8h, 30min);
+    const std::string watched = live.Open(op, t0).id;
+    const std::string left = live.Open(op, t0).id;
+    EXPECT_EQ(live.Expire({watched}, t0 + 20min), std::vector<std::string>{});
+    EXPECT_EQ(live.Expire({watched}, t0 + 40min), std::vector<std::string>{left});
+    EXPECT_NE(live.Find(cookie(watched), t0 + 60min), nullptr);
+    EXPECT_EQ(live.Expire({watched}, t0 + 8h + 1s), std::vector<std::string>{watched});
     EXPECT_EQ(sessions.Find("odc_session=", t0), nullptr);
     EXPECT_EQ(CookieValue("odc_sessionx=1; odc_session=2", "odc_session"), "2");
 }
