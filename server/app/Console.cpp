@@ -176,16 +176,9 @@ void Console::Login(const admin::Request& request, const Reply& reply) {
         reply(Error(400, "give a name and a password"));
         return;
     }
-    m_store.Call(
-        m_executor,
-        [name = *name](store::Store& store) -> std::optional<store::Operator> {
-            try {
-                return store.FindOperator(name);
-            } catch (const std::exception& error) {
-                Log(Level::Error, std::string("cannot read the operator: ") + error.what());
-                return std::nullopt;
-            }
-        },
+    m_store.CallOr(
+        m_executor, "read the operator",
+        [name = *name](store::Store& store) { return store.FindOperator(name); }, std::nullopt,
         [this, name = *name, password = std::move(*password),
          reply](std::optional<store::Operator> op) mutable {
             const std::int64_t now = ServerClock::WallNow();
@@ -195,17 +188,12 @@ void Console::Login(const admin::Request& request, const Reply& reply) {
             }
             const bool queued = m_checks.Check(
                 m_executor, std::move(password), std::move(op), [this, name, now, reply](bool matches) {
-                    m_store.Call(
-                        m_executor,
+                    m_store.CallOr(
+                        m_executor, "record a password check",
                         [name, matches, now](store::Store& store) {
-                            try {
-                                return store::RecordCheck(store, name, matches, now);
-                            } catch (const std::exception& error) {
-                                Log(Level::Error,
-                                    std::string("cannot record a password check: ") + error.what());
-                                return store::Verification{};
-                            }
+                            return store::RecordCheck(store, name, matches, now);
                         },
+                        store::Verification{},
                         [this, name, reply](const store::Verification& verification) {
                             FinishLogin(name, verification, reply);
                         });

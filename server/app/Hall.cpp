@@ -136,16 +136,8 @@ void Hall::Start() {
     // Before the first login: the store's jobs run in order, so no request comes before the disk
     // and the bans are known.
     Inspect();
-    m_store.Call(
-        m_executor,
-        [](store::Store& store) {
-            try {
-                return store.Bans();
-            } catch (const std::exception& error) {
-                Log(Level::Error, std::string("cannot read the bans: ") + error.what());
-                return std::map<int, store::Ban>();
-            }
-        },
+    m_store.CallOr(
+        m_executor, "read the bans", [](store::Store& store) { return store.Bans(); }, {},
         [this](std::map<int, store::Ban> bans) { m_bans = std::move(bans); });
     Tick();
 }

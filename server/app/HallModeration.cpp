@@ -42,16 +42,9 @@ void Hall::Moderate(const Action& action, const store::Operator& op,
         return;
     }
     // A player added since the server started and not logged in yet is only in the store.
-    m_store.Call(
-        m_executor,
-        [name = action.player](store::Store& store) -> std::optional<store::Account> {
-            try {
-                return store.FindAccount(name);
-            } catch (const std::exception& error) {
-                Log(Level::Error, std::string("cannot read the player: ") + error.what());
-                return std::nullopt;
-            }
-        },
+    m_store.CallOr(
+        m_executor, "read the player",
+        [name = action.player](store::Store& store) { return store.FindAccount(name); }, std::nullopt,
         [this, action, op, done = std::move(done)](const std::optional<store::Account>& account) {
             if (!account) {
                 done({false, "no such player", {}});
@@ -156,16 +149,9 @@ void Hall::CarryOut(const Action& action, const store::Operator& op, int playerI
 
 void Hall::FindPlayers(const std::string& prefix, int limit,
                        std::function<void(std::vector<PlayerView>)> done) {
-    m_store.Call(
-        m_executor,
-        [prefix, limit](store::Store& store) {
-            try {
-                return store.FindPlayers(prefix, limit);
-            } catch (const std::exception& error) {
-                Log(Level::Error, std::string("cannot find players: ") + error.what());
-                return std::vector<store::PlayerSummary>();
-            }
-        },
+    m_store.CallOr(
+        m_executor, "find players",
+        [prefix, limit](store::Store& store) { return store.FindPlayers(prefix, limit); }, {},
         [this, done = std::move(done)](const std::vector<store::PlayerSummary>& found) {
             const rules::WorldState& state = m_engine.State();
             std::vector<PlayerView> views;
@@ -201,30 +187,14 @@ void Hall::FindPlayers(const std::string& prefix, int limit,
 
 void Hall::ReadLedger(const store::LedgerQuery& query,
                       std::function<void(std::vector<store::LedgerRow>)> done) {
-    m_store.Call(
-        m_executor,
-        [query](store::Store& store) {
-            try {
-                return store.ReadLedger(query);
-            } catch (const std::exception& error) {
-                Log(Level::Error, std::string("cannot read the ledger: ") + error.what());
-                return std::vector<store::LedgerRow>();
-            }
-        },
+    m_store.CallOr(
+        m_executor, "read the ledger", [query](store::Store& store) { return store.ReadLedger(query); }, {},
         std::move(done));
 }
 
 void Hall::ReadAudit(const store::AuditQuery& query, std::function<void(std::vector<store::AuditRow>)> done) {
-    m_store.Call(
-        m_executor,
-        [query](store::Store& store) {
-            try {
-                return store.ReadAudit(query);
-            } catch (const std::exception& error) {
-                Log(Level::Error, std::string("cannot read the audit: ") + error.what());
-                return std::vector<store::AuditRow>();
-            }
-        },
+    m_store.CallOr(
+        m_executor, "read the audit", [query](store::Store& store) { return store.ReadAudit(query); }, {},
         std::move(done));
 }
 

@@ -10,7 +10,9 @@
 #include <functional>
 #include <mutex>
 #include <thread>
+#include <type_traits>
 
+#include "Log.h"
 #include "Store.h"
 
 namespace server {
@@ -36,6 +38,25 @@ public:
                 done(std::move(result));
             });
         });
+    }
+
+    // Like Call, for a job that may throw: its failure is logged as "cannot <what>: <error>", and
+    // `done` gets `otherwise` instead.
+    template <typename Job, typename Done>
+    void CallOr(boost::asio::any_io_executor executor, std::string what, Job job,
+                std::invoke_result_t<Job&, store::Store&> otherwise, Done done) {
+        Call(
+            executor,
+            [what = std::move(what), job = std::move(job),
+             otherwise = std::move(otherwise)](store::Store& store) mutable {
+                try {
+                    return job(store);
+                } catch (const std::exception& error) {
+                    Log(Level::Error, "cannot " + what + ": " + error.what());
+                    return std::move(otherwise);
+                }
+            },
+            std::move(done));
     }
 
 private:
