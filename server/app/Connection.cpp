@@ -31,12 +31,14 @@ std::string Ms(std::chrono::milliseconds duration) {
 
 }  // namespace
 
-Connection::Connection(boost::asio::ip::tcp::socket socket, Hall& hall, const Limits& limits)
+Connection::Connection(boost::asio::ip::tcp::socket socket, Hall& hall,
+                       boost::asio::any_io_executor hallExecutor, const Limits& limits)
     : Peer(AddressOf(socket, true), AddressOf(socket, false)),
       m_socket(std::move(socket)),
       m_deadline(m_socket.get_executor()),
       m_resume(m_socket.get_executor()),
       m_hall(hall),
+      m_hallExecutor(std::move(hallExecutor)),
       m_limits(limits),
       m_tokens(limits.burst),
       m_refilled(since),
@@ -44,17 +46,29 @@ Connection::Connection(boost::asio::ip::tcp::socket socket, Hall& hall, const Li
     boost::system::error_code ignored;
     m_socket.set_option(boost::asio::ip::tcp::no_delay(true), ignored);
     m_socket.set_option(boost::asio::socket_base::send_buffer_size(kSendBuffer), ignored);
-    // Reads happen only once the socket is readable (Read) and must never block the game thread.
+    // Reads happen only once the socket is readable (Read) and must never block their thread.
     m_socket.non_blocking(true, ignored);
 }
 
+template <typename Job>
+void Connection::OnStrand(Job job) {
+    boost::asio::post(m_socket.get_executor(),
+                      [self = Self(), job = std::move(job)]() mutable { job(*self); });
+}
+
 void Connection::Start() {
-    WatchDeadline();
-    Read();
+    OnStrand([](Connection& self) {
+        self.WatchDeadline();
+        self.Read();
+    });
+}
+
+void Connection::LoggedIn() {
+    OnStrand([](Connection& self) { self.m_loggedIn = true; });
 }
 
 Connection::Clock::time_point Connection::Deadline() const {
-    if (playerId == 0) {
+    if (!m_loggedIn) {
         return since + std::min(m_limits.idleTimeout, m_limits.loginTimeout);
     }
     return m_lastFrame + m_limits.idleTimeout;
@@ -68,11 +82,11 @@ void Connection::WatchDeadline() {
         }
         if (Clock::now() < self->Deadline()) {
             self->WatchDeadline();
-        } else if (self->playerId == 0) {
-            self->Close("not logged in within " +
-                        Ms(std::min(self->m_limits.idleTimeout, self->m_limits.loginTimeout)));
+        } else if (!self->m_loggedIn) {
+            self->End("not logged in within " +
+                      Ms(std::min(self->m_limits.idleTimeout, self->m_limits.loginTimeout)));
         } else {
-            self->Close("no whole frame for " + Ms(self->m_limits.idleTimeout));
+            self->End("no whole frame for " + Ms(self->m_limits.idleTimeout));
         }
     });
 }
@@ -97,7 +111,7 @@ void Connection::Read() {
                 return;
             }
             if (error) {
-                self->Close(error == boost::asio::error::eof ? "closed by the client" : error.message());
+                self->End(error == boost::asio::error::eof ? "closed by the client" : error.message());
                 return;
             }
             self->m_reader.Commit(n);
@@ -118,22 +132,21 @@ bool Connection::Charge(Clock::time_point now) {
 void Connection::Dispatch() {
     wire::Frame frame;
     for (;;) {
-        m_reader.SetLimits(playerId != 0 ? wire::kMaxFrameLength : wire::kMaxPreLoginFrame,
+        m_reader.SetLimits(m_loggedIn ? wire::kMaxFrameLength : wire::kMaxPreLoginFrame,
                            wire::kMaxClientFrame);
         const wire::FrameReader::Status status = m_reader.Next(frame);
         if (status == wire::FrameReader::Status::NeedMore) {
             break;
         }
         if (status == wire::FrameReader::Status::Broken) {
-            Close(playerId != 0 ? "frame length out of bounds" : "frame length out of bounds before a login");
+            End(m_loggedIn ? "frame length out of bounds" : "frame length out of bounds before a login");
             return;
         }
         const Clock::time_point now = Clock::now();
         m_lastFrame = now;
-        m_hall.Receive(*this, std::move(frame));
-        if (!m_open || m_finishing) {
-            return;
-        }
+        boost::asio::post(m_hallExecutor, [self = Self(), frame = std::move(frame)]() mutable {
+            self->m_hall.Receive(*self, std::move(frame));
+        });
         if (!Charge(now)) {
             // Over its rate: the frames wait in the buffer and the socket is not read meanwhile.
             const auto wait = std::chrono::duration<double>(-m_tokens / m_limits.framesPerSecond);
@@ -153,14 +166,22 @@ void Connection::Send(SharedFrame frame) {
     if (!m_open) {
         return;
     }
+    // Counted at once, so that the queue's limit holds for what is still on its way to the strand.
     m_queuedBytes += frame->size();
+    OnStrand([frame = std::move(frame)](Connection& self) mutable { self.Queue(std::move(frame)); });
+}
+
+void Connection::Queue(SharedFrame frame) {
+    if (!m_open) {
+        return;
+    }
     m_queue.push_back(std::move(frame));
-    if (m_queuedBytes > m_limits.maxQueuedBytes) {
-        Close("does not read what it is sent (" + std::to_string(m_queuedBytes) + " bytes queued)");
+    if (const std::size_t queued = m_queuedBytes; queued > m_limits.maxQueuedBytes) {
+        End("does not read what it is sent (" + std::to_string(queued) + " bytes queued)");
         return;
     }
     if (!m_writing && m_queue.size() == 1) {
-        // Started once the hall has queued everything of this turn, so that one write carries it.
+        // Started behind what the hall has sent meanwhile, so that one write carries it.
         boost::asio::post(m_socket.get_executor(), [self = Self()] {
             if (self->m_open && !self->m_writing && !self->m_queue.empty()) {
                 self->Write();
@@ -186,19 +207,27 @@ void Connection::Write() {
                 return;
             }
             if (error) {
-                self->Close(error.message());
+                self->End(error.message());
                 return;
             }
             self->m_queuedBytes -= written;
             if (!self->m_queue.empty()) {
                 self->Write();
             } else if (self->m_finishing) {
-                self->Close(*self->m_finishing);
+                self->End(*self->m_finishing);
             }
         });
 }
 
 void Connection::Finish(const std::string& why) {
+    OnStrand([why](Connection& self) { self.Drain(why); });
+}
+
+void Connection::Close(const std::string& why) {
+    OnStrand([why](Connection& self) { self.End(why); });
+}
+
+void Connection::Drain(const std::string& why) {
     if (!m_open || m_finishing) {
         return;
     }
@@ -206,11 +235,11 @@ void Connection::Finish(const std::string& why) {
     m_deadline.cancel();
     m_resume.cancel();
     if (m_queue.empty() && !m_writing) {
-        Close(why);
+        End(why);
     }
 }
 
-void Connection::Close(const std::string& why) {
+void Connection::End(const std::string& why) {
     if (!m_open) {
         return;
     }
@@ -220,7 +249,7 @@ void Connection::Close(const std::string& why) {
     m_resume.cancel();
     m_socket.shutdown(boost::asio::ip::tcp::socket::shutdown_both, ignored);
     m_socket.close(ignored);
-    m_hall.Leave(*this, why);
+    boost::asio::post(m_hallExecutor, [self = Self(), why] { self->m_hall.Leave(*self, why); });
 }
 
 }  // namespace server
