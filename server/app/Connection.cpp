@@ -12,6 +12,9 @@ namespace {
 
 // Reads take what the socket has, up to this much; a longer frame grows the buffer.
 constexpr std::size_t kReadChunk = 4096;
+// Frames handed to the hall and not yet taken by it, beyond which the socket is not read: a client
+// costs the hall's queue no more than this, however fast it sends.
+constexpr int kMaxFramesInHall = 256;
 // The kernel's send buffer of a connection: with the queue limit, what a client that does not read
 // can cost the machine.
 constexpr int kSendBuffer = 256 * 1024;
@@ -130,6 +133,31 @@ bool Connection::Charge(Clock::time_point now) {
 }
 
 void Connection::Dispatch() {
+    // The frames of one pass reach the hall together, in one turn of the game thread, as they came.
+    std::vector<wire::Frame> frames;
+    const auto handOver = [this, &frames] {
+        if (frames.empty()) {
+            return;
+        }
+        const int count = static_cast<int>(frames.size());
+        m_framesInHall += count;
+        boost::asio::post(m_hallExecutor, [self = Self(), frames = std::move(frames), count]() mutable {
+            for (wire::Frame& frame : frames) {
+                if (self->m_told) {
+                    break;
+                }
+                self->m_hall.Receive(*self, std::move(frame));
+            }
+            if (const int before = self->m_framesInHall.fetch_sub(count);
+                before > kMaxFramesInHall && before - count <= kMaxFramesInHall) {
+                self->OnStrand([](Connection& me) {
+                    if (std::exchange(me.m_waitingForHall, false) && me.m_open && !me.m_finishing) {
+                        me.Dispatch();
+                    }
+                });
+            }
+        });
+    };
     wire::Frame frame;
     for (;;) {
         m_reader.SetLimits(m_loggedIn ? wire::kMaxFrameLength : wire::kMaxPreLoginFrame,
@@ -139,16 +167,16 @@ void Connection::Dispatch() {
             break;
         }
         if (status == wire::FrameReader::Status::Broken) {
+            handOver();
             End(m_loggedIn ? "frame length out of bounds" : "frame length out of bounds before a login");
             return;
         }
         const Clock::time_point now = Clock::now();
         m_lastFrame = now;
-        boost::asio::post(m_hallExecutor, [self = Self(), frame = std::move(frame)]() mutable {
-            self->m_hall.Receive(*self, std::move(frame));
-        });
+        frames.push_back(std::move(frame));
         if (!Charge(now)) {
             // Over its rate: the frames wait in the buffer and the socket is not read meanwhile.
+            handOver();
             const auto wait = std::chrono::duration<double>(-m_tokens / m_limits.framesPerSecond);
             m_resume.expires_after(std::chrono::duration_cast<std::chrono::microseconds>(wait));
             m_resume.async_wait([self = Self()](const boost::system::error_code& error) {
@@ -159,6 +187,12 @@ void Connection::Dispatch() {
             return;
         }
     }
+    handOver();
+    if (m_framesInHall > kMaxFramesInHall) {
+        // Read on once the hall has taken what it was handed (the hand-over's job resumes it).
+        m_waitingForHall = true;
+        return;
+    }
     Read();
 }
 
@@ -166,8 +200,12 @@ void Connection::Send(SharedFrame frame) {
     if (!m_open) {
         return;
     }
-    // Counted at once, so that the queue's limit holds for what is still on its way to the strand.
-    m_queuedBytes += frame->size();
+    // Counted at once, so that the queue's limit holds for what is still on its way to the strand,
+    // and a client over it is heard no more from this frame on.
+    if (const std::size_t queued = m_queuedBytes += frame->size(); queued > m_limits.maxQueuedBytes) {
+        Close("does not read what it is sent (" + std::to_string(queued) + " bytes queued)");
+        return;
+    }
     OnStrand([frame = std::move(frame)](Connection& self) mutable { self.Queue(std::move(frame)); });
 }
 
@@ -176,10 +214,6 @@ void Connection::Queue(SharedFrame frame) {
         return;
     }
     m_queue.push_back(std::move(frame));
-    if (const std::size_t queued = m_queuedBytes; queued > m_limits.maxQueuedBytes) {
-        End("does not read what it is sent (" + std::to_string(queued) + " bytes queued)");
-        return;
-    }
     if (!m_writing && m_queue.size() == 1) {
         // Started behind what the hall has sent meanwhile, so that one write carries it.
         boost::asio::post(m_socket.get_executor(), [self = Self()] {
@@ -220,10 +254,12 @@ void Connection::Write() {
 }
 
 void Connection::Finish(const std::string& why) {
+    m_told = true;
     OnStrand([why](Connection& self) { self.Drain(why); });
 }
 
 void Connection::Close(const std::string& why) {
+    m_told = true;
     OnStrand([why](Connection& self) { self.End(why); });
 }
 

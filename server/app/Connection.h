@@ -69,6 +69,10 @@ private:
     boost::asio::any_io_executor m_hallExecutor;
     const Limits& m_limits;
     bool m_loggedIn = false;  // the hall said so (LoggedIn)
+    // On the hall's thread: the hall has closed or finished it, and hears none of its frames since.
+    bool m_told = false;
+    std::atomic<int> m_framesInHall = 0;  // handed to the hall and not yet taken
+    bool m_waitingForHall = false;        // not read until the hall has taken most of them
     wire::FrameReader m_reader{wire::kMaxPreLoginFrame};
     double m_tokens;
     Clock::time_point m_refilled;
