@@ -1,11 +1,12 @@
 #include "IoThreads.h"
 
+#include <algorithm>
+
 namespace server {
 
-IoThreads::IoThreads(int count) : m_count(count) {
+IoThreads::IoThreads(int count) : m_count(count), m_context(std::max(count, 1)) {
     if (count > 0) {
-        m_context.emplace(count);
-        m_work.emplace(m_context->get_executor());
+        m_work.emplace(m_context.get_executor());
     }
 }
 
@@ -14,12 +15,12 @@ IoThreads::~IoThreads() {
 }
 
 boost::asio::io_context& IoThreads::Sockets(boost::asio::io_context& game) {
-    return m_context ? *m_context : game;
+    return m_count > 0 ? m_context : game;
 }
 
 void IoThreads::Start() {
-    for (int i = 0; i < m_count && m_context; ++i) {
-        m_threads.emplace_back([this] { m_context->run(); });
+    for (int i = 0; i < m_count; ++i) {
+        m_threads.emplace_back([this] { m_context.run(); });
     }
 }
 
@@ -29,9 +30,7 @@ void IoThreads::Finish() {
 }
 
 void IoThreads::Abandon() {
-    if (m_context) {
-        m_context->stop();
-    }
+    m_context.stop();
     Join();
 }
 

@@ -31,7 +31,7 @@ private:
     void Join();
 
     int m_count;
-    std::optional<boost::asio::io_context> m_context;
+    boost::asio::io_context m_context;  // unused when there are no threads
     std::optional<boost::asio::executor_work_guard<boost::asio::io_context::executor_type>> m_work;
     std::vector<std::thread> m_threads;
 };

@@ -26,12 +26,18 @@ Action Act(ActionKind kind, const char* player, std::int64_t amount = 0, std::in
     return {kind, player, amount, seconds, reason};
 }
 
+// The sockets' threads of the run (ODC_TEST_IO_THREADS), 0 when it has none.
+int IoThreadsOfRun() {
+    const char* threads = std::getenv("ODC_TEST_IO_THREADS");
+    return threads != nullptr ? std::atoi(threads) : 0;
+}
+
 // chamber-server's parts in this process, serving on a free loopback port from a thread of its own
 // (and its sockets from ODC_TEST_IO_THREADS threads, when set).
 class HallServer {
 public:
     HallServer(const std::string& db, int speed)
-        : m_sockets(std::atoi(std::getenv("ODC_TEST_IO_THREADS") ? std::getenv("ODC_TEST_IO_THREADS") : "0")),
+        : m_sockets(IoThreadsOfRun()),
           m_store(store::OpenStore(db, ServerClock::WallNow())),
           m_engine(rules::EngineOptions{.otherPlayersVote = false}, m_store->Load()),
           m_worker(*m_store),
