@@ -3,8 +3,14 @@
 // connection that breaks the frame format, does not log in in time, sends no whole frame for too
 // long or does not read what it is sent is closed. Until it has logged in, its frames are no
 // larger than a login.
+//
+// Its socket and timers live on a strand of their own, which runs on the game thread or on the
+// threads of the sockets (--io-threads): what it hands the hall is posted to the hall's executor,
+// and what the hall asks of it (Send, Close, Finish, LoggedIn) is posted to its strand, each in the
+// order made.
 #pragma once
 
+#include <atomic>
 #include <boost/asio/ip/tcp.hpp>
 #include <boost/asio/steady_timer.hpp>
 #include <optional>
@@ -20,13 +26,16 @@ class Hall;
 
 class Connection final : public Peer {
 public:
-    Connection(boost::asio::ip::tcp::socket socket, Hall& hall, const Limits& limits);
+    // `socket`'s executor is the connection's strand; `hall` runs on `hallExecutor`.
+    Connection(boost::asio::ip::tcp::socket socket, Hall& hall, boost::asio::any_io_executor hallExecutor,
+               const Limits& limits);
 
     // Starts reading; the hall must have been told (Hall::Join).
     void Start();
     void Send(SharedFrame frame) override;
     void Close(const std::string& why) override;
     void Finish(const std::string& why) override;
+    void LoggedIn() override;
     bool IsOpen() const override { return m_open; }
     std::size_t QueuedBytes() const override { return m_queuedBytes; }
 
@@ -34,6 +43,13 @@ private:
     using Clock = std::chrono::steady_clock;
 
     std::shared_ptr<Connection> Self() { return std::static_pointer_cast<Connection>(shared_from_this()); }
+    // Runs `job` on the connection's strand, keeping the connection alive until then.
+    template <typename Job>
+    void OnStrand(Job job);
+    // Send, Close and Finish as the strand carries them out.
+    void Queue(SharedFrame frame);
+    void End(const std::string& why);
+    void Drain(const std::string& why);
     void Read();
     // Hands the buffered whole frames to the hall while the rate limit allows, then reads on.
     void Dispatch();
@@ -50,15 +66,21 @@ private:
     boost::asio::steady_timer m_deadline;
     boost::asio::steady_timer m_resume;  // the rate limit's pause
     Hall& m_hall;
+    boost::asio::any_io_executor m_hallExecutor;
     const Limits& m_limits;
+    bool m_loggedIn = false;  // the hall said so (LoggedIn)
+    // On the hall's thread: the hall has closed or finished it, and hears none of its frames since.
+    bool m_told = false;
+    std::atomic<int> m_framesInHall = 0;  // handed to the hall and not yet taken
+    bool m_waitingForHall = false;        // not read until the hall has taken most of them
     wire::FrameReader m_reader{wire::kMaxPreLoginFrame};
     double m_tokens;
     Clock::time_point m_refilled;
     Clock::time_point m_lastFrame;
-    std::vector<SharedFrame> m_queue;  // not yet in a write
-    std::size_t m_queuedBytes = 0;     // queued or being written
+    std::vector<SharedFrame> m_queue;            // not yet in a write
+    std::atomic<std::size_t> m_queuedBytes = 0;  // sent by the hall and not yet written
     bool m_writing = false;
-    bool m_open = true;
+    std::atomic<bool> m_open = true;
     std::optional<std::string> m_finishing;  // why, once Finish was called
 };
 

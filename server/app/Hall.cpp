@@ -92,12 +92,7 @@ Hall::Hall(boost::asio::any_io_executor executor, rules::Engine& engine, StoreWo
       m_metrics(registry,
                 {.loggedIn = [this] { return static_cast<double>(m_peers.size() - m_waitingTotal); },
                  .notLoggedIn = [this] { return static_cast<double>(m_waitingTotal); },
-                 .watchers =
-                     [this] {
-                         return static_cast<double>(
-                             std::count_if(m_peers.begin(), m_peers.end(),
-                                           [](const auto& peer) { return peer.second->watching; }));
-                     },
+                 .watchers = [this] { return static_cast<double>(m_watchers.size()); },
                  .queuedBytes =
                      [this] {
                          double bytes = 0;
@@ -278,6 +273,9 @@ void Hall::Leave(Peer& peer, const std::string& why) {
         }
     }
     Log(Level::Info, "closed " + who + " after " + SecondsSince(peer.since) + ": " + why);
+    if (peer.watching) {
+        m_watchers.erase(peer.shared_from_this());
+    }
     m_peers.erase(&peer);
     if (m_draining && m_peers.empty()) {
         Stopped();
@@ -408,6 +406,7 @@ void Hall::FinishLogin(const std::weak_ptr<Peer>& weak, const std::string& name,
         earlier->Close("logged in again from " + peer->Address());
     }
     peer->playerId = id;
+    peer->LoggedIn();
     m_online[id] = peer;
     m_sessionTokens[id] = account->token;
     Log(Level::Info,
@@ -494,8 +493,10 @@ void Hall::Interest(Peer& peer, const wire::Frame& frame) {
     }
     peer.watching = *open;
     if (!peer.watching) {
+        m_watchers.erase(peer.shared_from_this());
         return;
     }
+    m_watchers.insert(peer.shared_from_this());
     // The snapshot shows every update made so far; the watcher gets only those made after it.
     peer.watchingAfter = m_sequence;
     if (m_snapshot.frames.empty() || m_snapshot.sequence != m_sequence || m_snapshot.now != m_engine.Now()) {
@@ -658,9 +659,10 @@ void Hall::FanOut() {
     const std::vector<bool> shown = StillShown(updates);
     // A copy: a send that closes a client does not change the map walked.
     std::vector<std::shared_ptr<Peer>> watchers;
-    for (const auto& [id, weak] : m_online) {
-        if (std::shared_ptr<Peer> peer = weak.lock(); peer && peer->watching && peer->welcomed) {
-            watchers.push_back(std::move(peer));
+    watchers.reserve(m_watchers.size());
+    for (const std::shared_ptr<Peer>& peer : m_watchers) {
+        if (peer->welcomed) {
+            watchers.push_back(peer);
         }
     }
     for (const std::shared_ptr<Peer>& watcher : watchers) {

@@ -16,6 +16,7 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "AccountLookups.h"
@@ -43,6 +44,8 @@ public:
          const Limits& limits, std::function<void()> fatal, std::function<void()> outOfTime,
          metrics::Registry& registry);
 
+    // Where the hall runs: every call to it is made there.
+    const boost::asio::any_io_executor& Executor() const { return m_executor; }
     // The server's clock starts ticking: elections and impeachments close on time.
     void Start();
     // A new client; false when the hall is stopping or too many connections are not logged in
@@ -173,9 +176,10 @@ private:
     std::unordered_map<std::string, int> m_waiting;  // connections not logged in, by address
     int m_waitingTotal = 0;
     LoginGuesses m_guesses;
-    std::map<int, std::weak_ptr<Peer>> m_online;      // player id -> its client
-    std::map<int, store::TokenHash> m_sessionTokens;  // player id -> the token hash it logged in with
-    std::map<int, std::string> m_identities;          // player id -> identity last sent
+    std::map<int, std::weak_ptr<Peer>> m_online;           // player id -> its client
+    std::unordered_set<std::shared_ptr<Peer>> m_watchers;  // the clients whose Chamber is open
+    std::map<int, store::TokenHash> m_sessionTokens;       // player id -> the token hash it logged in with
+    std::map<int, std::string> m_identities;               // player id -> identity last sent
     Pending m_pending;
     std::map<int, store::Ban> m_bans;  // player id -> ban not lifted; the hall is their only writer
     RecentRefusals m_refusals;

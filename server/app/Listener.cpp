@@ -1,5 +1,7 @@
 #include "Listener.h"
 
+#include <boost/asio/strand.hpp>
+
 #include "Connection.h"
 
 namespace server {
@@ -11,9 +13,9 @@ constexpr auto kLongestPause = std::chrono::milliseconds(1000);
 
 }  // namespace
 
-Listener::Listener(boost::asio::io_context& io, const boost::asio::ip::tcp::endpoint& endpoint, Hall& hall,
-                   const Limits& limits)
-    : m_acceptor(io, endpoint), m_pause(io), m_hall(hall), m_limits(limits) {}
+Listener::Listener(boost::asio::io_context& io, boost::asio::io_context& sockets,
+                   const boost::asio::ip::tcp::endpoint& endpoint, Hall& hall, const Limits& limits)
+    : m_sockets(sockets), m_acceptor(io, endpoint), m_pause(io), m_hall(hall), m_limits(limits) {}
 
 void Listener::Close() {
     boost::system::error_code ignored;
@@ -23,6 +25,7 @@ void Listener::Close() {
 
 void Listener::Accept() {
     m_acceptor.async_accept(
+        boost::asio::make_strand(m_sockets),
         [this](const boost::system::error_code& error, boost::asio::ip::tcp::socket socket) {
             if (error == boost::asio::error::operation_aborted || !m_acceptor.is_open()) {
                 return;
@@ -32,7 +35,8 @@ void Listener::Accept() {
                 return;
             }
             m_backOff = {};
-            const auto connection = std::make_shared<Connection>(std::move(socket), m_hall, m_limits);
+            const auto connection =
+                std::make_shared<Connection>(std::move(socket), m_hall, m_hall.Executor(), m_limits);
             if (m_hall.Join(connection)) {
                 connection->Start();
             }

@@ -1,6 +1,7 @@
 // Accepts TCP connections and hands each to the hall. When accepting fails (the process is out of
 // file descriptors), it waits before it tries again, longer each time up to a second, and logs the
-// failures once per interval.
+// failures once per interval. It runs on the game thread; each connection's socket lives on a
+// strand of its own of the sockets' context (the game thread's, or that of the threads of the sockets).
 #pragma once
 
 #include <boost/asio/ip/tcp.hpp>
@@ -15,8 +16,8 @@ namespace server {
 class Listener {
 public:
     // Throws boost::system::system_error when the address cannot be bound.
-    Listener(boost::asio::io_context& io, const boost::asio::ip::tcp::endpoint& endpoint, Hall& hall,
-             const Limits& limits);
+    Listener(boost::asio::io_context& io, boost::asio::io_context& sockets,
+             const boost::asio::ip::tcp::endpoint& endpoint, Hall& hall, const Limits& limits);
 
     boost::asio::ip::tcp::endpoint Endpoint() const { return m_acceptor.local_endpoint(); }
     void Start() { Accept(); }
@@ -26,6 +27,7 @@ private:
     void Accept();
     void Failed(const boost::system::error_code& error);
 
+    boost::asio::io_context& m_sockets;
     boost::asio::ip::tcp::acceptor m_acceptor;
     boost::asio::steady_timer m_pause;
     std::chrono::milliseconds m_backOff{0};

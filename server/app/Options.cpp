@@ -125,6 +125,11 @@ ParsedOptions ParseOptions(int argc, const char* const* argv) {
                    "the server's clock runs N times faster than the wall clock (default 1)")
         ->type_name("N")
         ->check(CLI::Range(1, 1'000'000));
+    app.add_option("--io-threads", options.ioThreads,
+                   "the clients' sockets are read and written by N threads of their own; 0: by the game "
+                   "thread (default 0)")
+        ->type_name("N")
+        ->check(CLI::Range(0, 64));
     AddLimits(app, options.limits);
     AddAdmin(app, options.admin);
 

@@ -39,6 +39,8 @@ struct Options {
     unsigned short port = 7400;
     std::string dbPath = "chamber.db";
     int speed = 1;
+    // Threads of the game port's sockets besides the game thread; 0: the game thread runs them.
+    int ioThreads = 0;
     Limits limits;
     AdminOptions admin;
     NewPlayer player;                     // players add / players token

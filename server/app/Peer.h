@@ -22,11 +22,16 @@ public:
     Peer(const Peer&) = delete;
     Peer& operator=(const Peer&) = delete;
 
+    // Each of these is called on the hall's thread; a client that lives on another thread carries it
+    // out on its own, in the order called.
     virtual void Send(SharedFrame frame) = 0;
     // Ends the client at once; the hall is told once (Hall::Leave).
     virtual void Close(const std::string& why) = 0;
     // Reads nothing more and ends the client once what is queued for it is written.
     virtual void Finish(const std::string& why) = 0;
+    // The hall has logged the client in: its frames may be as large as a player's.
+    virtual void LoggedIn() {}
+    // False once the client is closed (a client on another thread may say so a little late).
     virtual bool IsOpen() const = 0;
     // Bytes waiting to be written to the client.
     virtual std::size_t QueuedBytes() const { return 0; }
@@ -35,7 +40,7 @@ public:
     const std::string& Address() const { return m_address; }
     const std::string& Host() const { return m_host; }
 
-    // The hall's record of the client.
+    // The hall's record of the client, read and written only on the hall's thread.
     int playerId = 0;                 // 0 until logged in
     bool loginUnderWay = false;       // from a login frame until its answer
     bool welcomed = false;            // its login result has gone out: what goes to a player goes to it too

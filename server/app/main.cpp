@@ -21,6 +21,7 @@
 #include "FileLimit.h"
 #include "Hall.h"
 #include "HttpServer.h"
+#include "IoThreads.h"
 #include "Listener.h"
 #include "Log.h"
 #include "NetMessages.h"
@@ -239,6 +240,9 @@ int Serve(const server::Options& options) {
     const std::unique_ptr<store::Store> opened =
         store::OpenStore(options.dbPath, server::ServerClock::WallNow());
     store::Store& store = *opened;
+    // Declared before the game's context: the connections that its handlers hold close their
+    // sockets on the sockets' context.
+    server::IoThreads ioThreads(options.ioThreads);
     boost::asio::io_context io(1);
     metrics::Registry registry;
     server::ServingState state;
@@ -260,6 +264,7 @@ int Serve(const server::Options& options) {
     std::atomic<bool> stopped = false;
     store.SetBusyWait(PatientlyUnless(stopped));
     int exitCode = 0;
+    bool failed = false;
     // Declared before the hall, so that its thread ends after the hall's last job was queued.
     server::StoreWorker worker(store);
     std::function<void(int)> stop;
@@ -267,6 +272,7 @@ int Serve(const server::Options& options) {
         io.get_executor(), engine, worker, clock, options.limits,
         [&] {
             exitCode = 1;
+            failed = true;
             stopped = true;
             state.phase = server::ServingState::Phase::Stopping;
             io.stop();
@@ -280,7 +286,7 @@ int Serve(const server::Options& options) {
         console->AddRoutes(router);
     }
     const boost::asio::ip::tcp::endpoint endpoint(boost::asio::ip::make_address(options.host), options.port);
-    server::Listener listener(io, endpoint, hall, options.limits);
+    server::Listener listener(io, ioThreads.Sockets(io), endpoint, hall, options.limits);
     stop = [&](int code) {
         exitCode = code;
         state.phase = server::ServingState::Phase::Stopping;
@@ -303,6 +309,7 @@ int Serve(const server::Options& options) {
         stop(0);
     });
     hall.Start();
+    ioThreads.Start();
     listener.Start();
     if (console) {
         console->Start();
@@ -316,6 +323,15 @@ int Serve(const server::Options& options) {
     stopped = true;
     // A commit still held by the database (a lock, a standby) would hold the stop for ever.
     store.Interrupt();
+    if (failed) {
+        ioThreads.Abandon();
+    } else {
+        // Every connection has written its answers, or is closing: the sockets' threads end when
+        // the last is closed, and the hall hears of those closed last (the log tells of each).
+        ioThreads.Finish();
+        io.restart();
+        io.poll();
+    }
     server::Log(server::Level::Info, exitCode == 0 ? "stopped" : "stopped after a failure");
     return exitCode;
 }

@@ -48,6 +48,16 @@ TEST(AdminTest, MetricsCountWhatTheServerDecidedAndPassPromtool) {
     }
     RawClient guesser(server.Port());
     EXPECT_FALSE(guesser.Login("甲", std::string(64, '0')).ok);
+    // Two Chambers opened: one stays open, the other's client leaves.
+    client.Open();
+    ASSERT_TRUE(client.NextWith(ChamberMsg::kApplicationList));
+    {
+        RawClient leaver(server.Port());
+        ASSERT_TRUE(leaver.Login("乙", server.AddPlayer("乙")).ok);
+        leaver.Open();
+        ASSERT_TRUE(leaver.NextWith(ChamberMsg::kApplicationList));
+    }
+    ASSERT_TRUE(server.LogSays("closed by the client")) << server.Log();
 
     const std::string answer = Get(admin, "/metrics");
     ASSERT_EQ(StatusOf(answer), 200) << answer;
@@ -59,10 +69,11 @@ TEST(AdminTest, MetricsCountWhatTheServerDecidedAndPassPromtool) {
     } expected[] = {
         {R"(chamber_requests_total{kind="vote",result="accepted"})", 1},
         {R"(chamber_requests_total{kind="vote",result="not_enough_ballots"})", 1},
-        {R"(chamber_logins_total{result="accepted"})", 1},
+        {R"(chamber_logins_total{result="accepted"})", 2},
         {R"(chamber_logins_total{result="wrong_token"})", 1},
         {R"(chamber_connections{state="logged_in"})", 1},
         {R"(chamber_connections{state="not_logged_in"})", 1},
+        {"chamber_watchers", 1},
         {"chamber_serving", 1},
     };
     for (const auto& [series, value] : expected) {

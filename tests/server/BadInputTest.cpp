@@ -244,6 +244,21 @@ TEST_F(BadInputTest, AClientThatNeverReadsIsDroppedNotTheServersMemory) {
     ExpectServed();
 }
 
+// Without a rate limit, a client that sends faster than the hall takes its frames is read only
+// as fast as the hall goes, and every frame is answered, in order.
+TEST_F(BadInputTest, FramesSentFasterThanTheHallTakesThemAreAllAnswered) {
+    StartServer({"--rate", "0", "--max-queue", "1048576"});  // room for every answer
+    const auto sender = LoggedInOffender();
+    constexpr int kFrames = 5000;
+    sender->SendBytes(Frames(wire::kHeartbeat, wire::MakeHeartbeat(), kFrames));
+    int answered = 0;
+    while (answered < kFrames && sender->NextWith(wire::kHeartbeat)) {
+        ++answered;
+    }
+    EXPECT_EQ(answered, kFrames) << server.Log();
+    ExpectServed();
+}
+
 TEST_F(BadInputTest, AFloodFromOnePlayerIsSlowedWithoutHurtingTheOthers) {
     const auto flooder = LoggedInOffender();
     constexpr int kFrames = 200;  // the limit: 50 a second, 100 at once

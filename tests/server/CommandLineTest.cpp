@@ -43,6 +43,8 @@ TEST(CommandLineTest, ServerOptionsSetWhatTheySay) {
                                                 "w.db",
                                                 "--speed",
                                                 "60",
+                                                "--io-threads",
+                                                "2",
                                                 "--rate",
                                                 "7",
                                                 "--idle-timeout",
@@ -72,6 +74,7 @@ TEST(CommandLineTest, ServerOptionsSetWhatTheySay) {
     EXPECT_EQ(options.port, 0);
     EXPECT_EQ(options.dbPath, "w.db");
     EXPECT_EQ(options.speed, 60);
+    EXPECT_EQ(options.ioThreads, 2);
     EXPECT_EQ(options.limits.framesPerSecond, 7);
     EXPECT_EQ(options.limits.burst, 14);
     EXPECT_EQ(options.limits.idleTimeout, std::chrono::seconds(5));
@@ -128,6 +131,7 @@ TEST(CommandLineTest, BadCommandLinesExitWithTwo) {
         {"--listen", "h:65536"},
         {"--listen", "h:-1"},
         {"--speed", "0"},
+        {"--io-threads", "-1"},
         {"--rate", "x"},
         {"--idle-timeout", "0"},
         {"--max-queue", "-1"},

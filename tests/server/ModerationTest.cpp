@@ -6,10 +6,12 @@
 
 #include <boost/asio/io_context.hpp>
 #include <boost/asio/post.hpp>
+#include <cstdlib>
 #include <future>
 #include <thread>
 
 #include "Hall.h"
+#include "IoThreads.h"
 #include "Listener.h"
 #include "ServerFixture.h"
 
@@ -24,18 +26,28 @@ Action Act(ActionKind kind, const char* player, std::int64_t amount = 0, std::in
     return {kind, player, amount, seconds, reason};
 }
 
-// chamber-server's parts in this process, serving on a free loopback port from a thread of its own.
+// The sockets' threads of the run (ODC_TEST_IO_THREADS), 0 when it has none.
+int IoThreadsOfRun() {
+    const char* threads = std::getenv("ODC_TEST_IO_THREADS");
+    return threads != nullptr ? std::atoi(threads) : 0;
+}
+
+// chamber-server's parts in this process, serving on a free loopback port from a thread of its own
+// (and its sockets from ODC_TEST_IO_THREADS threads, when set).
 class HallServer {
 public:
     HallServer(const std::string& db, int speed)
-        : m_store(store::OpenStore(db, ServerClock::WallNow())),
+        : m_sockets(IoThreadsOfRun()),
+          m_store(store::OpenStore(db, ServerClock::WallNow())),
           m_engine(rules::EngineOptions{.otherPlayersVote = false}, m_store->Load()),
           m_worker(*m_store),
           m_hall(
               m_io.get_executor(), m_engine, m_worker, ServerClock(m_engine.Now(), speed), Quick(), [] {},
               [] {}, m_registry),
-          m_listener(m_io, {boost::asio::ip::make_address("127.0.0.1"), 0}, m_hall, m_limits) {
+          m_listener(m_io, m_sockets.Sockets(m_io), {boost::asio::ip::make_address("127.0.0.1"), 0}, m_hall,
+                     m_limits) {
         m_hall.Start();
+        m_sockets.Start();
         m_listener.Start();
         m_thread = std::thread([this] { m_io.run(); });
     }
@@ -45,6 +57,7 @@ public:
             m_hall.Stop([this] { m_io.stop(); });
         });
         m_thread.join();
+        m_sockets.Finish();
     }
 
     unsigned short Port() const { return m_listener.Endpoint().port(); }
@@ -77,6 +90,7 @@ private:
         return m_limits;
     }
 
+    IoThreads m_sockets;
     boost::asio::io_context m_io;
     Limits m_limits;
     std::unique_ptr<store::Store> m_store;

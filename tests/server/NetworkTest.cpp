@@ -2,6 +2,7 @@
 // what the screen never would send, and answered requests surviving a stop and a kill.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <regex>
 #include <thread>
@@ -108,6 +109,38 @@ TEST_F(NetworkTest, TheTablesGoOnlyToOpenChambersAndAnOpeningShowsTheCommittedOn
     opener.Send(wire::kHeartbeat, wire::MakeHeartbeat());
     EXPECT_EQ(IdsUntil(opener, wire::kHeartbeat), std::vector<int>{wire::kHeartbeat})
         << "open once, sent once";
+}
+
+// Requests written at once, some waiting for a commit and some not, are answered in the order
+// asked, whichever threads read and write the sockets.
+TEST_F(NetworkTest, AClientsAnswersComeInTheOrderOfItsRequests) {
+    RawClient client(server.Port());
+    ASSERT_TRUE(client.Login("甲", server.AddPlayer("甲", {"--ballots", "1"})).ok);
+    constexpr int kRefused = 20;
+    std::vector<char> bytes = Frames(kVote, MakeVoteRequest(kElectionUnderWay, 1));
+    std::vector<int> expected = {kVoteResult, wire::kWallet};
+    for (int i = 0; i < kRefused; ++i) {
+        for (const auto& [id, packet] : {std::pair{kVote, MakeVoteRequest(kElectionUnderWay, 1)},
+                                         std::pair{wire::kHeartbeat, wire::MakeHeartbeat()}}) {
+            const std::vector<char> frame = Frames(id, packet);
+            bytes.insert(bytes.end(), frame.begin(), frame.end());
+            expected.push_back(id + (id == kVote ? 1 : 0));
+        }
+    }
+    client.SendBytes(bytes);
+    std::vector<int> ids;
+    std::vector<int> results;
+    while (ids.size() < expected.size()) {
+        const std::optional<wire::Frame> frame = client.Next();
+        ASSERT_TRUE(frame) << ids.size() << " frames came";
+        ids.push_back(frame->id);
+        if (frame->id == kVoteResult) {
+            results.push_back(ReadResult(PacketOf(*frame)).result.value_or(-1));
+        }
+    }
+    EXPECT_EQ(ids, expected);
+    EXPECT_EQ(std::count(results.begin(), results.end(), 1), 1) << "one ballot, one vote";
+    EXPECT_EQ(results.front(), 1);
 }
 
 TEST_F(NetworkTest, WhatTheScreenNeverSendsIsRefusedAndChangesNothing) {

@@ -75,6 +75,11 @@ void ServerProcess::Launch(const std::vector<std::string>& extra, const std::vec
     for (const char* word : {ODC_SERVER_BINARY, "--db", m_db.c_str(), "--listen", "127.0.0.1:0"}) {
         argv.push_back(word);
     }
+    // The suite runs twice: with the game thread on the sockets, and with ODC_TEST_IO_THREADS
+    // threads of their own.
+    if (const char* threads = std::getenv("ODC_TEST_IO_THREADS")) {
+        argv.insert(argv.end(), {"--io-threads", threads});
+    }
     argv.insert(argv.end(), extra.begin(), extra.end());
     ++m_runs;
     const std::string log = m_dir + "/server-" + std::to_string(m_runs) + ".log";
