@@ -1,5 +1,6 @@
 #include "Connection.h"
 
+#include <boost/asio/dispatch.hpp>
 #include <boost/asio/post.hpp>
 #include <boost/asio/write.hpp>
 
@@ -55,8 +56,8 @@ Connection::Connection(boost::asio::ip::tcp::socket socket, Hall& hall,
 
 template <typename Job>
 void Connection::OnStrand(Job job) {
-    boost::asio::post(m_socket.get_executor(),
-                      [self = Self(), job = std::move(job)]() mutable { job(*self); });
+    boost::asio::dispatch(m_socket.get_executor(),
+                          [self = Self(), job = std::move(job)]() mutable { job(*self); });
 }
 
 void Connection::Start() {
@@ -141,7 +142,7 @@ void Connection::Dispatch() {
         }
         const int count = static_cast<int>(frames.size());
         m_framesInHall += count;
-        boost::asio::post(m_hallExecutor, [self = Self(), frames = std::move(frames), count]() mutable {
+        boost::asio::dispatch(m_hallExecutor, [self = Self(), frames = std::move(frames), count]() mutable {
             for (wire::Frame& frame : frames) {
                 if (self->m_told) {
                     break;
@@ -285,7 +286,7 @@ void Connection::End(const std::string& why) {
     m_resume.cancel();
     m_socket.shutdown(boost::asio::ip::tcp::socket::shutdown_both, ignored);
     m_socket.close(ignored);
-    boost::asio::post(m_hallExecutor, [self = Self(), why] { self->m_hall.Leave(*self, why); });
+    boost::asio::dispatch(m_hallExecutor, [self = Self(), why] { self->m_hall.Leave(*self, why); });
 }
 
 }  // namespace server

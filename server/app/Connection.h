@@ -4,10 +4,10 @@
 // long or does not read what it is sent is closed. Until it has logged in, its frames are no
 // larger than a login.
 //
-// Its socket and timers live on a strand of their own, which runs on the game thread or on the
-// threads of the sockets (--io-threads): what it hands the hall is posted to the hall's executor,
-// and what the hall asks of it (Send, Close, Finish, LoggedIn) is posted to its strand, each in the
-// order made.
+// Its socket and timers live on the game thread, or on a strand of their own on the threads of the
+// sockets (--io-threads): what it hands the hall goes to the hall's executor, and what the hall asks
+// of it (Send, Close, Finish, LoggedIn) to its own, each in the order made. On the game thread
+// both are carried out at once, without a round through the queue of the game's context.
 #pragma once
 
 #include <atomic>
@@ -26,7 +26,8 @@ class Hall;
 
 class Connection final : public Peer {
 public:
-    // `socket`'s executor is the connection's strand; `hall` runs on `hallExecutor`.
+    // `socket`'s executor is the connection's (a strand, unless it is the hall's one thread); `hall`
+    // runs on `hallExecutor`.
     Connection(boost::asio::ip::tcp::socket socket, Hall& hall, boost::asio::any_io_executor hallExecutor,
                const Limits& limits);
 

@@ -24,9 +24,13 @@ void Listener::Close() {
 }
 
 void Listener::Accept() {
+    // The game's context has one thread: a connection there needs no strand.
+    const boost::asio::any_io_executor executor =
+        &m_sockets == &m_acceptor.get_executor().context()
+            ? boost::asio::any_io_executor(m_sockets.get_executor())
+            : boost::asio::any_io_executor(boost::asio::make_strand(m_sockets));
     m_acceptor.async_accept(
-        boost::asio::make_strand(m_sockets),
-        [this](const boost::system::error_code& error, boost::asio::ip::tcp::socket socket) {
+        executor, [this](const boost::system::error_code& error, boost::asio::ip::tcp::socket socket) {
             if (error == boost::asio::error::operation_aborted || !m_acceptor.is_open()) {
                 return;
             }
