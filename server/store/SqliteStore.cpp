@@ -67,8 +67,8 @@ int SqliteStore::Migrate(Database& db) {
     db.Exec("PRAGMA synchronous = FULL");
     // The WAL is copied back into the database (a checkpoint, which flushes the file) once it holds
     // 10,000 pages, about 40 MB, rather than SQLite's 1,000: under a steady stream of votes every
-    // checkpoint holds up the commits queued behind it, and ten times fewer of them write far fewer
-    // pages, since most pages are written many times over between two.
+    // checkpoint holds up the commits queued behind it, and a page written many times over between
+    // two checkpoints is copied back once.
     db.Exec("PRAGMA wal_autocheckpoint = 10000");
     db.Exec("PRAGMA foreign_keys = ON");
     Transaction transaction(db);
