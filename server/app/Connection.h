@@ -44,7 +44,8 @@ private:
     using Clock = std::chrono::steady_clock;
 
     std::shared_ptr<Connection> Self() { return std::static_pointer_cast<Connection>(shared_from_this()); }
-    // Runs `job` on the connection's strand, keeping the connection alive until then.
+    // Runs `job` on the connection's executor (its strand, or at once on the game thread), keeping
+    // the connection alive until then.
     template <typename Job>
     void OnStrand(Job job);
     // Send, Close and Finish as the strand carries them out.

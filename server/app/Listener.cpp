@@ -15,7 +15,12 @@ constexpr auto kLongestPause = std::chrono::milliseconds(1000);
 
 Listener::Listener(boost::asio::io_context& io, boost::asio::io_context& sockets,
                    const boost::asio::ip::tcp::endpoint& endpoint, Hall& hall, const Limits& limits)
-    : m_sockets(sockets), m_acceptor(io, endpoint), m_pause(io), m_hall(hall), m_limits(limits) {}
+    : m_sockets(sockets),
+      m_strands(&sockets != &io),
+      m_acceptor(io, endpoint),
+      m_pause(io),
+      m_hall(hall),
+      m_limits(limits) {}
 
 void Listener::Close() {
     boost::system::error_code ignored;
@@ -26,9 +31,8 @@ void Listener::Close() {
 void Listener::Accept() {
     // The game's context has one thread: a connection there needs no strand.
     const boost::asio::any_io_executor executor =
-        &m_sockets == &m_acceptor.get_executor().context()
-            ? boost::asio::any_io_executor(m_sockets.get_executor())
-            : boost::asio::any_io_executor(boost::asio::make_strand(m_sockets));
+        m_strands ? boost::asio::any_io_executor(boost::asio::make_strand(m_sockets))
+                  : boost::asio::any_io_executor(m_sockets.get_executor());
     m_acceptor.async_accept(
         executor, [this](const boost::system::error_code& error, boost::asio::ip::tcp::socket socket) {
             if (error == boost::asio::error::operation_aborted || !m_acceptor.is_open()) {

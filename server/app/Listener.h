@@ -15,7 +15,9 @@ namespace server {
 
 class Listener {
 public:
-    // Throws boost::system::system_error when the address cannot be bound.
+    // Accepts on `io` and gives each connection to `sockets`, on a strand of its own when that is
+    // another context (the sockets' threads). Throws boost::system::system_error when the address
+    // cannot be bound.
     Listener(boost::asio::io_context& io, boost::asio::io_context& sockets,
              const boost::asio::ip::tcp::endpoint& endpoint, Hall& hall, const Limits& limits);
 
@@ -28,6 +30,7 @@ private:
     void Failed(const boost::system::error_code& error);
 
     boost::asio::io_context& m_sockets;
+    const bool m_strands;  // the sockets run on threads of their own
     boost::asio::ip::tcp::acceptor m_acceptor;
     boost::asio::steady_timer m_pause;
     std::chrono::milliseconds m_backOff{0};
